@@ -1,0 +1,12 @@
+#include <QApplication>
+#include <QMainWindow>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    app.setApplicationDisplayName(QStringLiteral("Kestrix餐饮娱乐管理系统9.0版-后台管理"));
+    QMainWindow w;
+    w.setObjectName(QStringLiteral("TFormSMain"));
+    w.setWindowTitle(QStringLiteral("Kestrix餐饮娱乐管理系统Ver 9.0-后台操作"));
+    w.show();
+    return app.exec();
+}

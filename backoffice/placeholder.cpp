@@ -1,0 +1,1 @@
+// The back-office library; its screens and data modules join it as they are built.

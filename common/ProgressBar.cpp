@@ -1,0 +1,56 @@
+#include "ProgressBar.h"
+
+#include <QProgressBar>
+#include <QSizeGrip>
+#include <QStatusBar>
+#include <algorithm>
+
+namespace kx {
+
+namespace {
+
+constexpr int Step = 10;
+constexpr int DefaultWidth = 100;
+constexpr int Height = 23;
+constexpr int Top = 2;
+
+QWidget* leftmostPanel(QStatusBar* bar) {
+    QWidget* found = nullptr;
+    for (QWidget* w : bar->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (w->isHidden() || qobject_cast<QSizeGrip*>(w) || qobject_cast<QProgressBar*>(w)) continue;
+        if (!found || w->x() < found->x()) found = w;
+    }
+    return found;
+}
+
+} // namespace
+
+StatusProgress::StatusProgress(QStatusBar* bar, QWidget* panel) {
+    if (!panel) panel = leftmostPanel(bar);
+    QRect area(0, Top, DefaultWidth, Height);
+    if (panel && panel->width() > 0)
+        area = QRect(panel->mapTo(bar, QPoint(0, 0)).x(), Top, panel->width(), Height);
+    area.setHeight(std::min(Height, std::max(1, bar->height() - Top)));
+
+    progress_ = new QProgressBar(bar);
+    progress_->setObjectName(QStringLiteral("StatusProgress"));
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    progress_->setTextVisible(false);
+    progress_->setGeometry(area);
+    progress_->raise();
+    progress_->show();
+    progress_->repaint();
+}
+
+StatusProgress::~StatusProgress() { delete progress_.data(); }
+
+void StatusProgress::step() {
+    if (!progress_) return;
+    progress_->setValue(std::min(progress_->maximum(), progress_->value() + Step));
+    progress_->repaint();
+}
+
+int StatusProgress::value() const { return progress_ ? progress_->value() : 0; }
+
+} // namespace kx

@@ -1,0 +1,1083 @@
+#include "Dataset.h"
+
+#include "Sql.h"
+#include "TableInfo.h"
+#include "Values.h"
+
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <cmath>
+
+namespace kx::db {
+
+namespace {
+
+const QString kRowidAlias = QStringLiteral("__kx_rowid");
+
+FieldKind kindFromDeclared(const ColumnInfo& c) {
+    const QString t = c.declaredType.toUpper();
+    if (c.autoIncrement) return FieldKind::AutoInc;
+    if (t.startsWith(QLatin1String("SMALLINT")) || t.startsWith(QLatin1String("TINYINT"))) return FieldKind::SmallInt;
+    if (t.contains(QLatin1String("INT"))) return FieldKind::Integer;
+    if (t.startsWith(QLatin1String("DECIMAL")) || t.startsWith(QLatin1String("NUMERIC"))) return FieldKind::Decimal;
+    if (t.startsWith(QLatin1String("DOUBLE")) || t.startsWith(QLatin1String("REAL")) ||
+        t.startsWith(QLatin1String("FLOAT")) || t.startsWith(QLatin1String("CURRENCY")))
+        return FieldKind::Float;
+    if (t.startsWith(QLatin1String("BOOL")) || t == QLatin1String("BIT") || t == QLatin1String("YESNO"))
+        return FieldKind::Boolean;
+    if (t.startsWith(QLatin1String("DATE")) || t.startsWith(QLatin1String("TIME"))) return FieldKind::DateTime;
+    return FieldKind::String;
+}
+
+FieldKind kindFromValue(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong: return FieldKind::Integer;
+    case QMetaType::Double: return FieldKind::Float;
+    default: return FieldKind::String;
+    }
+}
+
+bool isNumeric(FieldKind k) {
+    return k == FieldKind::Integer || k == FieldKind::SmallInt || k == FieldKind::Float ||
+           k == FieldKind::Decimal || k == FieldKind::AutoInc;
+}
+
+bool isNull(const QVariant& v) { return !v.isValid() || v.isNull(); }
+
+// Exact comparison of two values already converted to one field kind.
+bool sameValue(const QVariant& a, const QVariant& b) {
+    if (isNull(a) || isNull(b)) return isNull(a) && isNull(b);
+    if (a.typeId() == QMetaType::QString || b.typeId() == QMetaType::QString) return a.toString() == b.toString();
+    if (a.typeId() == QMetaType::QDateTime) return a.toDateTime() == b.toDateTime();
+    if (a.typeId() == QMetaType::Bool) return a.toBool() == b.toBool();
+    return a.toDouble() == b.toDouble();
+}
+
+// A key's text for the lookup index: numbers in one normal form, texts as they stand.
+QString keyText(const QVariant& v) {
+    if (isNull(v)) return QString();
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Double: return QString::number(v.toDouble(), 'g', 15);
+    case QMetaType::Bool: return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    case QMetaType::QDateTime: return toDbDateTime(v.toDateTime());
+    default: return v.toString();
+    }
+}
+
+// The position of a keyword at paren depth 0 outside quotes, or -1.
+int findTopLevel(const QString& sql, const QString& keyword, int from = 0) {
+    int depth = 0;
+    QChar quote;
+    const int n = sql.size();
+    const int k = keyword.size();
+    for (int i = from; i < n; ++i) {
+        const QChar c = sql[i];
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+            continue;
+        }
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('[')) {
+            quote = c == QLatin1Char('[') ? QLatin1Char(']') : c;
+            continue;
+        }
+        if (c == QLatin1Char('(')) ++depth;
+        else if (c == QLatin1Char(')')) --depth;
+        else if (depth == 0 && i + k <= n && sql.mid(i, k).compare(keyword, Qt::CaseInsensitive) == 0) {
+            const bool startOk = i == 0 || !(sql[i - 1].isLetterOrNumber() || sql[i - 1] == QLatin1Char('_'));
+            const bool endOk = i + k == n || !(sql[i + k].isLetterOrNumber() || sql[i + k] == QLatin1Char('_'));
+            if (startOk && endOk) return i;
+        }
+    }
+    return -1;
+}
+
+QString readIdentifier(const QString& s, int& i) {
+    while (i < s.size() && s[i].isSpace()) ++i;
+    if (i >= s.size()) return QString();
+    QChar close;
+    if (s[i] == QLatin1Char('[')) close = QLatin1Char(']');
+    else if (s[i] == QLatin1Char('"')) close = QLatin1Char('"');
+    if (!close.isNull()) {
+        const int end = s.indexOf(close, i + 1);
+        if (end < 0) return QString();
+        const QString id = s.mid(i + 1, end - i - 1);
+        i = end + 1;
+        return id;
+    }
+    const int start = i;
+    while (i < s.size() && (s[i].isLetterOrNumber() || s[i] == QLatin1Char('_'))) ++i;
+    return s.mid(start, i - start);
+}
+
+const QStringList& clauseWords() {
+    static const QStringList words = {"where", "order", "group", "having", "limit", "left", "right", "inner",
+                                      "outer", "cross", "join", "natural", "union", "on", "using", "window"};
+    return words;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- Field
+
+const QString& Field::name() const { return ds_->fields_[size_t(index_)].name; }
+FieldKind Field::kind() const { return ds_->fields_[size_t(index_)].kind; }
+int Field::size() const { return ds_->fields_[size_t(index_)].size; }
+QVariant Field::value() const { return ds_->read(index_); }
+bool Field::isNull() const { return kx::db::isNull(value()); }
+QString Field::asString() const { return Dataset::toText(ds_->fields_[size_t(index_)], value()); }
+
+qint64 Field::asInt() const {
+    const QVariant v = value();
+    if (kx::db::isNull(v)) return 0;
+    if (v.typeId() == QMetaType::Double) return qint64(roundHalfEven(v.toDouble()));
+    if (v.typeId() == QMetaType::QString) return qint64(roundHalfEven(parseNumber(v.toString())));
+    return v.toLongLong();
+}
+
+double Field::asFloat() const {
+    const QVariant v = value();
+    if (kx::db::isNull(v)) return 0.0;
+    if (v.typeId() == QMetaType::Bool) return v.toBool() ? 1.0 : 0.0;
+    if (v.typeId() == QMetaType::QString) return parseNumber(v.toString());
+    return v.toDouble();
+}
+
+bool Field::asBool() const { return variantToBool(value()); }
+
+QDateTime Field::asDateTime() const {
+    const QVariant v = value();
+    if (kx::db::isNull(v)) return QDateTime();
+    if (v.typeId() == QMetaType::QDateTime) return v.toDateTime();
+    return fromDbDateTime(v.toString());
+}
+
+QVariant Field::oldValue() const { return ds_->oldValue(index_); }
+void Field::setValue(const QVariant& v) { ds_->write(index_, v); }
+void Field::setAsString(const QString& text) { ds_->write(index_, text); }
+
+// ---------------------------------------------------------------- conversion
+
+QVariant Dataset::convert(const FieldDef& def, const QVariant& v) {
+    if (isNull(v)) return QVariant();
+    const bool isText = v.typeId() == QMetaType::QString;
+    switch (def.kind) {
+    case FieldKind::String: {
+        QString s;
+        if (v.typeId() == QMetaType::QDateTime) s = toDbDateTime(v.toDateTime());
+        else if (v.typeId() == QMetaType::Double) s = QString::number(v.toDouble(), 'g', 15);
+        else s = v.toString();
+        if (def.size > 0 && s.size() > def.size) s.truncate(def.size);
+        return s;
+    }
+    case FieldKind::Integer:
+    case FieldKind::SmallInt:
+    case FieldKind::AutoInc: {
+        if (isText && v.toString().trimmed().isEmpty()) return QVariant();
+        if (v.typeId() == QMetaType::Bool) return qint64(v.toBool() ? 1 : 0);
+        const double d = isText ? parseNumber(v.toString()) : v.toDouble();
+        return qint64(roundHalfEven(d));
+    }
+    case FieldKind::Float: {
+        if (isText && v.toString().trimmed().isEmpty()) return QVariant();
+        if (v.typeId() == QMetaType::Bool) return v.toBool() ? 1.0 : 0.0;
+        return isText ? parseNumber(v.toString()) : v.toDouble();
+    }
+    case FieldKind::Decimal: {
+        if (isText && v.toString().trimmed().isEmpty()) return QVariant();
+        const double d = isText ? parseNumber(v.toString()) : v.toDouble();
+        return def.scale >= 0 ? roundHalfEven(d, def.scale) : d;
+    }
+    case FieldKind::Boolean: return variantToBool(v);
+    case FieldKind::DateTime: {
+        if (v.typeId() == QMetaType::QDateTime) {
+            QDateTime dt = v.toDateTime();
+            const QTime t = dt.time();
+            dt.setTime(QTime(t.hour(), t.minute(), t.second()));
+            return dt;
+        }
+        if (v.typeId() == QMetaType::QDate) return QDateTime(v.toDate(), QTime(0, 0));
+        const QString s = v.toString();
+        if (s.trimmed().isEmpty()) return QVariant();
+        return parseDateTime(s);
+    }
+    }
+    return v;
+}
+
+QString Dataset::toText(const FieldDef& def, const QVariant& v) {
+    if (isNull(v)) return QString();
+    switch (def.kind) {
+    case FieldKind::Boolean: return variantToBool(v) ? QStringLiteral("True") : QStringLiteral("False");
+    case FieldKind::DateTime: {
+        const QDateTime dt = v.typeId() == QMetaType::QDateTime ? v.toDateTime() : fromDbDateTime(v.toString());
+        if (!dt.isValid()) return v.toString();
+        // A date-time at midnight shows as its date alone.
+        if (dt.time() == QTime(0, 0)) return showDate(dt.date());
+        return showDateTime(dt);
+    }
+    case FieldKind::Float:
+    case FieldKind::Decimal:
+        if (v.typeId() == QMetaType::QString) return v.toString();
+        return QString::number(v.toDouble(), 'g', 15);
+    default: return v.toString();
+    }
+}
+
+// ---------------------------------------------------------------- life
+
+Dataset::Dataset(QSqlDatabase db, const QString& name, const QString& sql, QObject* parent)
+    : QObject(parent), db_(db), sql_(sql) {
+    setObjectName(name);
+}
+
+Dataset::~Dataset() = default;
+
+void Dataset::setSql(const QString& sql, const QVariantList& params) {
+    close();
+    sql_ = sql;
+    params_ = params;
+}
+
+QString Dataset::rewriteForRowid(const QString& sql, QString* base) const {
+    base->clear();
+    const QString trimmed = sql.trimmed();
+    if (!trimmed.startsWith(QLatin1String("select"), Qt::CaseInsensitive)) return sql;
+    if (findTopLevel(trimmed, QStringLiteral("union")) >= 0 || findTopLevel(trimmed, QStringLiteral("group")) >= 0 ||
+        findTopLevel(trimmed, QStringLiteral("distinct")) >= 0)
+        return sql;
+    const int from = findTopLevel(trimmed, QStringLiteral("from"));
+    if (from < 0) return sql;
+    int i = from + 4;
+    while (i < trimmed.size() && trimmed[i].isSpace()) ++i;
+    if (i < trimmed.size() && trimmed[i] == QLatin1Char('(')) return sql; // derived table
+    const QString table = readIdentifier(trimmed, i);
+    if (table.isEmpty()) return sql;
+    QString alias = table;
+    int j = i;
+    QString next = readIdentifier(trimmed, j);
+    if (next.compare(QLatin1String("as"), Qt::CaseInsensitive) == 0) {
+        alias = readIdentifier(trimmed, j);
+        i = j;
+    } else if (!next.isEmpty() && !clauseWords().contains(next.toLower())) {
+        alias = next;
+        i = j;
+    }
+    // Anything but the end or a clause after the table means a join: read-only.
+    int k = i;
+    while (k < trimmed.size() && trimmed[k].isSpace()) ++k;
+    if (k < trimmed.size()) {
+        if (trimmed[k] == QLatin1Char(',') || trimmed[k] == QLatin1Char(';')) {
+            if (trimmed[k] == QLatin1Char(',')) return sql;
+        } else {
+            int m = k;
+            const QString word = readIdentifier(trimmed, m).toLower();
+            if (word != QLatin1String("where") && word != QLatin1String("order") && word != QLatin1String("limit"))
+                return sql;
+        }
+    }
+    if (tableColumns(db_, table).empty()) return sql;
+    *base = table;
+    // "select" is six letters; the rowid goes first so every other column keeps its name.
+    return QStringLiteral("SELECT \"%1\".rowid AS %2, ").arg(alias, kRowidAlias) + trimmed.mid(6).trimmed();
+}
+
+void Dataset::buildFields(const QSqlRecord& rec, int rowidColumn) {
+    fields_.clear();
+    fieldByName_.clear();
+    const std::vector<ColumnInfo>* cols = baseTable_.isEmpty() ? nullptr : &tableColumns(db_, baseTable_);
+    for (int c = 0; c < rec.count(); ++c) {
+        if (c == rowidColumn) continue;
+        FieldDef def;
+        def.name = rec.fieldName(c);
+        def.role = FieldRole::Data;
+        bool found = false;
+        if (cols) {
+            for (const ColumnInfo& col : *cols) {
+                if (col.name.compare(def.name, Qt::CaseInsensitive) == 0) {
+                    def.kind = kindFromDeclared(col);
+                    def.size = col.size;
+                    def.scale = col.scale;
+                    def.writable = true;
+                    def.baseColumn = col.name;
+                    found = true;
+                    break;
+                }
+            }
+        }
+        if (!found) def.kind = FieldKind::String; // settled from the first value below
+        fields_.push_back(def);
+    }
+    for (const FieldDef& extra : extraFields_) fields_.push_back(extra);
+    for (int i = 0; i < int(fields_.size()); ++i) {
+        const QString key = fields_[size_t(i)].name.toLower();
+        if (!fieldByName_.contains(key)) fieldByName_.insert(key, i);
+    }
+}
+
+void Dataset::open() {
+    if (active()) return;
+    if (beforeOpen) beforeOpen(*this);
+    QString base;
+    const QString effective = rewriteForRowid(sql_, &base);
+    baseTable_ = base;
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    if (!q.prepare(effective)) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql_);
+    for (const QVariant& p : params_) q.addBindValue(toDbValue(p));
+    if (!q.exec()) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql_);
+
+    const QSqlRecord rec = q.record();
+    const int rowidColumn = baseTable_.isEmpty() ? -1 : rec.indexOf(kRowidAlias);
+    buildFields(rec, rowidColumn);
+    const int dataCount = rec.count() - (rowidColumn >= 0 ? 1 : 0);
+    std::vector<int> sourceColumn;
+    for (int c = 0; c < rec.count(); ++c)
+        if (c != rowidColumn) sourceColumn.push_back(c);
+
+    beginStructure();
+    rows_.clear();
+    std::vector<bool> settled(size_t(dataCount), false);
+    for (int f = 0; f < dataCount; ++f) settled[size_t(f)] = fields_[size_t(f)].writable;
+    while (q.next()) {
+        Row row;
+        row.v.resize(fields_.size());
+        if (rowidColumn >= 0) row.rowid = q.value(rowidColumn).toLongLong();
+        for (int f = 0; f < dataCount; ++f) {
+            const QVariant raw = q.value(sourceColumn[size_t(f)]);
+            FieldDef& def = fields_[size_t(f)];
+            if (!settled[size_t(f)] && !isNull(raw)) {
+                def.kind = kindFromValue(raw);
+                settled[size_t(f)] = true;
+            }
+            try {
+                row.v[size_t(f)] = convert(def, raw);
+            } catch (const ConversionError&) {
+                row.v[size_t(f)] = QVariant(); // a stored value that does not read as its kind
+            }
+        }
+        rows_.push_back(std::move(row));
+    }
+    q.finish();
+
+    state_ = Browse;
+    modified_ = false;
+    bumpGeneration();
+    if (onCalcFields)
+        for (Row& r : rows_) calcRow(r);
+    if (!filterText_.trimmed().isEmpty()) parseFilter(); // field positions may differ from the last open
+    else terms_.clear();
+    rebuildVisible();
+    cur_ = visible_.empty() ? -1 : 0;
+    bof_ = true;
+    eof_ = visible_.empty();
+    endStructure();
+    emit stateChanged(state_);
+    if (afterOpen) afterOpen(*this);
+    if (!visible_.empty() && afterScroll) afterScroll(*this);
+}
+
+void Dataset::close() {
+    if (!active()) return;
+    if (beforeClose) beforeClose(*this);
+    beginStructure();
+    state_ = Inactive;
+    rows_.clear();
+    visible_.clear();
+    cur_ = -1;
+    eof_ = bof_ = true;
+    modified_ = false;
+    bumpGeneration();
+    endStructure();
+    emit stateChanged(state_);
+    if (afterClose) afterClose(*this);
+}
+
+void Dataset::refresh() {
+    close();
+    open();
+}
+
+int Dataset::execCommand(const QString& sql, const QVariantList& params) {
+    const bool wasOpen = active();
+    close();
+    const int n = kx::db::exec(db_, sql, params);
+    if (wasOpen && !sql_.trimmed().isEmpty()) open();
+    return n;
+}
+
+// ---------------------------------------------------------------- rows and values
+
+Dataset::Row* Dataset::currentRow() {
+    if (cur_ < 0 || cur_ >= int(visible_.size())) return nullptr;
+    return &rows_[size_t(visible_[size_t(cur_)])];
+}
+
+const Dataset::Row* Dataset::currentRow() const {
+    if (cur_ < 0 || cur_ >= int(visible_.size())) return nullptr;
+    return &rows_[size_t(visible_[size_t(cur_)])];
+}
+
+void Dataset::requireActive() const {
+    if (!active()) throw DbError(QStringLiteral("%1: Cannot perform this operation on a closed dataset").arg(name()));
+}
+
+QVariant Dataset::lookupFor(const FieldDef& def, const Row& row) const {
+    if (!def.lookupSource) return QVariant();
+    const int keyIndex = fieldIndex(def.lookupKey);
+    if (keyIndex < 0) return QVariant();
+    return def.lookupSource->lookupValue(def.lookupSourceKey, readFrom(row, keyIndex), def.lookupResult);
+}
+
+QVariant Dataset::readFrom(const Row& row, int field) const {
+    const FieldDef& def = fields_[size_t(field)];
+    if (def.role == FieldRole::Lookup) return lookupFor(def, row);
+    if (size_t(field) < row.v.size()) return row.v[size_t(field)];
+    return QVariant();
+}
+
+QVariant Dataset::read(int field) const {
+    if (field < 0 || field >= int(fields_.size())) throw DbError(QStringLiteral("%1: field index out of range").arg(name()));
+    if (calcTarget_) return readFrom(*calcTarget_, field);
+    if (state_ == Edit || state_ == Insert) return readFrom(buffer_, field);
+    const Row* row = currentRow();
+    if (!row) return QVariant();
+    return readFrom(*row, field);
+}
+
+QVariant Dataset::valueAt(int row, int field) const {
+    if (row < 0 || row >= int(visible_.size()) || field < 0 || field >= int(fields_.size())) return QVariant();
+    if ((state_ == Edit || state_ == Insert) && row == cur_) return readFrom(buffer_, field);
+    return readFrom(rows_[size_t(visible_[size_t(row)])], field);
+}
+
+QVariant Dataset::oldValue(int field) const {
+    const Row* row = currentRow();
+    if (!row || state_ == Insert) return QVariant();
+    return readFrom(*row, field);
+}
+
+void Dataset::write(int field, const QVariant& v) {
+    if (field < 0 || field >= int(fields_.size())) throw DbError(QStringLiteral("%1: field index out of range").arg(name()));
+    const FieldDef& def = fields_[size_t(field)];
+    if (calcWrite_) {
+        if (def.role == FieldRole::Calculated) calcWrite_->v[size_t(field)] = convert(def, v);
+        return;
+    }
+    if (def.role == FieldRole::Lookup)
+        throw DbError(QStringLiteral("Field '%1' cannot be modified").arg(def.name));
+    if (state_ != Edit && state_ != Insert)
+        throw DbError(QStringLiteral("%1: Dataset not in edit or insert mode").arg(name()));
+    const QVariant converted = convert(def, v);
+    if (sameValue(buffer_.v[size_t(field)], converted) &&
+        isNull(buffer_.v[size_t(field)]) == isNull(converted))
+        return;
+    buffer_.v[size_t(field)] = converted;
+    if (def.role == FieldRole::Data) modified_ = true;
+    if (def.role == FieldRole::Data && onCalcFields) calcRow(buffer_);
+    emitRowChanged(cur_);
+}
+
+void Dataset::calcRow(Row& row) {
+    if (!onCalcFields) return;
+    const Row* savedTarget = calcTarget_;
+    Row* savedWrite = calcWrite_;
+    calcTarget_ = &row;
+    calcWrite_ = &row;
+    try {
+        onCalcFields(*this);
+    } catch (...) {
+        calcTarget_ = savedTarget;
+        calcWrite_ = savedWrite;
+        throw;
+    }
+    calcTarget_ = savedTarget;
+    calcWrite_ = savedWrite;
+}
+
+// ---------------------------------------------------------------- fields
+
+int Dataset::fieldIndex(const QString& name) const { return fieldByName_.value(name.toLower(), -1); }
+
+Field Dataset::field(const QString& name) const {
+    const int i = fieldIndex(name);
+    if (i < 0) throw DbError(QStringLiteral("%1: Field '%2' not found").arg(this->name(), name));
+    return Field(this, i);
+}
+
+Field Dataset::field(int index) const {
+    if (index < 0 || index >= int(fields_.size()))
+        throw DbError(QStringLiteral("%1: field index %2 out of range").arg(name()).arg(index));
+    return Field(this, index);
+}
+
+QStringList Dataset::fieldNames() const {
+    QStringList names;
+    for (const FieldDef& f : fields_) names << f.name;
+    return names;
+}
+
+void Dataset::addLookupField(const QString& name, const QString& keyField, Dataset* source,
+                             const QString& sourceKeyField, const QString& resultField) {
+    FieldDef def;
+    def.name = name;
+    def.role = FieldRole::Lookup;
+    def.kind = FieldKind::String;
+    def.lookupKey = keyField;
+    def.lookupSource = source;
+    def.lookupSourceKey = sourceKeyField;
+    def.lookupResult = resultField;
+    extraFields_.push_back(def);
+    if (source) {
+        // A change of the source shows at once in grids bound to this dataset.
+        connect(source, &Dataset::reset, this, [this] {
+            if (active()) {
+                beginStructure();
+                endStructure();
+            }
+        });
+        connect(source, &Dataset::rowChanged, this, [this](int) {
+            if (active()) {
+                beginStructure();
+                endStructure();
+            }
+        });
+    }
+    if (active()) {
+        fields_.push_back(def);
+        fieldByName_.insert(name.toLower(), int(fields_.size()) - 1);
+    }
+}
+
+void Dataset::addCalculatedField(const QString& name, FieldKind kind, int size) {
+    FieldDef def;
+    def.name = name;
+    def.role = FieldRole::Calculated;
+    def.kind = kind;
+    def.size = size;
+    extraFields_.push_back(def);
+    if (active()) {
+        fields_.push_back(def);
+        fieldByName_.insert(name.toLower(), int(fields_.size()) - 1);
+        for (Row& r : rows_) r.v.resize(fields_.size());
+    }
+}
+
+QVariant Dataset::lookupValue(const QString& keyField, const QVariant& key, const QString& resultField) const {
+    if (!active() || isNull(key)) return QVariant();
+    const int keyIndex = fieldIndex(keyField);
+    const int resultIndex = fieldIndex(resultField);
+    if (keyIndex < 0 || resultIndex < 0) return QVariant();
+    auto& entry = lookupIndex_[keyField.toLower()];
+    if (entry.first != generation_ + 1) {
+        entry.second.clear();
+        for (int i = int(visible_.size()) - 1; i >= 0; --i) {
+            const Row& row = rows_[size_t(visible_[size_t(i)])];
+            entry.second.insert(keyText(readFrom(row, keyIndex)), visible_[size_t(i)]);
+        }
+        entry.first = generation_ + 1;
+    }
+    const FieldDef& keyDef = fields_[size_t(keyIndex)];
+    QVariant k;
+    try {
+        k = convert(keyDef, key);
+    } catch (const ConversionError&) {
+        return QVariant();
+    }
+    auto it = entry.second.constFind(keyText(k));
+    if (it == entry.second.constEnd()) return QVariant();
+    return readFrom(rows_[size_t(*it)], resultIndex);
+}
+
+// ---------------------------------------------------------------- navigation
+
+void Dataset::first() {
+    requireActive();
+    checkBrowseMode();
+    if (beforeScroll) beforeScroll(*this);
+    cur_ = visible_.empty() ? -1 : 0;
+    bof_ = true;
+    eof_ = visible_.empty();
+    emitCurrent();
+    if (afterScroll) afterScroll(*this);
+}
+
+void Dataset::last() {
+    requireActive();
+    checkBrowseMode();
+    if (beforeScroll) beforeScroll(*this);
+    cur_ = int(visible_.size()) - 1;
+    eof_ = true;
+    bof_ = visible_.empty();
+    emitCurrent();
+    if (afterScroll) afterScroll(*this);
+}
+
+int Dataset::moveBy(int n) {
+    requireActive();
+    checkBrowseMode();
+    if (beforeScroll) beforeScroll(*this);
+    if (visible_.empty()) {
+        eof_ = bof_ = true;
+        return 0;
+    }
+    const int target = std::clamp(cur_ + n, 0, int(visible_.size()) - 1);
+    const int moved = target - cur_;
+    eof_ = n > 0 && cur_ + n > int(visible_.size()) - 1;
+    bof_ = n < 0 && cur_ + n < 0;
+    if (n > 0 && moved == n) eof_ = false;
+    if (n < 0 && moved == n) bof_ = false;
+    cur_ = target;
+    if (moved != 0) {
+        emitCurrent();
+        if (afterScroll) afterScroll(*this);
+    }
+    return moved;
+}
+
+void Dataset::setRecNo(int recNo) {
+    requireActive();
+    if (visible_.empty()) return;
+    const int target = std::clamp(recNo - 1, 0, int(visible_.size()) - 1);
+    if (target == cur_ && state_ == Browse) return;
+    checkBrowseMode();
+    if (beforeScroll) beforeScroll(*this);
+    cur_ = target;
+    eof_ = bof_ = false;
+    emitCurrent();
+    if (afterScroll) afterScroll(*this);
+}
+
+// ---------------------------------------------------------------- editing
+
+void Dataset::setState(State s) {
+    if (state_ == s) return;
+    state_ = s;
+    emit stateChanged(s);
+}
+
+void Dataset::checkBrowseMode() {
+    if (state_ == Edit || state_ == Insert) {
+        if (modified_) post();
+        else cancel();
+    }
+}
+
+void Dataset::append() {
+    requireActive();
+    checkBrowseMode();
+    if (!canModify()) throw DbError(QStringLiteral("%1: Cannot modify a read-only dataset").arg(name()));
+    if (beforeInsert) beforeInsert(*this);
+    if (beforeScroll) beforeScroll(*this);
+    beginStructure();
+    Row row;
+    row.v.resize(fields_.size());
+    rows_.push_back(row);
+    visible_.push_back(int(rows_.size()) - 1);
+    cur_ = int(visible_.size()) - 1;
+    eof_ = bof_ = false;
+    buffer_ = rows_.back();
+    state_ = Insert;
+    if (onNewRecord) onNewRecord(*this);
+    modified_ = false;
+    if (onCalcFields) calcRow(buffer_);
+    bumpGeneration();
+    endStructure();
+    emit stateChanged(state_);
+    if (afterInsert) afterInsert(*this);
+    if (afterScroll) afterScroll(*this);
+}
+
+void Dataset::edit() {
+    requireActive();
+    if (state_ == Edit || state_ == Insert) return;
+    if (!canModify()) throw DbError(QStringLiteral("%1: Cannot modify a read-only dataset").arg(name()));
+    Row* row = currentRow();
+    if (!row) {
+        // Editing an empty dataset starts a new row, as bound editors expect.
+        append();
+        return;
+    }
+    if (beforeEdit) beforeEdit(*this);
+    buffer_ = *row;
+    modified_ = false;
+    setState(Edit);
+    if (afterEdit) afterEdit(*this);
+}
+
+void Dataset::readBack(Row& row) {
+    QStringList cols;
+    std::vector<int> target;
+    for (int f = 0; f < int(fields_.size()); ++f) {
+        if (!fields_[size_t(f)].writable) continue;
+        cols << QStringLiteral("\"%1\"").arg(fields_[size_t(f)].baseColumn);
+        target.push_back(f);
+    }
+    if (cols.isEmpty()) return;
+    QSqlQuery q = run(db_, QStringLiteral("SELECT %1 FROM \"%2\" WHERE rowid=?").arg(cols.join(QLatin1Char(',')), baseTable_),
+                      {row.rowid});
+    if (!q.next()) return;
+    for (int i = 0; i < int(target.size()); ++i) {
+        const FieldDef& def = fields_[size_t(target[size_t(i)])];
+        try {
+            row.v[size_t(target[size_t(i)])] = convert(def, q.value(i));
+        } catch (const ConversionError&) {
+            row.v[size_t(target[size_t(i)])] = QVariant();
+        }
+    }
+}
+
+void Dataset::post() {
+    requireActive();
+    if (state_ != Edit && state_ != Insert) return;
+    // Bound editors hand over what is typed first; a conversion error stops the post here.
+    for (auto& handler : updateRecordHandlers_) handler.second();
+    if (beforePost) beforePost(*this);
+    Row* row = currentRow();
+    if (!row) throw DbError(QStringLiteral("%1: no current row").arg(name()));
+    try {
+        if (state_ == Edit) {
+            QStringList sets;
+            QVariantList values;
+            for (int f = 0; f < int(fields_.size()); ++f) {
+                const FieldDef& def = fields_[size_t(f)];
+                if (!def.writable || def.kind == FieldKind::AutoInc) continue;
+                const QVariant& now = buffer_.v[size_t(f)];
+                const QVariant& was = row->v[size_t(f)];
+                if (sameValue(now, was) && isNull(now) == isNull(was)) continue;
+                sets << QStringLiteral("\"%1\"=?").arg(def.baseColumn);
+                values << now;
+            }
+            if (!sets.isEmpty()) {
+                values << buffer_.rowid;
+                exec(db_, QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid=?").arg(baseTable_, sets.join(QLatin1Char(','))),
+                     values);
+            }
+        } else {
+            QStringList cols;
+            QStringList marks;
+            QVariantList values;
+            for (int f = 0; f < int(fields_.size()); ++f) {
+                const FieldDef& def = fields_[size_t(f)];
+                if (!def.writable || isNull(buffer_.v[size_t(f)])) continue;
+                cols << QStringLiteral("\"%1\"").arg(def.baseColumn);
+                marks << QStringLiteral("?");
+                values << buffer_.v[size_t(f)];
+            }
+            const QString sql =
+                cols.isEmpty() ? QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES").arg(baseTable_)
+                               : QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
+                                     .arg(baseTable_, cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+            buffer_.rowid = kx::db::insert(db_, sql, values);
+        }
+    } catch (const DbError& e) {
+        // A refused post leaves the row in edit with what was typed.
+        const PostErrorAction action = onPostError ? onPostError(*this, e) : PostErrorAction::Fail;
+        if (action == PostErrorAction::Abort) throw SilentAbort();
+        throw;
+    }
+    const bool wasInsert = state_ == Insert;
+    *row = buffer_;
+    if (wasInsert) readBack(*row);
+    if (onCalcFields) calcRow(*row);
+    modified_ = false;
+    bumpGeneration();
+    setState(Browse);
+    emitRowChanged(cur_);
+    if (afterPost) afterPost(*this);
+}
+
+void Dataset::cancel() {
+    if (state_ != Edit && state_ != Insert) return;
+    if (beforeCancel) beforeCancel(*this);
+    const bool wasInsert = state_ == Insert;
+    modified_ = false;
+    if (wasInsert) {
+        beginStructure();
+        const int rowIndex = visible_[size_t(cur_)];
+        rows_.erase(rows_.begin() + rowIndex);
+        visible_.erase(visible_.begin() + cur_);
+        for (int& v : visible_)
+            if (v > rowIndex) --v;
+        if (cur_ >= int(visible_.size())) cur_ = int(visible_.size()) - 1;
+        eof_ = bof_ = visible_.empty();
+        state_ = Browse;
+        bumpGeneration();
+        endStructure();
+        emit stateChanged(state_);
+    } else {
+        setState(Browse);
+        emitRowChanged(cur_);
+    }
+    if (afterCancel) afterCancel(*this);
+    if (wasInsert && afterScroll) afterScroll(*this);
+}
+
+void Dataset::remove() {
+    requireActive();
+    if (state_ == Insert) {
+        cancel();
+        return;
+    }
+    if (state_ == Edit) cancel();
+    Row* row = currentRow();
+    if (!row) throw DbError(QStringLiteral("%1: Cannot perform this operation on an empty dataset").arg(name()));
+    if (!canModify()) throw DbError(QStringLiteral("%1: Cannot modify a read-only dataset").arg(name()));
+    if (beforeDelete) beforeDelete(*this);
+    if (beforeScroll) beforeScroll(*this);
+    exec(db_, QStringLiteral("DELETE FROM \"%1\" WHERE rowid=?").arg(baseTable_), {row->rowid});
+    beginStructure();
+    const int rowIndex = visible_[size_t(cur_)];
+    rows_.erase(rows_.begin() + rowIndex);
+    visible_.erase(visible_.begin() + cur_);
+    for (int& v : visible_)
+        if (v > rowIndex) --v;
+    if (cur_ >= int(visible_.size())) cur_ = int(visible_.size()) - 1;
+    eof_ = bof_ = visible_.empty();
+    bumpGeneration();
+    endStructure();
+    if (afterDelete) afterDelete(*this);
+    if (afterScroll) afterScroll(*this);
+}
+
+// ---------------------------------------------------------------- locate and filter
+
+bool Dataset::locate(const QString& fields, const QVariantList& values) {
+    requireActive();
+    checkBrowseMode();
+    const QStringList names = fields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    if (names.size() != values.size())
+        throw DbError(QStringLiteral("%1: locate needs one value per field").arg(name()));
+    std::vector<int> idx;
+    std::vector<QVariant> wanted;
+    for (int i = 0; i < names.size(); ++i) {
+        const int f = fieldIndex(names[i].trimmed());
+        if (f < 0) throw DbError(QStringLiteral("%1: Field '%2' not found").arg(name(), names[i]));
+        idx.push_back(f);
+        QVariant w;
+        try {
+            w = convert(fields_[size_t(f)], values[i]);
+        } catch (const ConversionError&) {
+            if (beforeScroll) beforeScroll(*this);
+            return false;
+        }
+        wanted.push_back(w);
+    }
+    if (beforeScroll) beforeScroll(*this);
+    for (int r = 0; r < int(visible_.size()); ++r) {
+        const Row& row = rows_[size_t(visible_[size_t(r)])];
+        bool all = true;
+        for (size_t i = 0; i < idx.size() && all; ++i) {
+            const QVariant have = readFrom(row, idx[i]);
+            const QVariant& want = wanted[i];
+            if (isNull(want) || (want.typeId() == QMetaType::QString && want.toString().isEmpty()))
+                all = isNull(have) || (have.typeId() == QMetaType::QString && have.toString().isEmpty());
+            else
+                all = sameValue(have, want);
+        }
+        if (all) {
+            cur_ = r;
+            eof_ = bof_ = false;
+            emitCurrent();
+            if (afterScroll) afterScroll(*this);
+            return true;
+        }
+    }
+    return false;
+}
+
+void Dataset::parseFilter() {
+    terms_.clear();
+    const QString text = filterText_.trimmed();
+    if (text.isEmpty()) return;
+    int i = 0;
+    const int n = text.size();
+    auto skip = [&] {
+        while (i < n && text[i].isSpace()) ++i;
+    };
+    auto bad = [&] { return DbError(QStringLiteral("%1: invalid filter %2").arg(name(), filterText_)); };
+    while (true) {
+        skip();
+        const QString fieldName = readIdentifier(text, i);
+        if (fieldName.isEmpty()) throw bad();
+        skip();
+        QString op;
+        for (const char* candidate : {"<>", "<=", ">=", "=", "<", ">"}) {
+            const QString c = QString::fromLatin1(candidate);
+            if (text.mid(i, c.size()) == c) {
+                op = c;
+                i += c.size();
+                break;
+            }
+        }
+        if (op.isEmpty()) throw bad();
+        skip();
+        QVariant value;
+        if (i < n && text[i] == QLatin1Char('\'')) {
+            QString s;
+            ++i;
+            while (true) {
+                if (i >= n) throw bad();
+                if (text[i] == QLatin1Char('\'')) {
+                    if (i + 1 < n && text[i + 1] == QLatin1Char('\'')) {
+                        s += QLatin1Char('\'');
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                s += text[i++];
+            }
+            value = s;
+        } else {
+            const int start = i;
+            while (i < n && !text[i].isSpace()) ++i;
+            const QString token = text.mid(start, i - start);
+            if (token.isEmpty()) throw bad();
+            if (token.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) value = true;
+            else if (token.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) value = false;
+            else if (token.compare(QLatin1String("null"), Qt::CaseInsensitive) == 0) value = QVariant();
+            else value = token;
+        }
+        const int f = fieldIndex(fieldName);
+        if (f < 0) throw DbError(QStringLiteral("%1: Field '%2' not found").arg(name(), fieldName));
+        QVariant converted;
+        try {
+            converted = convert(fields_[size_t(f)], value);
+        } catch (const ConversionError&) {
+            converted = value;
+        }
+        terms_.push_back(Term{f, op, converted});
+        skip();
+        if (i >= n) break;
+        const QString word = readIdentifier(text, i);
+        if (word.compare(QLatin1String("and"), Qt::CaseInsensitive) != 0) throw bad();
+    }
+}
+
+bool Dataset::matches(const Row& row) const {
+    for (const Term& t : terms_) {
+        const QVariant have = readFrom(row, t.field);
+        const FieldDef& def = fields_[size_t(t.field)];
+        int cmp = 0;
+        if (isNumeric(def.kind) || def.kind == FieldKind::Boolean) {
+            const double a = def.kind == FieldKind::Boolean ? (variantToBool(have) ? 1 : 0) : have.toDouble();
+            const double b = def.kind == FieldKind::Boolean ? (variantToBool(t.value) ? 1 : 0) : t.value.toDouble();
+            if (isNull(have) && def.kind != FieldKind::Boolean) {
+                if (t.op == QLatin1String("<>")) {
+                    if (isNull(t.value)) return false;
+                    continue;
+                }
+                if (!isNull(t.value) || t.op != QLatin1String("=")) return false;
+                continue;
+            }
+            cmp = a < b ? -1 : (a > b ? 1 : 0);
+        } else if (def.kind == FieldKind::DateTime) {
+            const QString a = toDbDateTime(have.toDateTime());
+            const QString b = t.value.typeId() == QMetaType::QDateTime ? toDbDateTime(t.value.toDateTime())
+                                                                         : t.value.toString();
+            cmp = QString::compare(a, b);
+        } else {
+            cmp = QString::compare(isNull(have) ? QString() : have.toString(),
+                                   isNull(t.value) ? QString() : t.value.toString());
+        }
+        bool ok = false;
+        if (t.op == QLatin1String("=")) ok = cmp == 0;
+        else if (t.op == QLatin1String("<>")) ok = cmp != 0;
+        else if (t.op == QLatin1String("<")) ok = cmp < 0;
+        else if (t.op == QLatin1String(">")) ok = cmp > 0;
+        else if (t.op == QLatin1String("<=")) ok = cmp <= 0;
+        else if (t.op == QLatin1String(">=")) ok = cmp >= 0;
+        if (!ok) return false;
+    }
+    return true;
+}
+
+void Dataset::rebuildVisible() {
+    visible_.clear();
+    visible_.reserve(rows_.size());
+    const bool use = filtered_ && !terms_.empty();
+    for (int i = 0; i < int(rows_.size()); ++i)
+        if (!use || matches(rows_[size_t(i)])) visible_.push_back(i);
+}
+
+void Dataset::setFilter(const QString& expression) {
+    filterText_ = expression;
+    if (!active()) {
+        terms_.clear();
+        return;
+    }
+    parseFilter();
+    if (filtered_) setFiltered(true);
+}
+
+void Dataset::setFiltered(bool on) {
+    filtered_ = on;
+    if (!active()) return;
+    checkBrowseMode();
+    if (terms_.empty() && !filterText_.trimmed().isEmpty()) parseFilter();
+    if (beforeScroll) beforeScroll(*this);
+    beginStructure();
+    rebuildVisible();
+    cur_ = visible_.empty() ? -1 : 0;
+    bof_ = true;
+    eof_ = visible_.empty();
+    bumpGeneration();
+    endStructure();
+    if (afterScroll) afterScroll(*this);
+}
+
+// ---------------------------------------------------------------- bound controls
+
+void Dataset::disableControls() { ++controlsDisabled_; }
+
+void Dataset::enableControls() {
+    if (controlsDisabled_ == 0) return;
+    if (--controlsDisabled_ == 0) {
+        pendingReset_ = false;
+        emit aboutToReset();
+        emit reset();
+        emit currentChanged(cur_);
+    }
+}
+
+void Dataset::addUpdateRecordHandler(QObject* owner, std::function<void()> handler) {
+    updateRecordHandlers_.emplace_back(owner, std::move(handler));
+    connect(owner, &QObject::destroyed, this, [this](QObject* gone) {
+        std::erase_if(updateRecordHandlers_, [gone](const auto& h) { return h.first == gone; });
+    });
+}
+
+void Dataset::beginStructure() {
+    if (!controlsDisabled()) emit aboutToReset();
+}
+
+void Dataset::endStructure() {
+    if (controlsDisabled()) {
+        pendingReset_ = true;
+        return;
+    }
+    emit reset();
+    emit currentChanged(cur_);
+}
+
+void Dataset::emitRowChanged(int row) {
+    if (controlsDisabled() || row < 0) return;
+    emit rowChanged(row);
+}
+
+void Dataset::emitCurrent() {
+    if (controlsDisabled()) return;
+    emit currentChanged(cur_);
+}
+
+} // namespace kx::db

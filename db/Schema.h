@@ -1,0 +1,38 @@
+#pragma once
+// The database schema in code: every table, index and view, its version, and the way a file
+// is brought to the current version.
+#include <QDate>
+#include <QSqlDatabase>
+#include <QStringList>
+
+namespace kx::db {
+
+// The version this program writes into PRAGMA user_version.
+int currentSchemaVersion();
+
+// Creates every table, index and view of the current version and stamps the version.
+// Expects a file without our tables.
+void createSchema(QSqlDatabase db);
+
+// Brings the file to the current version: an empty file (version 0, no tables) gets the whole
+// schema; an older file runs the upgrade steps in order, each in its own transaction, keeping
+// every row. Throws DbError for a file of a newer version or a foreign file.
+void upgradeSchema(QSqlDatabase db);
+
+// What every program calls right after opening its connection: a file without tables gets the
+// schema and the initial data (and the sample venue when `withSample`), all in one transaction;
+// any other file is upgraded. `today` is the business date a new file starts with.
+void prepareDatabase(QSqlDatabase db, bool withSample, const QDate& today);
+// The same, with today's date from the system clock (for tools without the program clock).
+void prepareDatabase(QSqlDatabase db, bool withSample);
+
+// The names of our tables, in creation order, and the two views.
+QStringList schemaTables();
+QStringList schemaViews();
+
+// Whether the file holds any table (sqlite's own bookkeeping tables aside).
+bool hasTables(QSqlDatabase db);
+// PRAGMA user_version of the file.
+int schemaVersion(QSqlDatabase db);
+
+} // namespace kx::db

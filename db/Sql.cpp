@@ -1,0 +1,83 @@
+#include "Sql.h"
+
+#include "Errors.h"
+#include "Values.h"
+
+#include <QSqlError>
+
+namespace kx::db {
+
+QSqlQuery run(QSqlDatabase db, const QString& sql, const QVariantList& params) {
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql)) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql);
+    for (const QVariant& p : params) q.addBindValue(toDbValue(p));
+    if (!q.exec()) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql);
+    return q;
+}
+
+int exec(QSqlDatabase db, const QString& sql, const QVariantList& params) {
+    QSqlQuery q = run(db, sql, params);
+    return q.numRowsAffected();
+}
+
+qint64 insert(QSqlDatabase db, const QString& sql, const QVariantList& params) {
+    QSqlQuery q = run(db, sql, params);
+    return q.lastInsertId().toLongLong();
+}
+
+QVariant scalar(QSqlDatabase db, const QString& sql, const QVariantList& params) {
+    QSqlQuery q = run(db, sql, params);
+    if (!q.next()) return QVariant();
+    return q.value(0);
+}
+
+QString scalarText(QSqlDatabase db, const QString& sql, const QVariantList& params) {
+    const QVariant v = scalar(db, sql, params);
+    return v.isNull() ? QString() : v.toString();
+}
+
+double scalarNumber(QSqlDatabase db, const QString& sql, const QVariantList& params) {
+    const QVariant v = scalar(db, sql, params);
+    return v.isNull() ? 0.0 : v.toDouble();
+}
+
+qint64 scalarInt(QSqlDatabase db, const QString& sql, const QVariantList& params) {
+    const QVariant v = scalar(db, sql, params);
+    return v.isNull() ? 0 : v.toLongLong();
+}
+
+bool scalarBool(QSqlDatabase db, const QString& sql, const QVariantList& params) {
+    return variantToBool(scalar(db, sql, params));
+}
+
+QDateTime scalarDateTime(QSqlDatabase db, const QString& sql, const QVariantList& params) {
+    return fromDbDateTime(scalarText(db, sql, params));
+}
+
+bool exists(QSqlDatabase db, const QString& sql, const QVariantList& params) {
+    QSqlQuery q = run(db, sql, params);
+    return q.next();
+}
+
+bool variantToBool(const QVariant& v) {
+    if (!v.isValid() || v.isNull()) return false;
+    switch (v.typeId()) {
+    case QMetaType::Bool: return v.toBool();
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Double: return v.toDouble() != 0.0;
+    default: {
+        const QString t = v.toString().trimmed().toLower();
+        if (t.isEmpty() || t == QLatin1String("0") || t == QLatin1String("false")) return false;
+        bool ok = false;
+        const double d = t.toDouble(&ok);
+        if (ok) return d != 0.0;
+        return t == QLatin1String("true") || t == QLatin1String("yes");
+    }
+    }
+}
+
+} // namespace kx::db
