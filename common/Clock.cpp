@@ -6,7 +6,7 @@ namespace kx {
 
 namespace {
 
-QDateTime frozenAt;  // valid while frozen
+QDateTime frozenAt;    // valid while frozen
 qint64 offsetSecs = 0; // added to the system clock while running
 
 QDateTime wholeSeconds(const QDateTime& t) {
@@ -40,6 +40,8 @@ void Clock::unfreeze() {
     offsetSecs = 0;
 }
 
-bool Clock::isFrozen() { return frozenAt.isValid(); }
+bool Clock::isFrozen() {
+    return frozenAt.isValid();
+}
 
 } // namespace kx

@@ -7,7 +7,7 @@
 namespace kx {
 
 class Clock {
-public:
+  public:
     static QDateTime now();
     static QDate today() { return now().date(); }
 
@@ -22,7 +22,7 @@ public:
 
 // Freezes the clock for a scope and lets it run again at the end.
 class FrozenClock {
-public:
+  public:
     explicit FrozenClock(const QDateTime& at) { Clock::freeze(at); }
     ~FrozenClock() { Clock::unfreeze(); }
     FrozenClock(const FrozenClock&) = delete;

@@ -26,6 +26,20 @@ bool hasFocus(const QWidget* w) {
     return QApplication::focusWidget() == w || (w->window() && w->window()->focusWidget() == w);
 }
 
+// The next control of the tab order, as Tab moves there: asked of the control's parent, because
+// some controls take Tab for themselves (a date edit moves between its day, month and year).
+struct FocusChain : QWidget {
+    static void moveOn(QWidget* w) {
+        QWidget* from = w->isWindow() || !w->parentWidget() ? w : w->parentWidget();
+        const auto next = &FocusChain::focusNextPrevChild; // the protected QWidget member
+        (from->*next)(true);
+    }
+};
+
+void moveOn(QWidget* w) {
+    FocusChain::moveOn(w);
+}
+
 } // namespace
 
 void EnterAsTab::install() {
@@ -34,9 +48,17 @@ void EnterAsTab::install() {
     qApp->installEventFilter(installed);
 }
 
-void EnterAsTab::remove() { delete installed.data(); }
+void EnterAsTab::remove() {
+    if (!installed) return;
+    // Later, not now: the Enter a filter is handing on may be what takes it away.
+    qApp->removeEventFilter(installed);
+    installed->deleteLater();
+    installed = nullptr;
+}
 
-bool EnterAsTab::isInstalled() { return !installed.isNull(); }
+bool EnterAsTab::isInstalled() {
+    return !installed.isNull();
+}
 
 bool EnterAsTab::appliesTo(const QWidget* w) {
     if (!w) return false;
@@ -49,8 +71,7 @@ bool EnterAsTab::appliesTo(const QWidget* w) {
 }
 
 bool EnterAsTab::eventFilter(QObject* watched, QEvent* event) {
-    if (event == delivering_ || event->type() != QEvent::KeyPress || !watched->isWidgetType())
-        return false;
+    if (event == delivering_ || event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     QPointer<QWidget> w = static_cast<QWidget*>(watched);
     if (!isPlainEnter(key) || !appliesTo(w) || !hasFocus(w)) return false;
@@ -63,10 +84,8 @@ bool EnterAsTab::eventFilter(QObject* watched, QEvent* event) {
     key->accept();
 
     // The control's own Enter may have moved the focus or closed the window: then it decided.
-    if (w && w->isVisible() && w->isEnabled() && hasFocus(w)) {
-        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-        QCoreApplication::sendEvent(w, &tab);
-    }
+    // Nor when that Enter took this filter away (the order screen swaps in its own).
+    if (installed == this && w && w->isVisible() && w->isEnabled() && hasFocus(w)) moveOn(w);
     return true;
 }
 

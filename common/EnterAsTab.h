@@ -14,7 +14,7 @@ namespace kx {
 
 class EnterAsTab : public QObject {
     Q_OBJECT
-public:
+  public:
     static void install();
     static void remove();
     static bool isInstalled();
@@ -22,10 +22,10 @@ public:
     // Whether Enter in `w` moves the focus on.
     static bool appliesTo(const QWidget* w);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     explicit EnterAsTab(QObject* parent) : QObject(parent) {}
     QEvent* delivering_ = nullptr; // the Enter being handed to its control
 };

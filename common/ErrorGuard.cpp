@@ -71,7 +71,9 @@ void ErrorGuard::configure(ProgramKind kind, std::function<void()> closeSilently
     closeRequested = false;
 }
 
-ProgramKind ErrorGuard::kind() { return programKind; }
+ProgramKind ErrorGuard::kind() {
+    return programKind;
+}
 
 bool guarded(const std::function<void()>& work) {
     try {

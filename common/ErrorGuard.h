@@ -10,6 +10,7 @@
 // question (SilentExit in the front desk, ExitMode 2 in the back office).
 #include <QApplication>
 #include <functional>
+#include <type_traits>
 #include <utility>
 
 namespace kx {
@@ -17,7 +18,7 @@ namespace kx {
 enum class ProgramKind { FrontDesk, BackOffice };
 
 class ErrorGuard {
-public:
+  public:
     // Sets the program's kind and how it closes silently. Until a callback is given, closing
     // silently ends the event loop.
     static void configure(ProgramKind kind, std::function<void()> closeSilently);
@@ -36,14 +37,20 @@ bool guarded(const std::function<void()>& work);
 //   connect(button, &QPushButton::clicked, this, kx::guard([this] { save(); }));
 template <class F> auto guard(F f) {
     return [f = std::move(f)](auto&&... args) mutable {
-        guarded([&] { f(std::forward<decltype(args)>(args)...); });
+        guarded([&] {
+            // A slot that wants none of the signal's arguments gets none.
+            if constexpr (std::is_invocable_v<F&, decltype(args)...>)
+                f(std::forward<decltype(args)>(args)...);
+            else
+                f();
+        });
     };
 }
 
 // The application of both programs: every delivered event runs guarded, the last net below
 // the guards of the handlers.
 class GuardedApplication : public QApplication {
-public:
+  public:
     GuardedApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };

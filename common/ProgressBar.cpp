@@ -43,7 +43,9 @@ StatusProgress::StatusProgress(QStatusBar* bar, QWidget* panel) {
     progress_->repaint();
 }
 
-StatusProgress::~StatusProgress() { delete progress_.data(); }
+StatusProgress::~StatusProgress() {
+    delete progress_.data();
+}
 
 void StatusProgress::step() {
     if (!progress_) return;
@@ -51,6 +53,8 @@ void StatusProgress::step() {
     progress_->repaint();
 }
 
-int StatusProgress::value() const { return progress_ ? progress_->value() : 0; }
+int StatusProgress::value() const {
+    return progress_ ? progress_->value() : 0;
+}
 
 } // namespace kx

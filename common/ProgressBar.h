@@ -10,7 +10,7 @@ class QWidget;
 namespace kx {
 
 class StatusProgress {
-public:
+  public:
     // Covers `panel` (a widget of the status bar); without one, the leftmost widget of the
     // status bar, or its first 100 pixels when it has none.
     explicit StatusProgress(QStatusBar* bar, QWidget* panel = nullptr);
@@ -23,7 +23,7 @@ public:
     int value() const;
     QProgressBar* widget() const { return progress_; }
 
-private:
+  private:
     QPointer<QProgressBar> progress_;
 };
 

@@ -15,7 +15,7 @@ const QString SeriesTitle = QStringLiteral("Kestrix餐饮管理系列");
 namespace {
 
 class MessageBoxPrompter final : public Prompter {
-public:
+  public:
     void information(const QString& text) override { informationCaptioned(ProductTitle, text); }
     void informationCaptioned(const QString& caption, const QString& text) override {
         QMessageBox::information(parentWindow(), caption, text, QMessageBox::Ok);
@@ -26,12 +26,11 @@ public:
         QMessageBox::critical(parentWindow(), ProductTitle, text, QMessageBox::Ok);
     }
 
-private:
+  private:
     // The box centres on, and blocks, the window the user works in.
     static QWidget* parentWindow() { return QApplication::activeWindow(); }
     static bool ask(const QString& text, QMessageBox::StandardButton defaultButton) {
-        return QMessageBox::question(parentWindow(), ProductTitle, text,
-                                     QMessageBox::Yes | QMessageBox::No,
+        return QMessageBox::question(parentWindow(), ProductTitle, text, QMessageBox::Yes | QMessageBox::No,
                                      defaultButton) == QMessageBox::Yes;
     }
 };
@@ -50,10 +49,16 @@ ModalHost* installedHost = nullptr;
 
 } // namespace
 
-Prompter& prompter() { return installedPrompter ? *installedPrompter : defaultPrompter(); }
-void installPrompter(Prompter* p) { installedPrompter = p; }
+Prompter& prompter() {
+    return installedPrompter ? *installedPrompter : defaultPrompter();
+}
+void installPrompter(Prompter* p) {
+    installedPrompter = p;
+}
 
-int ModalHost::exec(QDialog* dialog) { return dialog->exec(); }
+int ModalHost::exec(QDialog* dialog) {
+    return dialog->exec();
+}
 
 QString ModalHost::openFileName(QWidget* parent, const QString& caption, const QString& dir,
                                 const QString& filter) {
@@ -69,7 +74,11 @@ bool ModalHost::openDocument(const QString& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-ModalHost& modalHost() { return installedHost ? *installedHost : defaultModalHost(); }
-void installModalHost(ModalHost* h) { installedHost = h; }
+ModalHost& modalHost() {
+    return installedHost ? *installedHost : defaultModalHost();
+}
+void installModalHost(ModalHost* h) {
+    installedHost = h;
+}
 
 } // namespace kx

@@ -14,7 +14,7 @@ extern const QString ProductTitle;
 extern const QString SeriesTitle;
 
 class Prompter {
-public:
+  public:
     virtual ~Prompter() = default;
     // Information box with an OK button.
     virtual void information(const QString& text) = 0;
@@ -38,18 +38,26 @@ Prompter& prompter();
 // Installs `p` (not owned); nullptr restores the message-box prompter.
 void installPrompter(Prompter* p);
 
-inline void inform(const QString& text) { prompter().information(text); }
+inline void inform(const QString& text) {
+    prompter().information(text);
+}
 inline void inform(const QString& caption, const QString& text) {
     prompter().informationCaptioned(caption, text);
 }
-inline bool ask(const QString& text) { return prompter().question(text); }
-inline bool askDefaultYes(const QString& text) { return prompter().questionDefaultYes(text); }
-inline void fail(const QString& text) { prompter().error(text); }
+inline bool ask(const QString& text) {
+    return prompter().question(text);
+}
+inline bool askDefaultYes(const QString& text) {
+    return prompter().questionDefaultYes(text);
+}
+inline void fail(const QString& text) {
+    prompter().error(text);
+}
 
 // Every other modal window: dialogs (print preview, print, our own), file choosers and
 // documents opened with the desktop's default program.
 class ModalHost {
-public:
+  public:
     virtual ~ModalHost() = default;
     // Runs the dialog modally and returns its result (QDialog::Accepted / Rejected or done() code).
     virtual int exec(QDialog* dialog);

@@ -5,8 +5,18 @@
 
 namespace kx {
 
-QLocalServer* InstanceName::listen(const QString& name, QObject* owner) {
-    if (isRunning(name)) return nullptr;
+namespace {
+// Tests running side by side each get their own names (KESTRIX_INSTANCE_SCOPE), so one test's
+// window never looks like a running program to another.
+QString scoped(const QString& name) {
+    const QString scope = qEnvironmentVariable("KESTRIX_INSTANCE_SCOPE");
+    return scope.isEmpty() ? name : name + QLatin1Char('-') + scope;
+}
+} // namespace
+
+QLocalServer* InstanceName::listen(const QString& plainName, QObject* owner) {
+    const QString name = scoped(plainName);
+    if (isRunning(plainName)) return nullptr;
     auto* server = new QLocalServer(owner);
     server->setObjectName(name);
     server->setSocketOptions(QLocalServer::UserAccessOption);
@@ -30,7 +40,7 @@ QLocalServer* InstanceName::listen(const QString& name, QObject* owner) {
 
 bool InstanceName::isRunning(const QString& name, int timeoutMs) {
     QLocalSocket socket;
-    socket.connectToServer(name);
+    socket.connectToServer(scoped(name));
     const bool connected = socket.waitForConnected(timeoutMs);
     if (connected) socket.abort();
     return connected;

@@ -9,7 +9,7 @@ class QObject;
 namespace kx {
 
 class InstanceName {
-public:
+  public:
     static inline const QString FrontDesk = QStringLiteral("tformwmain1");
     static inline const QString BackOffice = QStringLiteral("tformsmain1");
 

@@ -21,8 +21,7 @@ QFont kaiTi(int pixels, bool bold) {
 
 } // namespace
 
-SplashWindow::SplashWindow(const QImage& picture, const QStringList& lines, bool stayOnTop,
-                           QWidget* parent)
+SplashWindow::SplashWindow(const QImage& picture, const QStringList& lines, bool stayOnTop, QWidget* parent)
     : QWidget(parent), picture_(picture), lines_(lines) {
     setObjectName(QStringLiteral("TFormSplash"));
     Qt::WindowFlags flags = Qt::SplashScreen | Qt::FramelessWindowHint;
@@ -35,8 +34,8 @@ SplashWindow::SplashWindow(const QImage& picture, const QStringList& lines, bool
 }
 
 QStringList SplashWindow::frontDeskLines() {
-    return {QStringLiteral("Kestrix餐饮娱乐管理系统"), QStringLiteral("[前台]"),
-            QStringLiteral("Ver 9.0-12"), Maker};
+    return {QStringLiteral("Kestrix餐饮娱乐管理系统"), QStringLiteral("[前台]"), QStringLiteral("Ver 9.0-12"),
+            Maker};
 }
 
 QStringList SplashWindow::backOfficeLines() {
@@ -85,8 +84,7 @@ void SplashWindow::paintEvent(QPaintEvent*) {
         const QFont font = kaiTi(12, false);
         p.setFont(font);
         p.setPen(QColor(224, 240, 238));
-        p.drawText(QRect(10, height() - 26, width() - 20, 20), Qt::AlignLeft | Qt::AlignVCenter,
-                   message_);
+        p.drawText(QRect(10, height() - 26, width() - 20, 20), Qt::AlignLeft | Qt::AlignVCenter, message_);
     }
 }
 

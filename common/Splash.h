@@ -9,7 +9,7 @@ namespace kx {
 
 class SplashWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int DefaultWidth = 400;
     static constexpr int DefaultHeight = 219;
 
@@ -28,10 +28,10 @@ public:
     // Shows the window centred on the desktop and paints it at once.
     void showNow();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
 
-private:
+  private:
     QImage picture_;
     QStringList lines_;
     QString message_;

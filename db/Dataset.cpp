@@ -864,7 +864,11 @@ bool Dataset::locate(const QString& fields, const QVariantList& values) {
         idx.push_back(f);
         QVariant w;
         try {
-            w = convert(fields_[size_t(f)], values[i]);
+            // A text is sought as given: cutting it to the column's size would find a row
+            // for a longer text that no row holds.
+            const FieldDef& def = fields_[size_t(f)];
+            w = def.kind == FieldKind::String && !isNull(values[i]) ? QVariant(values[i].toString())
+                                                                     : convert(def, values[i]);
         } catch (const ConversionError&) {
             if (beforeScroll) beforeScroll(*this);
             return false;
@@ -952,7 +956,8 @@ void Dataset::parseFilter() {
         if (f < 0) throw DbError(QStringLiteral("%1: Field '%2' not found").arg(name(), fieldName));
         QVariant converted;
         try {
-            converted = convert(fields_[size_t(f)], value);
+            const FieldDef& def = fields_[size_t(f)];
+            converted = def.kind == FieldKind::String && !isNull(value) ? QVariant(value.toString()) : convert(def, value);
         } catch (const ConversionError&) {
             converted = value;
         }

@@ -5,6 +5,9 @@
 #include <QSqlDatabase>
 #include <QStringList>
 
+#include <functional>
+#include <vector>
+
 namespace kx::db {
 
 // The version this program writes into PRAGMA user_version.
@@ -34,5 +37,14 @@ QStringList schemaViews();
 bool hasTables(QSqlDatabase db);
 // PRAGMA user_version of the file.
 int schemaVersion(QSqlDatabase db);
+
+// One upgrade step: brings a file from version toVersion - 1 to toVersion, keeping every row.
+struct SchemaStep {
+    int toVersion;
+    std::function<void(QSqlDatabase)> apply;
+};
+// Runs the steps from the file's version up to `target`, each in its own transaction that
+// also stamps the new version; creates the schema on an empty file at version 0.
+void runUpgradeSteps(QSqlDatabase db, const std::vector<SchemaStep>& steps, int target);
 
 } // namespace kx::db

@@ -18,9 +18,7 @@ TEST(Clock, FrozenTimeHasWholeSecondsAndMovesOnlyWhenAdvanced) {
 }
 
 TEST(Clock, RunningClockFollowsTheSystemClockPlusAdvances) {
-    {
-        kx::FrozenClock frozen(QDateTime(QDate(2001, 1, 1), QTime(8, 0)));
-    }
+    { kx::FrozenClock frozen(QDateTime(QDate(2001, 1, 1), QTime(8, 0))); }
     EXPECT_FALSE(Clock::isFrozen());
     const QDateTime before = QDateTime::currentDateTime();
     EXPECT_LE(qAbs(Clock::now().secsTo(before)), 1);

@@ -21,7 +21,7 @@ namespace {
 // One form with a control of every kind, in tab order; each is followed by a line edit, so
 // "moved on" is always "the next control has the focus".
 class EnterAsTabTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         EnterAsTab::install();
         auto* layout = new QVBoxLayout(&form);
@@ -97,11 +97,12 @@ TEST_F(EnterAsTabTest, WhereEnterMovesOnAndWhereItStays) {
         {"spin", "afterSpin"},
         {"date", "afterDate"},
         {"check", "afterCheck"},
-        {"memo", "memo"},     // a new line in the text
-        {"grid", "grid"},     // the grid moves its own current cell
+        {"memo", "memo"}, // a new line in the text
+        {"grid", "grid"}, // the grid moves its own current cell
         {"button", "button"},
     };
-    for (const auto& [start, expected] : cases) EXPECT_EQ(enterIn(start), expected) << start.toStdString();
+    for (const auto& [start, expected] : cases)
+        EXPECT_EQ(enterIn(start).toStdString(), expected.toStdString()) << start.toStdString();
     EXPECT_EQ(static_cast<QTextEdit*>(find("memo"))->toPlainText(), "\n");
 }
 
@@ -130,6 +131,12 @@ TEST_F(EnterAsTabTest, RemovedFilterLeavesEnterToTheControl) {
     EnterAsTab::install(); // twice is once
     EXPECT_EQ(enterIn("edit1"), "edit2");
     EXPECT_EQ(enterIn("edit2"), "edit3");
+}
+
+TEST_F(EnterAsTabTest, EnterThatTakesTheFilterAwayKeepsTheFocus) {
+    QObject::connect(edit1, &QLineEdit::returnPressed, edit1, [] { EnterAsTab::remove(); });
+    EXPECT_EQ(enterIn("edit1"), "edit1");
+    EXPECT_EQ(enterIn("edit1"), "edit1"); // and the next Enter is the control's alone
 }
 
 } // namespace

@@ -4,8 +4,8 @@
 
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <stdexcept>
 
 using kx::ErrorGuard;
@@ -15,12 +15,17 @@ using Box = ScriptedPrompter::Box;
 
 namespace {
 
-const QString Internal = QStringLiteral("系统发生内部错误，请记录错误发生的位置并记录以下错误提示后与开发商联系！");
+const QString Internal =
+    QStringLiteral("系统发生内部错误，请记录错误发生的位置并记录以下错误提示后与开发商联系！");
 const QString BadNumber = QStringLiteral("输入的数值无效，请重新输入！");
 const QString BadDate = QStringLiteral("输入的日期时间无效，请重新输入！");
 
-Box info(const QString& text) { return {QStringLiteral("information"), text, kx::ProductTitle}; }
-Box err(const QString& text) { return {QStringLiteral("error"), text, kx::ProductTitle}; }
+Box infoBox(const QString& text) {
+    return {QStringLiteral("information"), text, kx::ProductTitle};
+}
+Box errorBox(const QString& text) {
+    return {QStringLiteral("error"), text, kx::ProductTitle};
+}
 
 struct Outcome {
     const char* name;
@@ -31,16 +36,18 @@ struct Outcome {
     int closes;
 };
 
-void PrintTo(const Outcome& o, std::ostream* os) { *os << o.name; }
+void PrintTo(const Outcome& o, std::ostream* os) {
+    *os << o.name;
+}
 
 // The close callbacks capture locals of the test: leave the guard without one.
 class ErrorGuardTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { ErrorGuard::configure(ProgramKind::FrontDesk, {}); }
 };
 
 class ErrorGuardOutcome : public ::testing::TestWithParam<Outcome> {
-protected:
+  protected:
     void TearDown() override { ErrorGuard::configure(ProgramKind::FrontDesk, {}); }
 };
 
@@ -68,35 +75,69 @@ INSTANTIATE_TEST_SUITE_P(
         Outcome{"normal_end", FD, [] {}, true, {}, 0},
         Outcome{"silent_abort", FD, [] { throw kx::SilentAbort{}; }, false, {}, 0},
         Outcome{"silent_abort_back_office", BO, [] { throw kx::SilentAbort{}; }, false, {}, 0},
-        Outcome{"transaction_front_desk", FD,
-                [] { throw kx::TransactionFailed(QStringLiteral("B100003"), QStringLiteral("disk I/O error")); },
-                false,
-                {err(QStringLiteral("系统发生错误编码[B100003]即将关闭，请记录此错误编码然后与开发商联系，谢谢合作！"))},
-                1},
-        Outcome{"transaction_back_office", BO,
+        Outcome{
+            "transaction_front_desk",
+            FD,
+            [] { throw kx::TransactionFailed(QStringLiteral("B100003"), QStringLiteral("disk I/O error")); },
+            false,
+            {errorBox(QStringLiteral(
+                "系统发生错误编码[B100003]即将关闭，请记录此错误编码然后与开发商联系，谢谢合作！"))},
+            1},
+        Outcome{"transaction_back_office",
+                BO,
                 [] { throw kx::TransactionFailed(QStringLiteral("A100011"), QStringLiteral("locked")); },
                 false,
-                {err(QStringLiteral("系统发生错误编码[A100011]即将关闭，请记录此错误编码然后与开发商联系，谢谢合作！"))},
+                {errorBox(QStringLiteral(
+                    "系统发生错误编码[A100011]即将关闭，请记录此错误编码然后与开发商联系，谢谢合作！"))},
                 1},
-        Outcome{"number_front_desk", FD, [] { throw ConversionError(ConversionError::Number, "12a"); },
-                false, {info(BadNumber)}, 0},
-        Outcome{"date_front_desk", FD,
-                [] { throw ConversionError(ConversionError::DateTime, "2026-13-40"); }, false,
-                {info(BadDate)}, 0},
-        Outcome{"number_wording_in_any_case", FD,
-                [] { throw kx::DbError(QStringLiteral("'x' Is Not A Valid Floating Point Value")); }, false,
-                {info(BadNumber)}, 0},
-        Outcome{"database_error_front_desk", FD,
-                [] { throw kx::DbError(QStringLiteral("no such table: tablelist")); }, false,
-                {info(Internal), info(QStringLiteral("no such table: tablelist"))}, 1},
-        Outcome{"chinese_message_kept", FD, [] { throw std::runtime_error("数据库已锁定"); }, false,
-                {info(Internal), info(QStringLiteral("数据库已锁定"))}, 1},
-        Outcome{"not_a_std_exception", FD, [] { throw 42; }, false,
-                {info(Internal), info(QStringLiteral("未知错误"))}, 1},
-        Outcome{"number_back_office", BO, [] { throw ConversionError(ConversionError::Number, "12a"); },
-                false, {info(Internal), info(QStringLiteral("'12a' is not a valid floating point value"))}, 1},
-        Outcome{"date_back_office", BO, [] { throw ConversionError(ConversionError::DateTime, "x"); },
-                false, {info(Internal), info(QStringLiteral("'x' is not a valid date and time"))}, 1}),
+        Outcome{"number_front_desk",
+                FD,
+                [] { throw ConversionError(ConversionError::Number, "12a"); },
+                false,
+                {infoBox(BadNumber)},
+                0},
+        Outcome{"date_front_desk",
+                FD,
+                [] { throw ConversionError(ConversionError::DateTime, "2026-13-40"); },
+                false,
+                {infoBox(BadDate)},
+                0},
+        Outcome{"number_wording_in_any_case",
+                FD,
+                [] { throw kx::DbError(QStringLiteral("'x' Is Not A Valid Floating Point Value")); },
+                false,
+                {infoBox(BadNumber)},
+                0},
+        Outcome{"database_error_front_desk",
+                FD,
+                [] { throw kx::DbError(QStringLiteral("no such table: tablelist")); },
+                false,
+                {infoBox(Internal), infoBox(QStringLiteral("no such table: tablelist"))},
+                1},
+        Outcome{"chinese_message_kept",
+                FD,
+                [] { throw std::runtime_error("数据库已锁定"); },
+                false,
+                {infoBox(Internal), infoBox(QStringLiteral("数据库已锁定"))},
+                1},
+        Outcome{"not_a_std_exception",
+                FD,
+                [] { throw 42; },
+                false,
+                {infoBox(Internal), infoBox(QStringLiteral("未知错误"))},
+                1},
+        Outcome{"number_back_office",
+                BO,
+                [] { throw ConversionError(ConversionError::Number, "12a"); },
+                false,
+                {infoBox(Internal), infoBox(QStringLiteral("'12a' is not a valid floating point value"))},
+                1},
+        Outcome{"date_back_office",
+                BO,
+                [] { throw ConversionError(ConversionError::DateTime, "x"); },
+                false,
+                {infoBox(Internal), infoBox(QStringLiteral("'x' is not a valid date and time"))},
+                1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ErrorGuardTest, ClosesOnceWhateverFailsAfterwards) {
@@ -124,9 +165,8 @@ TEST_F(ErrorGuardTest, GuardedSlotKeepsExceptionsInsideTheHandler) {
     ErrorGuard::configure(ProgramKind::FrontDesk, [&] { ++closes; });
     QPushButton button;
     bool ranOn = false;
-    QObject::connect(&button, &QPushButton::clicked, &button, kx::guard([&](bool) {
-                         throw ConversionError(ConversionError::Number, "abc");
-                     }));
+    QObject::connect(&button, &QPushButton::clicked, &button,
+                     kx::guard([&](bool) { throw ConversionError(ConversionError::Number, "abc"); }));
     QObject::connect(&button, &QPushButton::clicked, &button, [&] { ranOn = true; });
 
     QTest::mouseClick(&button, Qt::LeftButton);

@@ -10,7 +10,7 @@
 namespace {
 
 class StatusProgressTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         window.resize(800, 570);
         panel0 = new QLabel;
@@ -35,9 +35,11 @@ TEST_F(StatusProgressTest, CoversTheFirstPanelAndStepsByTen) {
     EXPECT_EQ(bar->minimum(), 0);
     EXPECT_EQ(bar->maximum(), 100);
 
-    for (int i = 0; i < 3; ++i) progress.step();
+    for (int i = 0; i < 3; ++i)
+        progress.step();
     EXPECT_EQ(progress.value(), 30);
-    for (int i = 0; i < 20; ++i) progress.step();
+    for (int i = 0; i < 20; ++i)
+        progress.step();
     EXPECT_EQ(progress.value(), 100); // never beyond the end
 }
 

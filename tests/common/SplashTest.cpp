@@ -1,5 +1,5 @@
-#include "Jpeg.h"
 #include "Splash.h"
+#include "Jpeg.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -8,7 +8,8 @@
 namespace {
 
 QImage splashPicture() {
-    return kx::loadJpeg(QFileInfo(QStringLiteral(__FILE__)).dir().absoluteFilePath("../../resources/splash.jpg"));
+    return kx::loadJpeg(
+        QFileInfo(QStringLiteral(__FILE__)).dir().absoluteFilePath("../../resources/splash.jpg"));
 }
 
 int brightPixels(const QImage& image, const QRect& area) {
@@ -27,8 +28,7 @@ TEST(SplashWindow, SizedToItsPictureWithTheProgramLinesDrawnOverIt) {
     EXPECT_EQ(splash.size(), QSize(400, 219));
     EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(splash.windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(splash.lines().mid(0, 3),
-              (QStringList{"Kestrix餐饮娱乐管理系统", "[前台]", "Ver 9.0-12"}));
+    EXPECT_EQ(splash.lines().mid(0, 3), (QStringList{"Kestrix餐饮娱乐管理系统", "[前台]", "Ver 9.0-12"}));
 
     // The text area of the picture is dark; the drawn lines make it bright in places.
     const QRect textArea(150, 40, 240, 120);

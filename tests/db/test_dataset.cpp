@@ -321,6 +321,7 @@ TEST_F(DatasetTest, LocateByCaseAndByKind) {
     } cases[] = {
         {"item_code", {"003"}, true, "003"},
         {"item_code", {"00"}, false, ""},
+        {"item_code", {"0030000"}, false, ""}, // longer than the column: no row holds it
         {"price", {68}, true, "003"},
         {"price", {"28.5"}, true, "002"},
         {"item_real;clas_code", {true, "C"}, true, "004"},

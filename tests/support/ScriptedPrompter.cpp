@@ -4,7 +4,9 @@
 
 namespace kx::test {
 
-ScriptedPrompter::ScriptedPrompter() : previous_(&prompter()) { installPrompter(this); }
+ScriptedPrompter::ScriptedPrompter() : previous_(&prompter()) {
+    installPrompter(this);
+}
 
 ScriptedPrompter::~ScriptedPrompter() {
     // The message-box prompter is what `prompter()` gives when nothing is installed.
@@ -12,7 +14,9 @@ ScriptedPrompter::~ScriptedPrompter() {
     if (previous_ != &prompter()) installPrompter(previous_);
 }
 
-void ScriptedPrompter::answer(bool yes) { answers_.push_back(yes); }
+void ScriptedPrompter::answer(bool yes) {
+    answers_.push_back(yes);
+}
 
 void ScriptedPrompter::answers(std::initializer_list<bool> yes) {
     answers_.insert(answers_.end(), yes.begin(), yes.end());
@@ -20,13 +24,15 @@ void ScriptedPrompter::answers(std::initializer_list<bool> yes) {
 
 QStringList ScriptedPrompter::texts() const {
     QStringList out;
-    for (const Box& b : boxes_) out << b.text;
+    for (const Box& b : boxes_)
+        out << b.text;
     return out;
 }
 
 QStringList ScriptedPrompter::kinds() const {
     QStringList out;
-    for (const Box& b : boxes_) out << b.kind;
+    for (const Box& b : boxes_)
+        out << b.kind;
     return out;
 }
 
@@ -49,11 +55,17 @@ void ScriptedPrompter::informationCaptioned(const QString& caption, const QStrin
     record({QStringLiteral("information"), text, caption});
 }
 
-void ScriptedPrompter::error(const QString& text) { record({QStringLiteral("error"), text, ProductTitle}); }
+void ScriptedPrompter::error(const QString& text) {
+    record({QStringLiteral("error"), text, ProductTitle});
+}
 
-bool ScriptedPrompter::question(const QString& text) { return ask(text, false); }
+bool ScriptedPrompter::question(const QString& text) {
+    return ask(text, false);
+}
 
-bool ScriptedPrompter::questionDefaultYes(const QString& text) { return ask(text, true); }
+bool ScriptedPrompter::questionDefaultYes(const QString& text) {
+    return ask(text, true);
+}
 
 bool ScriptedPrompter::ask(const QString& text, bool yesIsDefault) {
     record({QStringLiteral("question"), text, ProductTitle, yesIsDefault});
@@ -66,7 +78,9 @@ bool ScriptedPrompter::ask(const QString& text, bool yesIsDefault) {
     return yes;
 }
 
-ScriptedModalHost::ScriptedModalHost() : previous_(&modalHost()) { installModalHost(this); }
+ScriptedModalHost::ScriptedModalHost() : previous_(&modalHost()) {
+    installModalHost(this);
+}
 
 ScriptedModalHost::~ScriptedModalHost() {
     installModalHost(nullptr);
@@ -77,9 +91,13 @@ void ScriptedModalHost::result(int dialogResult) {
     dialogs_.push_back([dialogResult](QDialog*) { return dialogResult; });
 }
 
-void ScriptedModalHost::handle(std::function<int(QDialog*)> handler) { dialogs_.push_back(std::move(handler)); }
+void ScriptedModalHost::handle(std::function<int(QDialog*)> handler) {
+    dialogs_.push_back(std::move(handler));
+}
 
-void ScriptedModalHost::fileName(const QString& path) { fileNames_.push_back(path); }
+void ScriptedModalHost::fileName(const QString& path) {
+    fileNames_.push_back(path);
+}
 
 void ScriptedModalHost::clear() {
     shown_.clear();

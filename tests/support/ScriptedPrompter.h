@@ -2,6 +2,7 @@
 // Test stand-ins for the message boxes and modal windows: they record what the program showed
 // and answer from a script, so no test ever blocks on a window.
 #include "Prompter.h"
+#include "QtPrinters.h"
 
 #include <QList>
 #include <QString>
@@ -14,7 +15,7 @@ namespace kx::test {
 
 // Installs itself for its lifetime (and puts back what was installed before).
 class ScriptedPrompter : public Prompter {
-public:
+  public:
     struct Box {
         QString kind; // "information", "question" or "error"
         QString text;
@@ -50,7 +51,7 @@ public:
     bool questionDefaultYes(const QString& text) override;
     void informationCaptioned(const QString& caption, const QString& text) override;
 
-private:
+  private:
     bool ask(const QString& text, bool yesIsDefault);
     void record(Box box);
 
@@ -65,11 +66,11 @@ private:
 // (or handlers, which can look at or fill the dialog); file choosers and documents likewise.
 // With nothing queued a dialog is rejected and a file chooser cancelled.
 class ScriptedModalHost : public ModalHost {
-public:
+  public:
     struct Shown {
-        QString kind;  // "dialog", "open", "save" or "document"
-        QString title; // window title or chooser caption; the path for a document
-        QString className; // of a dialog
+        QString kind;       // "dialog", "open", "save" or "document"
+        QString title;      // window title or chooser caption; the path for a document
+        QString className;  // of a dialog
         QString objectName; // of a dialog
     };
 
@@ -93,7 +94,7 @@ public:
                          const QString& filter) override;
     bool openDocument(const QString& path) override;
 
-private:
+  private:
     QString nextFileName();
 
     ModalHost* previous_;

@@ -1,6 +1,7 @@
 #pragma once
 // A fresh database file in a temporary folder for one test.
 #include "Connection.h"
+#include "QtPrinters.h"
 #include "Sql.h"
 
 #include <QStringList>

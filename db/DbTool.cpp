@@ -1,0 +1,113 @@
+#include "DbTool.h"
+
+#include "Check.h"
+#include "Connection.h"
+#include "Errors.h"
+#include "Schema.h"
+#include "Sql.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+
+namespace kx::db {
+
+namespace {
+
+void usage(QTextStream& err) {
+    err << "usage: kestrix-db create [--empty] FILE\n"
+           "       kestrix-db check FILE\n";
+}
+
+void removeDatabaseFiles(const QString& path) {
+    for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+        QFile::remove(path + suffix);
+}
+
+int create(const QString& path, bool withSample, QTextStream& out, QTextStream& err, const QDate& today) {
+    if (QFileInfo::exists(path)) {
+        err << "kestrix-db: " << path << " already exists; refusing to overwrite it\n";
+        return 1;
+    }
+    try {
+        Connection conn;
+        conn.open(path);
+        prepareDatabase(conn.db(), withSample, today);
+        out << "created " << path << " (schema version " << schemaVersion(conn.db()) << ", "
+            << (withSample ? "with the sample venue" : "empty") << ")\n";
+        return 0;
+    } catch (const DbError& e) {
+        // The file is ours and half made: take it away again.
+        removeDatabaseFiles(path);
+        err << "kestrix-db: " << e.message() << '\n';
+        return 1;
+    }
+}
+
+int check(const QString& path, QTextStream& out, QTextStream& err) {
+    if (!QFileInfo(path).isFile()) {
+        err << "kestrix-db: " << path << " does not exist\n";
+        return 1;
+    }
+    try {
+        Connection conn;
+        conn.open(path);
+        QSqlDatabase db = conn.db();
+        int failures = 0;
+
+        const int version = schemaVersion(db);
+        out << "schema version: " << version << " (this program: " << currentSchemaVersion() << ")\n";
+        if (version != currentSchemaVersion()) {
+            out << "FAIL schema version " << version << " is not " << currentSchemaVersion() << '\n';
+            ++failures;
+        }
+
+        QStringList integrity;
+        QSqlQuery q = run(db, QStringLiteral("PRAGMA integrity_check"));
+        while (q.next())
+            integrity << q.value(0).toString();
+        if (integrity == QStringList{QStringLiteral("ok")}) {
+            out << "integrity: ok\n";
+        } else {
+            for (const QString& line : integrity)
+                out << "FAIL integrity: " << line << '\n';
+            failures += int(integrity.size());
+        }
+
+        if (version == 0 || !hasTables(db)) {
+            out << "FAIL no Kestrix tables in this file\n";
+            ++failures;
+        } else {
+            const QStringList broken = checkDatabase(db);
+            if (broken.isEmpty()) out << "table invariants: ok\n";
+            for (const QString& line : broken)
+                out << "FAIL " << line << '\n';
+            failures += int(broken.size());
+        }
+        out << (failures == 0 ? "check passed\n" : "check failed\n");
+        return failures == 0 ? 0 : 1;
+    } catch (const DbError& e) {
+        err << "kestrix-db: " << e.message() << '\n';
+        return 1;
+    }
+}
+
+} // namespace
+
+int runDbTool(const QStringList& args, QTextStream& out, QTextStream& err, const QDate& today) {
+    const QString command = args.value(0);
+    if (command == QLatin1String("create")) {
+        QStringList rest = args.mid(1);
+        const bool empty = rest.removeAll(QStringLiteral("--empty")) > 0;
+        if (rest.size() != 1 || rest[0].startsWith(QLatin1String("--"))) {
+            usage(err);
+            return 2;
+        }
+        return create(rest[0], !empty, out, err, today);
+    }
+    if (command == QLatin1String("check") && args.size() == 2) return check(args[1], out, err);
+    usage(err);
+    return 2;
+}
+
+} // namespace kx::db

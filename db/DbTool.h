@@ -1,0 +1,15 @@
+#pragma once
+// The kestrix-db command line, as a function the tests can call:
+//   kestrix-db create [--empty] FILE   a new database, with the sample venue unless --empty
+//   kestrix-db check FILE              schema version, integrity and the table invariants
+#include <QDate>
+#include <QStringList>
+#include <QTextStream>
+
+namespace kx::db {
+
+// `args` are the words after the program name. Returns the exit code: 0 done, 1 a check
+// failed or the work could not be done, 2 the command line was wrong.
+int runDbTool(const QStringList& args, QTextStream& out, QTextStream& err, const QDate& today);
+
+} // namespace kx::db

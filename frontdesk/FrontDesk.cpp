@@ -1,0 +1,60 @@
+#include "FrontDesk.h"
+
+#include "Connection.h"
+#include "ErrorGuard.h"
+#include "Jpeg.h"
+#include "Prompter.h"
+#include "SingleInstance.h"
+#include "Splash.h"
+#include "TDMTable.h"
+#include "TFormWMain.h"
+#include "TFormWork.h"
+
+#include <QFile>
+#include <memory>
+
+namespace kx::frontdesk {
+
+bool refuseEntry() {
+    const bool backOffice = InstanceName::isRunning(InstanceName::BackOffice);
+    const bool frontDesk = InstanceName::isRunning(InstanceName::FrontDesk);
+    if (!backOffice && !frontDesk) return false;
+    // With both running nothing is shown.
+    if (!backOffice) prompter().information(QStringLiteral("[前台系统]已经运行！"));
+    else if (!frontDesk)
+        prompter().information(QStringLiteral("[后台系统]运行时不能运行[前台系统]，请退出[后台系统]后运行！"));
+    return true;
+}
+
+int runFrontDesk(int argc, char** argv) {
+    GuardedApplication app(argc, argv);
+    if (refuseEntry()) return 0;
+
+    QImage picture;
+    QFile f(QStringLiteral(":/splash.jpg"));
+    if (f.open(QIODevice::ReadOnly)) picture = decodeJpeg(f.readAll());
+    auto splash = std::make_unique<SplashWindow>(picture, SplashWindow::frontDeskLines());
+    splash->showNow();
+
+    app.setApplicationDisplayName(QStringLiteral("Kestrix餐饮客房管理系统-前台操作"));
+    std::unique_ptr<TFormWMain> main;
+    std::unique_ptr<TFormWork> work;
+    std::unique_ptr<TDMTable> dm;
+    const bool ok = guarded([&] {
+        main = std::make_unique<TFormWMain>(db::databasePath(db::programDir()));
+        work = std::make_unique<TFormWork>(main.get());
+        dm = std::make_unique<TDMTable>(main->db());
+        main->attach(work.get(), dm.get());
+        work->attach(dm.get());
+    });
+    splash.reset();
+    if (!ok || !main) return 1;
+    main->show();
+    const int rc = app.exec();
+    work.reset();
+    dm.reset();
+    main.reset();
+    return rc;
+}
+
+} // namespace kx::frontdesk

@@ -1,0 +1,263 @@
+#include "TFormWMain.h"
+
+#include "Clock.h"
+#include "EnterAsTab.h"
+#include "ErrorGuard.h"
+#include "Permission.h"
+#include "Prompter.h"
+#include "Schema.h"
+#include "SingleInstance.h"
+#include "TDMTable.h"
+#include "TFormWork.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace kx::frontdesk {
+
+namespace {
+// The client area of the main window; the frame adds its border.
+constexpr int kClientWidth = 792;
+constexpr int kClientHeight = 543;
+} // namespace
+
+TFormWMain::TFormWMain(const QString& databaseFile, QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("TFormWMain"));
+    // The connection opens while the window is built; a new file gets the schema and the
+    // sample venue so a new installation can work at once.
+    const bool isNew = !QFileInfo::exists(databaseFile);
+    ADOConnection1.open(databaseFile);
+    db::prepareDatabase(ADOConnection1.db(), isNew, Clock::today());
+
+    setWindowTitle(QStringLiteral("Kestrix餐饮娱乐管理系统Ver 9.0-前台操作"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(kClientWidth, kClientHeight);
+
+    pnl_Parent = new QWidget(this);
+    pnl_Parent->setObjectName(QStringLiteral("pnl_Parent"));
+    setCentralWidget(pnl_Parent);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    setStatusBar(StatusBar1);
+    const int widths[4] = {100, 280, 220, 0};
+    for (int i = 0; i < 4; ++i) {
+        auto* label = new QLabel(StatusBar1);
+        label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setAlignment(i == 0 ? (Qt::AlignLeft | Qt::AlignVCenter) : Qt::AlignCenter);
+        if (widths[i] > 0) label->setFixedWidth(widths[i]);
+        StatusBar1->addWidget(label, widths[i] > 0 ? 0 : 1);
+        statusPanel[i] = label;
+    }
+
+    // Creation: Enter moves on, the clock runs, dates read yyyy-mm-dd, the scratch query.
+    EnterAsTab::install();
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    ScratchQuery = new db::Dataset(ADOConnection1.db(), QStringLiteral("ScratchQuery"), QString(), this);
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, [this] { tick(); });
+    Timer1->start();
+    tick();
+
+    // Where the screen allows it the window is centred; on an 800-pixel screen it fills it.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect avail = screen->availableGeometry();
+        if (screen->geometry().width() == 800) move(avail.topLeft());
+        else move(avail.center() - rect().center());
+    }
+
+    ErrorGuard::configure(ProgramKind::FrontDesk, [this] { closeSilently(); });
+    qApp->installEventFilter(this);
+    instance_ = InstanceName::listen(InstanceName::FrontDesk, this);
+}
+
+TFormWMain::~TFormWMain() {
+    if (qApp) qApp->removeEventFilter(this);
+    EnterAsTab::remove();
+}
+
+void TFormWMain::attach(TFormWork* work, TDMTable* dm) {
+    work_ = work;
+    dm_ = dm;
+}
+
+void TFormWMain::tick() {
+    statusPanel[3]->setText(Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+}
+
+void TFormWMain::ShowPanel(QWidget* panel, QWidget* host, int flag) {
+    if (!panel || !host) return;
+    if (panel->parentWidget() != host) panel->setParent(host);
+    panel->move(0, 0);
+    if (host->layout() == nullptr) panel->resize(host->size());
+    for (QObject* child : host->children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (w && w != panel && w->property("isPanel").toBool()) w->hide();
+    }
+    panel->show();
+    panel->raise();
+    if (flag == 1) currentPanel_ = panel;
+}
+
+bool TFormWMain::Limite(const QString& code) {
+    return kx::Limite(*ScratchQuery, dm_->setup.text(QStringLiteral("mana_code")), code, ProgramKind::FrontDesk);
+}
+
+void TFormWMain::LogSet(const QString& text) {
+    kx::LogSet(db(), dm_ ? dm_->setup.text(QStringLiteral("opername")) : QString(), text);
+}
+
+void TFormWMain::registerAction(const QString& action, std::function<void()> handler) {
+    actions_.insert(action, std::move(handler));
+}
+
+bool TFormWMain::runAction(const QString& action) {
+    auto it = actions_.find(action);
+    if (it == actions_.end() || !*it) return false;
+    guarded(*it);
+    return true;
+}
+
+const std::vector<std::pair<ShortcutKey, QString>>& TFormWMain::shortcutTable() {
+    static const std::vector<std::pair<ShortcutKey, QString>> table = {
+        {{"board", Qt::Key_Plus, true}, "board.open"},
+        {{"board", Qt::Key_F12, false}, "board.search"},
+        {{"board", Qt::Key_Escape, false}, "exit"},
+        {{"pnl_Work", Qt::Key_Plus, true}, "work.order"},
+        {{"pnl_Work", Qt::Key_Minus, true}, "work.clear"},
+        {{"pnl_Work", Qt::Key_Asterisk, true}, "work.checkout"},
+        {{"pnl_Work", Qt::Key_Escape, false}, "work.back"},
+        {{"pnl_Register", Qt::Key_Plus, true}, "register.open"},
+        {{"pnl_Register", Qt::Key_F12, false}, "register.focusManualNumber"},
+        {{"pnl_Register", Qt::Key_Escape, false}, "register.back"},
+        {{"pnl_ConsItem", Qt::Key_Asterisk, true}, "cons.commit"},
+        {{"pnl_ConsItem", Qt::Key_Minus, true}, "cons.delete"},
+        {{"pnl_ConsItem", Qt::Key_Escape, false}, "cons.back"},
+        {{"pnl_ConsItem", Qt::Key_F5, false}, "cons.mode1"},
+        {{"pnl_ConsItem", Qt::Key_F6, false}, "cons.mode2"},
+        {{"pnl_ConsItem", Qt::Key_F7, false}, "cons.mode3"},
+        {{"pnl_ConsItem", Qt::Key_F8, false}, "cons.mode4"},
+        {{"pnl_ConsItem", Qt::Key_F12, false}, "cons.focusNumber"},
+        {{"pnl_ConsItem", Qt::Key_F11, false}, "cons.byNumber"},
+        {{"pnl_Bill", Qt::Key_Slash, true}, "bill.print"},
+        {{"pnl_Bill", Qt::Key_F10, false}, "bill.preview"},
+        {{"pnl_Bill", Qt::Key_F11, false}, "bill.payPrior"},
+        {{"pnl_Bill", Qt::Key_F12, false}, "bill.payNext"},
+        {{"pnl_Bill", Qt::Key_Asterisk, true}, "bill.settle"},
+        {{"pnl_Bill", Qt::Key_Escape, false}, "bill.back"},
+    };
+    return table;
+}
+
+QString TFormWMain::actionFor(int key, Qt::KeyboardModifiers modifiers) const {
+    if (!currentPanel_) return QString();
+    QString panel = currentPanel_->objectName();
+    const bool board = panel == QLatin1String("pnl_TableStateG") || panel == QLatin1String("pnl_TableState");
+    if (board) panel = QStringLiteral("board");
+    const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
+    for (const auto& [k, action] : shortcutTable()) {
+        if (k.panel != panel || k.key != key) continue;
+        if (k.keypad && !keypad) continue;
+        // The board's table keys work only once the board area shows, after a login.
+        if (board && k.key != Qt::Key_Escape && work_ && work_->pnl_TableStateP->isHidden()) return QString();
+        return action;
+    }
+    return QString();
+}
+
+bool TFormWMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || closed_) return false;
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (!w || w->window() != this) return false;
+    // Key preview: the window sees a key once, before the control that has the focus.
+    QWidget* focus = QApplication::focusWidget();
+    if (focus ? w != focus : w != this) return false;
+    if (QApplication::activeModalWidget()) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    const QString action = actionFor(key->key(), key->modifiers());
+    if (action.isEmpty()) return false;
+    if (action == QLatin1String("exit")) {
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        return true;
+    }
+    runAction(action);
+    return true;
+}
+
+void TFormWMain::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (shown_) return;
+    shown_ = true;
+    guarded([this] { firstShow(); });
+}
+
+void TFormWMain::firstShow() {
+    shown_ = true;
+    setWindowTitle(QStringLiteral("Kestrix餐饮娱乐管理系统Ver 9.0-前台操作"));
+    if (QScreen* screen = QGuiApplication::primaryScreen(); screen && screen->geometry().width() == 640) {
+        SilentExit = true;
+        prompter().information(QStringLiteral("请使用分辨率大于800*600的显示模式，现在系统将退出！"));
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        return;
+    }
+    if (!work_ || !dm_) return;
+    work_->showBoard();
+    if (work_->dbl_order->isEnabled()) work_->dbl_order->setFocus();
+    // No shift is chosen until someone logs in.
+    dm_->adoqry_SetupPay->first();
+    dm_->adoqry_SetupPay->edit();
+    dm_->adoqry_SetupPay->field(QStringLiteral("orde_code")).clear();
+    dm_->adoqry_table->setSql(QStringLiteral("select * from tablelist order by tabl_code"));
+    dm_->adoqry_table->open();
+}
+
+void TFormWMain::closeSilently() {
+    SilentExit = true;
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void TFormWMain::showHelp() {
+    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kxhelp.html"));
+    modalHost().openDocument(path);
+}
+
+void TFormWMain::closeEvent(QCloseEvent* e) {
+    if (closed_) {
+        e->accept();
+        return;
+    }
+    if (!SilentExit) {
+        if (!prompter().question(QStringLiteral("请确定是否退出") + ProductTitle + QStringLiteral("!"))) {
+            e->ignore();
+            return;
+        }
+    }
+    closed_ = true;
+    // The closing log line; after a fatal error the database may refuse it, which must not
+    // keep the program from closing.
+    try {
+        if (dm_ && ADOConnection1.isOpen())
+            LogSet(QStringLiteral("[") + dm_->setup.text(QStringLiteral("ordename")) + QStringLiteral("][退出系统]"));
+    } catch (...) {
+    }
+    Timer1->stop();
+    e->accept();
+}
+
+} // namespace kx::frontdesk

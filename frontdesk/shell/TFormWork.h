@@ -1,0 +1,108 @@
+#pragma once
+// The work form: never shown itself, it holds every front-desk screen as a panel until
+// ShowPanel places one into a host of the main window, and owns the six auxiliary queries.
+#include "Dataset.h"
+
+#include <QFrame>
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolBar;
+class QToolButton;
+
+namespace kx::frontdesk {
+
+class TDMTable;
+class TFormWMain;
+
+// A screen or a part of one that ShowPanel switches: a frame marked as a panel.
+QFrame* makePanel(const QString& name, QWidget* parent = nullptr);
+
+class TFormWork : public QWidget {
+    Q_OBJECT
+public:
+    explicit TFormWork(TFormWMain* main);
+    // Binds the screens to the data module and wires their buttons.
+    void attach(TDMTable* dm);
+
+    TFormWMain* main() const { return main_; }
+    TDMTable* dm() const { return dm_; }
+
+    db::Dataset* AuxQuery1;
+    db::Dataset* AuxQuery2;
+    db::Dataset* AuxQuery3;
+    db::Dataset* AuxQuery4;
+    db::Dataset* AuxQuery5;
+    db::Dataset* AuxQuery6;
+
+    // --- the board screen
+    QFrame* pnl_TableState;
+    QFrame* Panel2;
+    QToolBar* ToolBar1;
+    QToolButton* ToolButton34;  // view cycle
+    QToolButton* toolb_BeginEnd; // 日始/日结
+    QToolButton* toolb_Report;   // 报表
+    QToolButton* toolb_Setup;    // 设置
+    QToolButton* ToolButton4;    // 重新登录
+    QToolButton* toolb_About;    // 关于
+    QToolButton* toolb_Help;     // 帮助
+    QToolButton* ToolButton112;  // sort cycle
+    QToolButton* toolb_Exit;     // 退出
+    QFrame* pnl_TableStateP;
+    QFrame* pnl_TableStateG;
+    QFrame* pnl_TableStateL;
+    QFrame* pnl_StateCut;
+    QFrame* Panel3;
+    QLabel* lbl_order;
+    QLabel* lbl_worktime;
+    QFrame* Panel6;
+    QFrame* Panel7;
+    QLineEdit* EditDict_TableState;
+
+    // --- login
+    QFrame* pnl_login;
+    QLabel* Label123;
+    QComboBox* dbl_order;
+    QLineEdit* editoper;
+    QLineEdit* editpass;
+    QPushButton* SpeedButton8;
+    QPushButton* SpeedButton5;
+    QPushButton* SpeedButton6;
+    QPushButton* SpeedButton7;
+
+    // --- password change
+    QFrame* pnl_modify;
+    QLabel* Label133;
+    QLineEdit* editoper1;
+    QLineEdit* editpass1;
+    QLineEdit* editpassn;
+    QLineEdit* editpassnr;
+    QPushButton* SpeedButton9;
+    QPushButton* SpeedButton10;
+    QPushButton* SpeedButton11;
+
+    // --- about
+    QFrame* pnl_about;
+
+    // Shows the board screen with the picture view current, the login panel in front.
+    void showBoard();
+    // Locks the board behind the login panel, or unlocks it after a login.
+    void lockBoard();
+    void unlockBoard();
+    void showAbout();
+    void hideAbout();
+
+private:
+    void buildBoard();
+    void buildLogin();
+    void buildModify();
+    void buildAbout();
+
+    TFormWMain* main_;
+    TDMTable* dm_ = nullptr;
+};
+
+} // namespace kx::frontdesk

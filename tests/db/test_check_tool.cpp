@@ -1,0 +1,211 @@
+// The table invariants check and the kestrix-db command line.
+#include "Check.h"
+#include "DbTool.h"
+#include "Schema.h"
+#include "Sql.h"
+#include "TestDb.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace kx::db;
+
+namespace {
+
+const QDate kToday(2026, 3, 14);
+
+// A table with a visit: the sample's table A01 in `state`, carrying `key`, and the visits
+// given as (key, in use) on it.
+struct BrokenCase {
+    const char* name;
+    const char* state;
+    int key;
+    std::vector<std::pair<int, bool>> visits;
+    const char* visitTable; // where the visits stand
+    const char* expected;   // a piece of the one failure, or "" when all holds
+};
+
+void PrintTo(const BrokenCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const BrokenCase kCases[] = {
+    {"OpenTableWithItsVisit", "2", 7, {{7, true}}, "A01", ""},
+    {"CheckedOutTableWithItsVisitAndAClearedOne", "3", 7, {{7, true}, {6, false}}, "A01", ""},
+    {"FreeTableWithAClearedVisit", "1", 0, {{7, false}}, "A01", ""},
+    {"InUseWithoutVisit", "2", 7, {}, "A01", "table A01 (state \"2\"): 0 visits in use, expected exactly 1"},
+    {"CheckedOutWithTwoVisits",
+     "3",
+     7,
+     {{7, true}, {8, true}},
+     "A01",
+     "table A01 (state \"3\"): 2 visits in use"},
+    {"ReopenedWithWrongKey",
+     "4",
+     9,
+     {{7, true}},
+     "A01",
+     "table A01 (state \"4\"): carries visit key 9, but its visit in use is 7"},
+    {"FreeWithKey", "1", 5, {}, "A01", "table A01 (state \"1\"): carries visit key 5, expected 0"},
+    {"DisabledWithKey", "6", 5, {}, "A01", "table A01 (state \"6\"): carries visit key 5, expected 0"},
+    {"BookedWithVisitInUse", "5", 0, {{7, true}}, "A01", "table A01 (state \"5\"): 1 visits still in use"},
+    {"UnknownState", "9", 0, {}, "A01", "table A01 (state \"9\"): unknown state"},
+    {"VisitOnUnknownTable",
+     "1",
+     0,
+     {{7, true}},
+     "Z99",
+     "visit 7: in use on table \"Z99\", which does not exist"},
+};
+
+class KestrixDbCheckTest : public ::testing::TestWithParam<BrokenCase> {
+  protected:
+    void SetUp() override { prepareDatabase(tdb.db(), true, kToday); }
+    QSqlDatabase db() { return tdb.db(); }
+    kx::test::TempDatabase tdb;
+};
+
+TEST_P(KestrixDbCheckTest, ReportsEachBrokenInvariant) {
+    const BrokenCase& c = GetParam();
+    ASSERT_EQ(checkDatabase(db()), QStringList());
+    exec(db(),
+         QStringLiteral(
+             "UPDATE TableList SET tabl_stat_code = ?, tabl_gues_auto_recn = ? WHERE tabl_code = 'A01'"),
+         {QString::fromLatin1(c.state), c.key});
+    for (const auto& [key, inUse] : c.visits)
+        exec(db(),
+             QStringLiteral("INSERT INTO TableGuestlist (tabl_gues_auto_recn, tabl_code, tabl_gues_use) "
+                            "VALUES (?, ?, ?)"),
+             {key, QString::fromLatin1(c.visitTable), inUse});
+    const QStringList failures = checkDatabase(db());
+    if (QByteArray(c.expected).isEmpty()) {
+        EXPECT_EQ(failures, QStringList());
+    } else {
+        ASSERT_EQ(failures.size(), 1) << failures.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(failures[0].contains(QString::fromUtf8(c.expected))) << failures[0].toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(KestrixDb, KestrixDbCheckTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- the command line -----------------------------------------------------------------
+
+struct ToolRun {
+    int code;
+    QString out;
+    QString err;
+};
+
+ToolRun runTool(const QStringList& args) {
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    const int code = runDbTool(args, o, e, kToday);
+    o.flush();
+    e.flush();
+    return {code, out, err};
+}
+
+class KestrixDbToolTest : public ::testing::Test {
+  protected:
+    QString file(const QString& name) { return dir.filePath(name); }
+    QTemporaryDir dir;
+};
+
+TEST_F(KestrixDbToolTest, CreatesASampleDatabaseThatPassesItsCheck) {
+    const QString path = file(QStringLiteral("data/VenueData.MDB"));
+    const ToolRun created = runTool({QStringLiteral("create"), path});
+    EXPECT_EQ(created.code, 0) << created.err.toStdString();
+    EXPECT_TRUE(QFile::exists(path));
+
+    const ToolRun checked = runTool({QStringLiteral("check"), path});
+    EXPECT_EQ(checked.code, 0) << checked.out.toStdString();
+    EXPECT_TRUE(checked.out.contains(QStringLiteral("schema version: %1").arg(currentSchemaVersion())));
+    EXPECT_TRUE(checked.out.contains(QStringLiteral("integrity: ok")));
+    EXPECT_TRUE(checked.out.contains(QStringLiteral("check passed")));
+
+    Connection conn;
+    conn.open(path);
+    EXPECT_GE(scalarInt(conn.db(), QStringLiteral("SELECT count(*) FROM TableList")), 18);
+}
+
+TEST_F(KestrixDbToolTest, EmptyDatabaseHasTheFixedRowsOnly) {
+    const QString path = file(QStringLiteral("empty.db"));
+    ASSERT_EQ(runTool({QStringLiteral("create"), QStringLiteral("--empty"), path}).code, 0);
+    Connection conn;
+    conn.open(path);
+    EXPECT_EQ(scalarInt(conn.db(), QStringLiteral("SELECT count(*) FROM TableList")), 0);
+    EXPECT_EQ(scalarInt(conn.db(), QStringLiteral("SELECT count(*) FROM TableStateList")), 6);
+    EXPECT_EQ(scalarInt(conn.db(), QStringLiteral("SELECT count(*) FROM operatorlist")), 1);
+}
+
+TEST_F(KestrixDbToolTest, RefusesToOverwriteAFile) {
+    const QString path = file(QStringLiteral("keep.db"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a database of ours");
+    }
+    const ToolRun r = runTool({QStringLiteral("create"), QStringLiteral("--empty"), path});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("already exists")));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("not a database of ours"));
+}
+
+TEST_F(KestrixDbToolTest, CheckFailsOnABrokenTableAndListsIt) {
+    const QString path = file(QStringLiteral("broken.db"));
+    ASSERT_EQ(runTool({QStringLiteral("create"), path}).code, 0);
+    {
+        Connection conn;
+        conn.open(path);
+        exec(conn.db(),
+             QStringLiteral("UPDATE TableList SET tabl_stat_code = '2' WHERE tabl_code IN ('A01', 'A02')"));
+    }
+    const ToolRun r = runTool({QStringLiteral("check"), path});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("FAIL table A01")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("FAIL table A02")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("check failed")));
+}
+
+TEST_F(KestrixDbToolTest, CheckFailsOnAMissingOrForeignFileWithoutCreatingOne) {
+    const QString missing = file(QStringLiteral("missing.db"));
+    EXPECT_EQ(runTool({QStringLiteral("check"), missing}).code, 1);
+    EXPECT_FALSE(QFile::exists(missing));
+
+    const QString foreign = file(QStringLiteral("foreign.db"));
+    {
+        Connection conn;
+        conn.open(foreign);
+        exec(conn.db(), QStringLiteral("CREATE TABLE notes (x TEXT)"));
+    }
+    const ToolRun r = runTool({QStringLiteral("check"), foreign});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("FAIL")));
+}
+
+TEST_F(KestrixDbToolTest, WrongCommandLinesShowTheUsage) {
+    const QList<QStringList> wrong = {
+        {},
+        {QStringLiteral("create")},
+        {QStringLiteral("create"), QStringLiteral("--empty")},
+        {QStringLiteral("create"), QStringLiteral("a.db"), QStringLiteral("b.db")},
+        {QStringLiteral("create"), QStringLiteral("--sample"), QStringLiteral("a.db")},
+        {QStringLiteral("check")},
+        {QStringLiteral("check"), QStringLiteral("a.db"), QStringLiteral("b.db")},
+        {QStringLiteral("drop"), QStringLiteral("a.db")},
+    };
+    for (const QStringList& args : wrong) {
+        const ToolRun r = runTool(args);
+        EXPECT_EQ(r.code, 2) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(r.err.startsWith(QStringLiteral("usage:"))) << args.join(QLatin1Char(' ')).toStdString();
+    }
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty()) << "nothing was created";
+}
+
+} // namespace
