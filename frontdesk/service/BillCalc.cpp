@@ -151,7 +151,13 @@ double IntWay(const TDMTable& dm, double x) { return roundByMode(dm.setup.text(Q
 
 double lineTotal(const QString& itemMode, double count, double price, double typeFlag) {
     const double v = count * price * typeFlag;
-    if (itemMode == kUp) return noNegativeZero(roundHalfEven(v >= 0 ? v + 0.49 : v - 0.49, 0));
+    if (itemMode == kUp) {
+        // Any fraction of a cent or more goes up to the next whole amount (away from zero):
+        // 2.01 gives 3 just as 3.01 gives 4.
+        const double lifted = roundHalfEven(std::fabs(v) + 0.49, 6);
+        const double whole = std::floor(lifted + 0.5);
+        return noNegativeZero(v >= 0 ? whole : -whole);
+    }
     if (itemMode == kHalf) return noNegativeZero(roundHalfEven(v, 0));
     return noNegativeZero(v);
 }

@@ -6,6 +6,7 @@
 #include "Login.h"
 #include "TDMTable.h"
 #include "TFormWMain.h"
+#include "TableMoves.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -319,6 +320,8 @@ void TFormWork::attach(TDMTable* dm) {
     connect(toolb_Exit, &QToolButton::clicked, main_, &QWidget::close);
     connect(toolb_Help, &QToolButton::clicked, this, guard([this] { main_->showHelp(); }));
     connect(toolb_About, &QToolButton::clicked, this, [this] { showAbout(); });
+    moves = new TableMoves(main_, this, dm);
+    if (auto* workScreen = findChild<QWidget*>(QStringLiteral("pnl_Work"))) moves->placeOn(workScreen);
 }
 
 void TFormWork::showBoard() {

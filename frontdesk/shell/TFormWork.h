@@ -17,6 +17,7 @@ namespace kx::frontdesk {
 
 class TDMTable;
 class TFormWMain;
+class TableMoves;
 
 // A screen or a part of one that ShowPanel switches: a frame marked as a panel.
 QFrame* makePanel(const QString& name, QWidget* parent = nullptr);
@@ -86,6 +87,9 @@ public:
 
     // --- about
     QFrame* pnl_about;
+
+    // --- table moves, continuing and clearing (pop-up panels of the work screen)
+    TableMoves* moves = nullptr;
 
     // Shows the board screen with the picture view current, the login panel in front.
     void showBoard();
