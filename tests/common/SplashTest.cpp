@@ -34,6 +34,7 @@ TEST(SplashWindow, SizedToItsPictureWithTheProgramLinesDrawnOverIt) {
     const QRect textArea(150, 40, 240, 120);
     EXPECT_EQ(brightPixels(picture.convertToFormat(QImage::Format_RGB32), textArea), 0);
     const QImage shown = splash.grab().toImage();
+    if (!qEnvironmentVariableIsEmpty("KESTRIX_SHOTS")) shown.save(qEnvironmentVariable("KESTRIX_SHOTS") + "/splash-frontdesk.png");
     EXPECT_GT(brightPixels(shown, textArea), 200);
 
     // A start-up message appears at the foot.

@@ -40,13 +40,13 @@ struct Line {
     double price = 0;
     int flag = 1;               // price sign: 1 ordered, -1 returned, 0 free
     QString menu = QStringLiteral("1");
-    QVariant total;             // stored line total; empty = count x price x flag
-    QVariant grou;              // set menu of a component line; empty = none
+    QVariant total = QVariant(); // stored line total; empty = count x price x flag
+    QVariant grou = QVariant();  // set menu of a component line; empty = none
     int servPerc = 100;
     int discPerc = 100;
 };
 
-class BillTest : public ::testing::Test {
+class BillCalcTest : public ::testing::Test {
 protected:
     void SetUp() override {
         db::prepareDatabase(tdb.db(), false, QDate(2026, 3, 10));
