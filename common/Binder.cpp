@@ -59,19 +59,25 @@ public:
     LineEditLink(QLineEdit* edit, Dataset* ds, const QString& field, const QString& format)
         : FieldLink(edit, ds, field, format), edit_(edit) {
         connect(edit, &QLineEdit::textEdited, this, [this] {
-            if (beginEdit()) dirty_ = true;
+            if (beginEdit()) {
+                dirty_ = true;
+                dirtyRow_ = ds_->recNo();
+            }
         });
         connect(edit, &QLineEdit::editingFinished, this, [this] { guarded([this] { flush(); }); });
         ds->addUpdateRecordHandler(this, [this] { flush(); });
         refresh();
     }
     void refresh() override {
+        const bool editing = ds_ && (ds_->state() == Dataset::Edit || ds_->state() == Dataset::Insert);
+        // Another field of the row being edited changed: what is typed here but not yet
+        // handed over stays.
+        if (dirty_ && editing && ds_->recNo() == dirtyRow_) return;
         dirty_ = false;
         const int f = fieldIndex();
         if (f >= 0 && ds_->fieldDef(f).kind == FieldKind::String && ds_->fieldDef(f).size > 0)
             edit_->setMaxLength(ds_->fieldDef(f).size);
         // While typing, the edit shows the value unformatted so it reads back the same.
-        const bool editing = ds_ && (ds_->state() == Dataset::Edit || ds_->state() == Dataset::Insert);
         QString text = editing && f >= 0 ? db::Dataset::toText(ds_->fieldDef(f), current()) : currentText();
         if (edit_->text() != text) edit_->setText(text);
     }
@@ -97,6 +103,7 @@ public:
 private:
     QLineEdit* edit_;
     bool dirty_ = false;
+    int dirtyRow_ = 0;
 };
 
 class LabelLink : public FieldLink {

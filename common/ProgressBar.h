@@ -2,8 +2,9 @@
 // The progress bar of a long operation, laid over the first panel of the status bar for as long
 // as the operation runs (also when it ends by an exception).
 #include <QPointer>
+#include <QProgressBar>
 
-class QProgressBar;
+
 class QStatusBar;
 class QWidget;
 

@@ -3,11 +3,13 @@
 #include "Check.h"
 #include "Connection.h"
 #include "Errors.h"
+#include "Generator.h"
 #include "Schema.h"
 #include "Sql.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QElapsedTimer>
 #include <QSqlQuery>
 
 namespace kx::db {
@@ -16,7 +18,8 @@ namespace {
 
 void usage(QTextStream& err) {
     err << "usage: kestrix-db create [--empty] FILE\n"
-           "       kestrix-db check FILE\n";
+           "       kestrix-db check FILE\n"
+           "       kestrix-db generate [--years N] [--visits-per-day N] [--seed N] FILE\n";
 }
 
 void removeDatabaseFiles(const QString& path) {
@@ -92,6 +95,48 @@ int check(const QString& path, QTextStream& out, QTextStream& err) {
     }
 }
 
+int generate(const QString& path, const GenerateOptions& options, QTextStream& out, QTextStream& err) {
+    if (QFileInfo::exists(path)) {
+        err << "kestrix-db: " << path << " already exists; refusing to overwrite it\n";
+        return 1;
+    }
+    try {
+        QElapsedTimer timer;
+        timer.start();
+        GenerateSummary summary;
+        {
+            Connection conn;
+            conn.open(path);
+            // The venue opened on the first day of its history.
+            prepareDatabase(conn.db(), true, options.today.addYears(-options.years));
+            summary = generateHistory(conn.db(), options);
+            exec(conn.db(), QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+            run(conn.db(), QStringLiteral("ANALYZE"));
+        }
+        out << "generated " << path << ": " << summary.days << " business days, " << summary.visits << " visits, "
+            << summary.lines << " order lines, " << summary.payments << " payment lines in "
+            << QString::number(timer.elapsed() / 1000.0, 'f', 1) << " s\n";
+        return 0;
+    } catch (const DbError& e) {
+        removeDatabaseFiles(path);
+        err << "kestrix-db: " << e.message() << '\n';
+        return 1;
+    }
+}
+
+// Reads "--name N" options off `rest`; false when one is malformed.
+bool takeNumber(QStringList& rest, const QString& name, qint64 min, qint64* value) {
+    const qsizetype i = rest.indexOf(name);
+    if (i < 0) return true;
+    if (i + 1 >= rest.size()) return false;
+    bool ok = false;
+    const qint64 v = rest[i + 1].toLongLong(&ok);
+    if (!ok || v < min) return false;
+    *value = v;
+    rest.remove(i, 2);
+    return true;
+}
+
 } // namespace
 
 int runDbTool(const QStringList& args, QTextStream& out, QTextStream& err, const QDate& today) {
@@ -106,6 +151,23 @@ int runDbTool(const QStringList& args, QTextStream& out, QTextStream& err, const
         return create(rest[0], !empty, out, err, today);
     }
     if (command == QLatin1String("check") && args.size() == 2) return check(args[1], out, err);
+    if (command == QLatin1String("generate")) {
+        QStringList rest = args.mid(1);
+        GenerateOptions options;
+        options.today = today;
+        qint64 years = options.years, visits = options.visitsPerDay, seed = qint64(options.seed);
+        if (!takeNumber(rest, QStringLiteral("--years"), 0, &years) ||
+            !takeNumber(rest, QStringLiteral("--visits-per-day"), 0, &visits) ||
+            !takeNumber(rest, QStringLiteral("--seed"), 0, &seed) || rest.size() != 1 ||
+            rest[0].startsWith(QLatin1String("--")) || years > 50 || visits > 5000) {
+            usage(err);
+            return 2;
+        }
+        options.years = int(years);
+        options.visitsPerDay = int(visits);
+        options.seed = quint64(seed);
+        return generate(rest[0], options, out, err);
+    }
     usage(err);
     return 2;
 }

@@ -2,6 +2,9 @@
 // The kestrix-db command line, as a function the tests can call:
 //   kestrix-db create [--empty] FILE   a new database, with the sample venue unless --empty
 //   kestrix-db check FILE              schema version, integrity and the table invariants
+//   kestrix-db generate [--years N] [--visits-per-day N] [--seed N] FILE
+//                                      a new database with the sample venue and N years of
+//                                      business history (default 5 years, 100 visits a day)
 #include <QDate>
 #include <QStringList>
 #include <QTextStream>

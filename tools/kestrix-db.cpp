@@ -1,4 +1,4 @@
-// kestrix-db: creates a Kestrix database file, or checks one.
+// kestrix-db: creates a Kestrix database file, checks one, or fills one with a venue history.
 #include "DbTool.h"
 
 #include <QCoreApplication>

@@ -7,6 +7,7 @@
 #include "TDMTable.h"
 #include "TFormWMain.h"
 #include "TFormWork.h"
+#include "TableBoard.h"
 #include "TableInfo.h"
 #include "Transaction.h"
 
@@ -285,6 +286,10 @@ void TableMoves::showTableOnBoard(const QString& tableCode) {
 }
 
 void TableMoves::Sort() {
+    if (work_->tableBoard) {
+        work_->tableBoard->Sort();
+        return;
+    }
     Dataset* board = dm_->adoqry_table;
     board->checkBrowseMode();
     board->refresh();

@@ -1,11 +1,17 @@
 #include "TFormWork.h"
 
+#include "BillScreen.h"
 #include "Binder.h"
 #include "ErrorGuard.h"
 #include "Jpeg.h"
 #include "Login.h"
+#include "OrderScreen.h"
+#include "RegisterScreen.h"
 #include "TDMTable.h"
+#include "TableBoard.h"
+#include "WorkScreen.h"
 #include "TFormWMain.h"
+#include "DayOperations.h"
 #include "TableMoves.h"
 
 #include <QComboBox>
@@ -121,7 +127,7 @@ void TFormWork::buildBoard() {
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setGeometry(2, 2, 788, 38);
     ToolButton34 = toolButton(ToolBar1, QStringLiteral("ToolButton34"), QStringLiteral("图形房台"));
-    toolb_BeginEnd = toolButton(ToolBar1, QStringLiteral("toolb_BeginEnd"), QStringLiteral("日始/日结"));
+    toolb_Chcek = toolButton(ToolBar1, QStringLiteral("toolb_Chcek"), QStringLiteral("日始/日结"));
     toolb_Report = toolButton(ToolBar1, QStringLiteral("toolb_Report"), QStringLiteral("报表"));
     toolb_Report->setPopupMode(QToolButton::InstantPopup);
     toolb_Report->setMenu(new QMenu(toolb_Report));
@@ -320,8 +326,14 @@ void TFormWork::attach(TDMTable* dm) {
     connect(toolb_Exit, &QToolButton::clicked, main_, &QWidget::close);
     connect(toolb_Help, &QToolButton::clicked, this, guard([this] { main_->showHelp(); }));
     connect(toolb_About, &QToolButton::clicked, this, [this] { showAbout(); });
+    workScreen = new WorkScreen(main_, this, dm);
+    registerScreen = new RegisterScreen(main_, this, dm, workScreen);
+    tableBoard = new TableBoard(main_, this, dm, registerScreen, workScreen);
     moves = new TableMoves(main_, this, dm);
+    day = new DayOperations(main_, this, dm);
     if (auto* workScreen = findChild<QWidget*>(QStringLiteral("pnl_Work"))) moves->placeOn(workScreen);
+    bill = new BillScreen(main_, this, dm);
+    orderScreen = new OrderScreen(main_, this, dm);
 }
 
 void TFormWork::showBoard() {

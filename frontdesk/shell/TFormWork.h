@@ -18,6 +18,12 @@ namespace kx::frontdesk {
 class TDMTable;
 class TFormWMain;
 class TableMoves;
+class DayOperations;
+class BillScreen;
+class TableBoard;
+class RegisterScreen;
+class WorkScreen;
+class OrderScreen;
 
 // A screen or a part of one that ShowPanel switches: a frame marked as a panel.
 QFrame* makePanel(const QString& name, QWidget* parent = nullptr);
@@ -44,7 +50,7 @@ public:
     QFrame* Panel2;
     QToolBar* ToolBar1;
     QToolButton* ToolButton34;  // view cycle
-    QToolButton* toolb_BeginEnd; // 日始/日结
+    QToolButton* toolb_Chcek;    // 日始/日结
     QToolButton* toolb_Report;   // 报表
     QToolButton* toolb_Setup;    // 设置
     QToolButton* ToolButton4;    // 重新登录
@@ -88,8 +94,22 @@ public:
     // --- about
     QFrame* pnl_about;
 
+    // --- the board's views and side panel, the opening screen pnl_Register, the work screen pnl_Work
+    WorkScreen* workScreen = nullptr;
+    RegisterScreen* registerScreen = nullptr;
+    TableBoard* tableBoard = nullptr;
+
     // --- table moves, continuing and clearing (pop-up panels of the work screen)
     TableMoves* moves = nullptr;
+
+    // --- day start and day end, business statistics, shift handover
+    DayOperations* day = nullptr;
+
+    // --- the bill screen pnl_Bill (checkout and payment)
+    BillScreen* bill = nullptr;
+
+    // --- the order screen pnl_ConsItem (ordering, the kitchen list)
+    OrderScreen* orderScreen = nullptr;
 
     // Shows the board screen with the picture view current, the login panel in front.
     void showBoard();

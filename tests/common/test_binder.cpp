@@ -99,6 +99,24 @@ TEST_F(BinderTest, TypingEditsTheRowAndPostingWritesIt) {
     EXPECT_EQ(grid->model()->index(0, 1).data().toString(), "Cucumber salad");
 }
 
+TEST_F(BinderTest, TypedTextSurvivesAChangeOfAnotherFieldOfTheRow) {
+    name->setFocus();
+    name->selectAll();
+    QTest::keyClicks(name, "Half typed");
+    items->field("price").setValue(99); // a handler sets another field meanwhile
+    EXPECT_EQ(name->text(), "Half typed");
+    EXPECT_EQ(price->text(), "99");
+    items->post();
+    EXPECT_EQ(kx::db::scalarText(tdb.db(), "select item_name from items where item_code='001'"), "Half typed");
+    // Cancelling an edit shows the stored value again.
+    items->edit();
+    name->setFocus();
+    name->selectAll();
+    QTest::keyClicks(name, "Dropped");
+    items->cancel();
+    EXPECT_EQ(name->text(), "Half typed");
+}
+
 TEST_F(BinderTest, LettersInANumberEditAreRefusedAndTheRowStaysInEdit) {
     price->setFocus();
     price->selectAll();

@@ -1,0 +1,105 @@
+#pragma once
+// The business day and the shift: day start, day end (with its optional backup), the current
+// business statistics by department, and the shift handover with its report.
+#include "ReportFrame.h"
+
+#include <QObject>
+#include <QString>
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QTableView;
+class QToolButton;
+
+namespace kx::frontdesk {
+
+class TDMTable;
+class TFormWMain;
+class TFormWork;
+
+class DayOperations : public QObject {
+    Q_OBJECT
+public:
+    DayOperations(TFormWMain* main, TFormWork* work, TDMTable* dm);
+
+    // --- the day start/end screen
+    QFrame* pnl_BeginEnd;
+    QToolButton* ToolButton42; // 日始
+    QToolButton* ToolButton46; // 日结
+    QToolButton* ToolButton47; // 保存回退
+    QToolButton* ToolButton45; // 回退
+    QLabel* lbl_workdate;
+    QLabel* lbl_daystate;
+    QLabel* lbl_timecaption;
+    QLabel* lbl_time;
+    QLabel* lbl_opercaption;
+    QLabel* lbl_oper;
+    QTableView* DBGrid13;
+    QLineEdit* dbe_OtherIncome;
+    QCheckBox* chk_WorkAuto;
+    QCheckBox* chk_WorkBack;
+
+    // --- current business statistics
+    QFrame* pnl_TotalDept;
+    QTableView* DBGrid14;
+    QLabel* lbl_TotalTime;
+
+    // --- shift handover
+    QFrame* pnl_connect;
+    QTableView* DBGrid16;
+    QLineEdit* dbe_StarMone;
+    QToolButton* SpeedButton13; // 提交
+    QLineEdit* Edit10;          // 交班备注
+    QTableView* DBGrid15;
+    QLabel* lbl_StarMone;
+    QLabel* lbl_TypeCoun;
+    QLabel* lbl_TypeMone;
+    QLabel* lbl_FactMone;
+    QLabel* lbl_ConnectTime;
+    QToolButton* ToolButton51; // 交班
+    QToolButton* ToolButton52; // 预览/打印
+
+    // "日始/日结" on the board: the screen, after the permission check.
+    void showBeginEnd();
+    // Day start and day end; `fromButton` false is the automatic roll at login, which skips
+    // the checks and questions.
+    void dayStart(bool fromButton);
+    void dayEnd(bool fromButton);
+    // "保存回退": stores the options and the other income, back to the board.
+    void saveAndBack();
+    // "回退" of these screens.
+    void backToBoard();
+
+    // "当前营业统计".
+    void showTotals();
+
+    // "员工交班处理": rebuilds the shift summary and shows the handover screen.
+    void showHandover();
+    // "提交": stores the starting amounts (B100011).
+    void submitStartAmounts();
+    // "交班": hands the shift over (B100010) and logs the operator out.
+    void handOver();
+    // The handover report.
+    ReportFrame handoverReport() const;
+    void previewHandoverReport();
+
+    // The copy of the database day end writes first when the option is set: a file in the
+    // folder "back" beside the program named by the business date; the last 30 are kept.
+    // Returns the file written; throws DbError when it cannot.
+    QString backupBeforeDayEnd();
+    static constexpr int kBackupsKept = 30;
+
+private:
+    void build();
+    void showDayState();
+    void rebuildShiftSummary();
+    void showShiftTotals();
+
+    TFormWMain* main_;
+    TFormWork* work_;
+    TDMTable* dm_;
+};
+
+} // namespace kx::frontdesk

@@ -1,0 +1,40 @@
+#pragma once
+// Small pieces the table-service screens share: colours given as the venue's colour numbers,
+// edits that let the numeric-pad short cuts through, a text box bound to a field, grid styling.
+#include "Dataset.h"
+
+#include <QColor>
+#include <QString>
+
+class QComboBox;
+class QLabel;
+class QTableView;
+class QWidget;
+
+namespace kx::frontdesk {
+
+// A colour number of the screens' layouts: blue * 65536 + green * 256 + red.
+QColor layoutColour(int bgr);
+inline constexpr int kGreyColour = 8421504;       // side grids' selected row
+inline constexpr int kSelectedRowColour = 12615808; // list and order grids' selected row
+inline constexpr int kSelectedCellColour = 10281669; // the picture board's selected cell
+
+// The keys "+" and "-" are ignored in `w`, so the numeric-pad short cuts never type into it.
+void ignorePlusMinus(QWidget* w);
+
+// A drop-down of fixed texts bound to a text field: choosing one puts the dataset into edit
+// and stores the text; moving to another row shows that row's text.
+void bindTextCombo(QComboBox* box, db::Dataset* ds, const QString& field);
+
+// Keeps every panel inside `host` (a host of ShowPanel that lives in a layout) as large as the
+// host when the host is resized.
+void fillHost(QWidget* host);
+
+// Selected rows drawn in white on `bgr`, whole rows selected.
+void styleGrid(QTableView* view, int bgr);
+
+// A caption label ("名称") and a value label bound to a field, for the screens' forms.
+QLabel* captionLabel(const QString& text, QWidget* parent);
+QLabel* valueLabel(const QString& name, QWidget* parent);
+
+} // namespace kx::frontdesk
