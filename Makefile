@@ -1,8 +1,9 @@
-# Kestrix: the two commands that matter are `make run` and `make test`.
+# Kestrix: the two commands that matter are `make run` and `make test`; `make bench` measures
+# the cashier's actions on a fresh and on a five-year database (docs/performance.md).
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run backoffice test format clean
+.PHONY: all deps configure build run backoffice test bench format clean
 
 all: build
 
@@ -26,8 +27,12 @@ backoffice: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+bench: configure
+	@cmake --build $(BUILD) --target kestrix-bench -j $(JOBS)
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen bin/kestrix-bench $(BENCH_ARGS)
+
 format:
-	@find db common frontdesk backoffice tools tests -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	@find db common frontdesk backoffice tools tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
 	rm -rf $(BUILD)

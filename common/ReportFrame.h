@@ -51,7 +51,7 @@ public:
     static QString formatCell(const QVariant& value, const QString& format);
 
     QString html() const;
-    // The document to preview, print or save (A4, page numbers at the foot of every page).
+    // The document to preview, print or save (A4; numbered pages when it runs over one page).
     ReportDocument document() const;
 
 private:

@@ -82,7 +82,7 @@ struct Item {
     QString code, name, clas, type, unit, limit;
     double price = 0, cost = 0;
     bool openPrice = false;
-    bool limited() const { return limit == QLatin1String("有限"); }
+    bool limited() const { return limit == QStringLiteral("有限"); }
 };
 struct ClassInfo {
     QString kind, manu;
@@ -1220,6 +1220,8 @@ void Writer::closedDay(const QDate& day, int visits) {
         order(v);
         bill(v);
         pay(v, day);
+        // Cleared: no longer in use.
+        v.state = QStringLiteral("1");
         if (v.guestName.isEmpty() && rng_.chance(0.5)) v.guestName = personName();
         if (rng_.chance(0.1)) v.ticket = QString::number(rng_.between(100000, 999999));
     }
@@ -1261,6 +1263,8 @@ int Writer::clearedVisits(const QDate& day, int count, const QTime& from, const 
         order(v);
         bill(v);
         pay(v, day);
+        // Cleared: no longer in use.
+        v.state = QStringLiteral("1");
         if (v.guestName.isEmpty() && rng_.chance(0.5)) v.guestName = personName();
     }
     stage(list);

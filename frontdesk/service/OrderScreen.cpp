@@ -555,7 +555,8 @@ void OrderScreen::leave() {
     open_ = false;
     setTeal(false);
     setPriceChangeOpen(false);
-    restoreItemsSql();
+    // Back on the work screen the lines show the names of items of every class.
+    showAllItems();
     auto find = [this](const char* name) -> QWidget* {
         const QString n = QString::fromLatin1(name);
         if (auto* w = main_->findChild<QWidget*>(n)) return w;

@@ -63,6 +63,8 @@ bool loadTableVisit(TDMTable& dm, bool recompute) {
         v.post();
     }
     const qint64 key = v.field(QStringLiteral("tabl_gues_auto_recn")).asInt();
+    // The lines show the names of items of every class, whatever class was listed last.
+    dm.adoqry_ConsItem->applyFilter(QStringLiteral("clas_code<>'^-^'"));
     dm.adoqry_TableCons->setSql(
         QStringLiteral("select * from TableConsList where tabl_gues_auto_recn=? order by tabl_cons_id"), {key});
     dm.adoqry_TableCons->open();

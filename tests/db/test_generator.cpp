@@ -9,6 +9,7 @@
 
 #include <QDate>
 #include <QFileInfo>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 

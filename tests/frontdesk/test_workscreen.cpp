@@ -131,3 +131,23 @@ TEST_F(WorkScreenTest, InformationButtonCyclesRoomGuestAccountAndLeavingResetsIt
 }
 
 } // namespace
+
+namespace {
+
+class WorkScreenNamesTest : public kx::test::BoardTest {};
+
+TEST_F(WorkScreenNamesTest, LinesShowTheNamesOfItemsOfEveryClass) {
+    addVisit(8, "A02", "2", "01", "1", 0, 0);
+    addLine(8, "1001", "C01", 1, 38, "1", 1, 1, false);
+    addLine(8, "2001", "C02", 1, 18, "1", 1, 1, false);
+    // The order screen last listed one class only.
+    dm->adoqry_ConsItem->applyFilter("clas_code='C02'");
+    doubleClickCell("A02");
+    ASSERT_EQ(panel(), "pnl_Work");
+    QAbstractItemModel* lines = workScreen()->DBGrid3->model();
+    ASSERT_EQ(lines->rowCount(), 2);
+    EXPECT_EQ(lines->index(0, 1).data().toString(), "宫保鸡丁");
+    EXPECT_EQ(lines->index(1, 1).data().toString(), "拍黄瓜");
+}
+
+} // namespace
