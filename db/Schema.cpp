@@ -673,6 +673,9 @@ const char* const kIndexes[] = {
     "CREATE INDEX idx_AllCons_item_code ON AllCons (item_code)",
     "CREATE INDEX idx_AllGuesPay_recn ON AllGuesPay (tabl_gues_auto_recn)",
     "CREATE INDEX idx_AllGuesPay_pay_time ON AllGuesPay (pay_time)",
+    // The shift handover reads and marks the lines not yet handed over (pay_flag = 0) by pay
+    // type; without this it reads the whole archive of payment lines.
+    "CREATE INDEX idx_AllGuesPay_pay_flag ON AllGuesPay (pay_flag, pay_type_code)",
     "CREATE INDEX idx_Allpaytotal_pay_date_work ON Allpaytotal (pay_date_work)",
     "CREATE INDEX idx_AllOtherInCome_time ON AllOtherInCome (othe_inco_time)",
     "CREATE UNIQUE INDEX idx_Limitedlist_mana_limi ON Limitedlist (mana_code, limi_code)",
@@ -798,14 +801,21 @@ void setVersion(QSqlDatabase db, int version) {
 // The upgrade steps after version 1, in order. Each brings the file from toVersion - 1 to
 // toVersion and must keep every row.
 const std::vector<SchemaStep>& upgradeSteps() {
-    static const std::vector<SchemaStep> steps = {};
+    static const std::vector<SchemaStep> steps = {
+        // 2: the archived payment lines get the index the shift handover searches by.
+        {2,
+         [](QSqlDatabase db) {
+             exec(db, QStringLiteral("CREATE INDEX IF NOT EXISTS idx_AllGuesPay_pay_flag ON AllGuesPay "
+                                     "(pay_flag, pay_type_code)"));
+         }},
+    };
     return steps;
 }
 
 } // namespace
 
 int currentSchemaVersion() {
-    return 1;
+    return 2;
 }
 
 QStringList schemaTables() {

@@ -16,7 +16,9 @@ TDMTable::TDMTable(QSqlDatabase db, QObject* parent) : QObject(parent), db_(db) 
     adoqry_TableType = make("adoqry_TableType", QStringLiteral("SELECT * FROM TableTypeList"));
     adoqry_tabletypetemp = make("adoqry_tabletypetemp", QString());
     adoqry_TableState = make("adoqry_TableState", QStringLiteral("SELECT * FROM TableStateList"));
-    adoqry_TableCons = make("adoqry_TableCons", QStringLiteral("SELECT * FROM TableConsList"));
+    // Every screen points the lines at one visit before it uses them: the data module opens
+    // them empty instead of loading every live line at start-up.
+    adoqry_TableCons = make("adoqry_TableCons", QStringLiteral("SELECT * FROM TableConsList where 1=0"));
     adoqry_ConsItem = make("adoqry_ConsItem",
                            QStringLiteral("SELECT * FROM itemlist where item_type_code<>'4' order by item_code"));
     adoqry_ConsNarr = make("adoqry_ConsNarr", QStringLiteral("SELECT * FROM ConsNarrList"));

@@ -5,6 +5,7 @@
 #include "ErrorGuard.h"
 #include "Login.h"
 #include "ProgressBar.h"
+#include "PanelKit.h"
 #include "Prompter.h"
 #include "Sql.h"
 #include "TDMTable.h"
@@ -35,14 +36,6 @@ namespace kx::frontdesk {
 
 namespace {
 
-QToolButton* barButton(QToolBar* bar, const QString& name, const QString& text) {
-    auto* b = new QToolButton(bar);
-    b->setObjectName(name);
-    b->setText(text);
-    b->setMinimumSize(72, 34);
-    bar->addWidget(b);
-    return b;
-}
 
 QToolBar* screenBar(QWidget* panel) {
     auto* bar = new QToolBar(panel);
@@ -104,11 +97,11 @@ void DayOperations::build() {
     {
         auto* layout = new QVBoxLayout(pnl_BeginEnd);
         QToolBar* bar = screenBar(pnl_BeginEnd);
-        ToolButton42 = barButton(bar, QStringLiteral("ToolButton42"), QStringLiteral("日始"));
-        ToolButton46 = barButton(bar, QStringLiteral("ToolButton46"), QStringLiteral("日结"));
-        ToolButton47 = barButton(bar, QStringLiteral("ToolButton47"), QStringLiteral("保存回退"));
+        ToolButton42 = addToolButton(bar, QStringLiteral("ToolButton42"), QStringLiteral("日始"));
+        ToolButton46 = addToolButton(bar, QStringLiteral("ToolButton46"), QStringLiteral("日结"));
+        ToolButton47 = addToolButton(bar, QStringLiteral("ToolButton47"), QStringLiteral("保存回退"));
         bar->addSeparator();
-        ToolButton45 = barButton(bar, QStringLiteral("ToolButton45"), QStringLiteral("回退"));
+        ToolButton45 = addToolButton(bar, QStringLiteral("ToolButton45"), QStringLiteral("回退"));
         layout->addWidget(bar);
         layout->addWidget(heading(QStringLiteral("日始/日结处理"), pnl_BeginEnd));
 
@@ -158,7 +151,7 @@ void DayOperations::build() {
     {
         auto* layout = new QVBoxLayout(pnl_TotalDept);
         QToolBar* bar = screenBar(pnl_TotalDept);
-        QToolButton* back = barButton(bar, QStringLiteral("ToolButton45_TotalDept"), QStringLiteral("回退"));
+        QToolButton* back = addToolButton(bar, QStringLiteral("ToolButton45_TotalDept"), QStringLiteral("回退"));
         connect(back, &QToolButton::clicked, this, guard([this] { backToBoard(); }));
         layout->addWidget(bar);
         layout->addWidget(heading(QStringLiteral("当日营业统计报表"), pnl_TotalDept));
@@ -175,10 +168,10 @@ void DayOperations::build() {
     {
         auto* layout = new QVBoxLayout(pnl_connect);
         QToolBar* bar = screenBar(pnl_connect);
-        ToolButton51 = barButton(bar, QStringLiteral("ToolButton51"), QStringLiteral("交班"));
-        ToolButton52 = barButton(bar, QStringLiteral("ToolButton52"), QStringLiteral("预览/打印"));
+        ToolButton51 = addToolButton(bar, QStringLiteral("ToolButton51"), QStringLiteral("交班"));
+        ToolButton52 = addToolButton(bar, QStringLiteral("ToolButton52"), QStringLiteral("预览/打印"));
         bar->addSeparator();
-        QToolButton* back = barButton(bar, QStringLiteral("ToolButton45_Connect"), QStringLiteral("回退"));
+        QToolButton* back = addToolButton(bar, QStringLiteral("ToolButton45_Connect"), QStringLiteral("回退"));
         connect(back, &QToolButton::clicked, this, guard([this] { backToBoard(); }));
         layout->addWidget(bar);
         auto* body = new QHBoxLayout;

@@ -2,6 +2,7 @@
 
 #include "Binder.h"
 #include "ErrorGuard.h"
+#include "PanelKit.h"
 #include "Prompter.h"
 #include "TDMTable.h"
 #include "TFormWMain.h"
@@ -79,16 +80,6 @@ QPushButton* button(const QString& name, const QString& text, QWidget* parent) {
     return b;
 }
 
-QToolButton* toolButton(QToolBar* bar, const QString& name, const QString& text) {
-    auto* b = new QToolButton(bar);
-    b->setObjectName(name);
-    b->setText(text);
-    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    b->setMinimumSize(72, 34);
-    b->setFocusPolicy(Qt::NoFocus);
-    bar->addWidget(b);
-    return b;
-}
 
 QTableView* grid(const QString& name, QWidget* parent) {
     auto* g = new QTableView(parent);
@@ -140,13 +131,13 @@ void BillScreen::build() {
     barLayout->setContentsMargins(2, 2, 2, 2);
     ToolBar_Bill = new QToolBar(bar);
     ToolBar_Bill->setObjectName(QStringLiteral("ToolBar_Bill"));
-    ToolButton1 = toolButton(ToolBar_Bill, QStringLiteral("ToolButton1"), QStringLiteral("结帐 *"));
-    ToolButton3 = toolButton(ToolBar_Bill, QStringLiteral("ToolButton3"), QStringLiteral("打印 /"));
-    ToolButton23 = toolButton(ToolBar_Bill, QStringLiteral("ToolButton23"), QStringLiteral("预览 F10"));
+    ToolButton1 = addToolButton(ToolBar_Bill, QStringLiteral("ToolButton1"), QStringLiteral("结帐 *"));
+    ToolButton3 = addToolButton(ToolBar_Bill, QStringLiteral("ToolButton3"), QStringLiteral("打印 /"));
+    ToolButton23 = addToolButton(ToolBar_Bill, QStringLiteral("ToolButton23"), QStringLiteral("预览 F10"));
     ToolBar_Bill->addSeparator();
-    ToolButton24 = toolButton(ToolBar_Bill, QStringLiteral("ToolButton24"), QStringLiteral("回退"));
+    ToolButton24 = addToolButton(ToolBar_Bill, QStringLiteral("ToolButton24"), QStringLiteral("回退"));
     ToolBar_Bill->addSeparator();
-    toolb_BillHelp = toolButton(ToolBar_Bill, QStringLiteral("toolb_BillHelp"), QStringLiteral("帮助/信息"));
+    toolb_BillHelp = addToolButton(ToolBar_Bill, QStringLiteral("toolb_BillHelp"), QStringLiteral("帮助/信息"));
     barLayout->addWidget(ToolBar_Bill);
     page->addWidget(bar);
 

@@ -7,6 +7,7 @@
 #include "ErrorGuard.h"
 #include "KitchenList.h"
 #include "ProgressBar.h"
+#include "PanelKit.h"
 #include "Prompter.h"
 #include "Sql.h"
 #include "TDMTable.h"
@@ -47,17 +48,6 @@ const QColor kDisabledItem(255, 0, 0);
 
 QString quoted(QString value) { return value.replace(QLatin1Char('\''), QStringLiteral("''")); }
 
-QToolButton* toolButton(QToolBar* bar, const QString& name, const QString& text, bool checkable = false) {
-    auto* b = new QToolButton(bar);
-    b->setObjectName(name);
-    b->setText(text);
-    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    b->setMinimumSize(54, 34);
-    b->setCheckable(checkable);
-    b->setFocusPolicy(Qt::NoFocus);
-    bar->addWidget(b);
-    return b;
-}
 
 QTableView* grid(const QString& name, QWidget* parent, const QColor& selection) {
     auto* g = new QTableView(parent);
@@ -148,23 +138,25 @@ void OrderScreen::buildToolBar() {
     ToolBar4 = new QToolBar(pnl_ConsItem);
     ToolBar4->setObjectName(QStringLiteral("ToolBar4"));
     ToolBar4->setGeometry(2, 2, 788, 38);
-    toolb_Delete = toolButton(ToolBar4, QStringLiteral("toolb_Delete"), QStringLiteral("删除 -"));
-    toolb_Commit = toolButton(ToolBar4, QStringLiteral("toolb_Commit"), QStringLiteral("落单 *"));
-    toolb_Back = toolButton(ToolBar4, QStringLiteral("toolb_Back"), QStringLiteral("回退"));
+    toolb_Delete = addToolButton(ToolBar4, QStringLiteral("toolb_Delete"), QStringLiteral("删除 -"));
+    toolb_Commit = addToolButton(ToolBar4, QStringLiteral("toolb_Commit"), QStringLiteral("落单 *"));
+    toolb_Back = addToolButton(ToolBar4, QStringLiteral("toolb_Back"), QStringLiteral("回退"));
     ToolBar4->addSeparator();
-    toolb_Mode1 = toolButton(ToolBar4, QStringLiteral("toolb_Mode1"), QStringLiteral("点单 F5"));
-    toolb_Mode2 = toolButton(ToolBar4, QStringLiteral("toolb_Mode2"), QStringLiteral("退单 F6"));
-    toolb_Mode3 = toolButton(ToolBar4, QStringLiteral("toolb_Mode3"), QStringLiteral("赠单 F7"));
-    toolb_Mode4 = toolButton(ToolBar4, QStringLiteral("toolb_Mode4"), QStringLiteral("退赠 F8"));
-    toolb_Price = toolButton(ToolBar4, QStringLiteral("toolb_Price"), QStringLiteral("价格调整"));
+    toolb_Mode1 = addToolButton(ToolBar4, QStringLiteral("toolb_Mode1"), QStringLiteral("点单 F5"));
+    toolb_Mode2 = addToolButton(ToolBar4, QStringLiteral("toolb_Mode2"), QStringLiteral("退单 F6"));
+    toolb_Mode3 = addToolButton(ToolBar4, QStringLiteral("toolb_Mode3"), QStringLiteral("赠单 F7"));
+    toolb_Mode4 = addToolButton(ToolBar4, QStringLiteral("toolb_Mode4"), QStringLiteral("退赠 F8"));
+    toolb_Price = addToolButton(ToolBar4, QStringLiteral("toolb_Price"), QStringLiteral("价格调整"));
     ToolBar4->addSeparator();
-    toolb_ByNumber = toolButton(ToolBar4, QStringLiteral("toolb_ByNumber"), QStringLiteral("编号选单"), true);
-    toolb_ByList = toolButton(ToolBar4, QStringLiteral("toolb_ByList"), QStringLiteral("列表选单"), true);
-    toolb_AddItem = toolButton(ToolBar4, QStringLiteral("toolb_AddItem"), QStringLiteral("加菜"), true);
+    toolb_ByNumber = addToolButton(ToolBar4, QStringLiteral("toolb_ByNumber"), QStringLiteral("编号选单"), true);
+    toolb_ByList = addToolButton(ToolBar4, QStringLiteral("toolb_ByList"), QStringLiteral("列表选单"), true);
+    toolb_AddItem = addToolButton(ToolBar4, QStringLiteral("toolb_AddItem"), QStringLiteral("加菜"), true);
     pickModes_ = new QButtonGroup(this);
     pickModes_->setExclusive(true);
     for (QToolButton* b : {toolb_ByNumber, toolb_ByList, toolb_AddItem}) pickModes_->addButton(b);
     toolb_ByNumber->setChecked(true);
+    // Eleven buttons share the bar: a little narrower than elsewhere.
+    for (QToolButton* b : ToolBar4->findChildren<QToolButton*>()) b->setMinimumWidth(54);
 }
 
 void OrderScreen::buildPad() {

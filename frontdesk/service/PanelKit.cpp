@@ -1,5 +1,8 @@
 #include "PanelKit.h"
 
+#include <QToolBar>
+#include <QToolButton>
+
 #include "ErrorGuard.h"
 
 #include <QComboBox>
@@ -115,6 +118,18 @@ QLabel* valueLabel(const QString& name, QWidget* parent) {
     l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     l->setTextInteractionFlags(Qt::NoTextInteraction);
     return l;
+}
+
+QToolButton* addToolButton(QToolBar* bar, const QString& name, const QString& text, bool checkable) {
+    auto* b = new QToolButton(bar);
+    b->setObjectName(name);
+    b->setText(text);
+    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    b->setMinimumSize(64, 34);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setCheckable(checkable);
+    bar->addWidget(b);
+    return b;
 }
 
 } // namespace kx::frontdesk

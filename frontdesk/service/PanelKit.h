@@ -7,6 +7,8 @@
 #include <QString>
 
 class QComboBox;
+class QToolBar;
+class QToolButton;
 class QLabel;
 class QTableView;
 class QWidget;
@@ -29,6 +31,10 @@ void bindTextCombo(QComboBox* box, db::Dataset* ds, const QString& field);
 // Keeps every panel inside `host` (a host of ShowPanel that lives in a layout) as large as the
 // host when the host is resized.
 void fillHost(QWidget* host);
+
+// A text button of a screen's toolbar (a checkable one for the pick modes); short-cut keys,
+// not the Tab key, reach it.
+QToolButton* addToolButton(QToolBar* bar, const QString& name, const QString& text, bool checkable = false);
 
 // Selected rows drawn in white on `bgr`, whole rows selected.
 void styleGrid(QTableView* view, int bgr);

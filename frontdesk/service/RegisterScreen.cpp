@@ -26,16 +26,6 @@ using db::GridColumn;
 
 namespace {
 
-QToolButton* toolButton(QToolBar* bar, const QString& name, const QString& text) {
-    auto* b = new QToolButton(bar);
-    b->setObjectName(name);
-    b->setText(text);
-    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    b->setMinimumSize(64, 34);
-    b->setFocusPolicy(Qt::NoFocus);
-    bar->addWidget(b);
-    return b;
-}
 
 QLineEdit* edit(const QString& name, QWidget* parent) {
     auto* e = new QLineEdit(parent);
@@ -74,11 +64,11 @@ void RegisterScreen::build() {
 
     ToolBar2 = new QToolBar(pnl_Register);
     ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
-    toolb_Open = toolButton(ToolBar2, QStringLiteral("toolb_Open"), QStringLiteral("开台 +"));
-    toolb_In = toolButton(ToolBar2, QStringLiteral("toolb_In"), QStringLiteral("预订转入"));
-    toolb_Member = toolButton(ToolBar2, QStringLiteral("toolb_Member"), QStringLiteral("会员"));
-    toolb_Back = toolButton(ToolBar2, QStringLiteral("toolb_Back"), QStringLiteral("回退"));
-    toolb_Info = toolButton(ToolBar2, QStringLiteral("toolb_Info"), QStringLiteral("帮助/信息"));
+    toolb_Open = addToolButton(ToolBar2, QStringLiteral("toolb_Open"), QStringLiteral("开台 +"));
+    toolb_In = addToolButton(ToolBar2, QStringLiteral("toolb_In"), QStringLiteral("预订转入"));
+    toolb_Member = addToolButton(ToolBar2, QStringLiteral("toolb_Member"), QStringLiteral("会员"));
+    toolb_Back = addToolButton(ToolBar2, QStringLiteral("toolb_Back"), QStringLiteral("回退"));
+    toolb_Info = addToolButton(ToolBar2, QStringLiteral("toolb_Info"), QStringLiteral("帮助/信息"));
     // The two buttons exist but are not offered.
     for (QToolButton* hidden : {toolb_Member, toolb_Info})
         for (QAction* a : ToolBar2->actions())

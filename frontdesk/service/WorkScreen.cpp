@@ -31,16 +31,6 @@ using db::GridColumn;
 
 namespace {
 
-QToolButton* toolButton(QToolBar* bar, const QString& name, const QString& text) {
-    auto* b = new QToolButton(bar);
-    b->setObjectName(name);
-    b->setText(text);
-    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    b->setMinimumSize(60, 34);
-    b->setFocusPolicy(Qt::NoFocus);
-    bar->addWidget(b);
-    return b;
-}
 
 // Busy cursor for the length of a scope.
 struct BusyCursor {
@@ -95,18 +85,18 @@ void WorkScreen::build() {
 
     ToolBar3 = new QToolBar(pnl_Work);
     ToolBar3->setObjectName(QStringLiteral("ToolBar3"));
-    toolb_tablstat = toolButton(ToolBar3, QStringLiteral("toolb_tablstat"), QStringLiteral("续单"));
-    toolb_Order = toolButton(ToolBar3, QStringLiteral("toolb_Order"), QStringLiteral("点单 +"));
-    toolb_Transfer = toolButton(ToolBar3, QStringLiteral("toolb_Transfer"), QStringLiteral("转台"));
-    toolb_Join = toolButton(ToolBar3, QStringLiteral("toolb_Join"), QStringLiteral("并台"));
-    toolb_Checkout = toolButton(ToolBar3, QStringLiteral("toolb_Checkout"), QStringLiteral("结帐 *"));
-    toolb_Clear = toolButton(ToolBar3, QStringLiteral("toolb_Clear"), QStringLiteral("清台 -"));
-    toolb_WorkBack = toolButton(ToolBar3, QStringLiteral("toolb_WorkBack"), QStringLiteral("回退"));
+    toolb_tablstat = addToolButton(ToolBar3, QStringLiteral("toolb_tablstat"), QStringLiteral("续单"));
+    toolb_Order = addToolButton(ToolBar3, QStringLiteral("toolb_Order"), QStringLiteral("点单 +"));
+    toolb_Transfer = addToolButton(ToolBar3, QStringLiteral("toolb_Transfer"), QStringLiteral("转台"));
+    toolb_Join = addToolButton(ToolBar3, QStringLiteral("toolb_Join"), QStringLiteral("并台"));
+    toolb_Checkout = addToolButton(ToolBar3, QStringLiteral("toolb_Checkout"), QStringLiteral("结帐 *"));
+    toolb_Clear = addToolButton(ToolBar3, QStringLiteral("toolb_Clear"), QStringLiteral("清台 -"));
+    toolb_WorkBack = addToolButton(ToolBar3, QStringLiteral("toolb_WorkBack"), QStringLiteral("回退"));
     ToolBar3->addSeparator();
-    toolb_info = toolButton(ToolBar3, QStringLiteral("toolb_info"), QString::fromUtf8(kPageNames[0]));
+    toolb_info = addToolButton(ToolBar3, QStringLiteral("toolb_info"), QString::fromUtf8(kPageNames[0]));
     toolb_info->setMinimumWidth(90);
     ToolBar3->addSeparator();
-    toolb_Kitchen = toolButton(ToolBar3, QStringLiteral("toolb_Kitchen"), QStringLiteral("后厨"));
+    toolb_Kitchen = addToolButton(ToolBar3, QStringLiteral("toolb_Kitchen"), QStringLiteral("后厨"));
     ToolBar3->addSeparator();
     outer->addWidget(ToolBar3);
 

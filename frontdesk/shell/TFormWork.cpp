@@ -2,6 +2,7 @@
 
 #include "BillScreen.h"
 #include "Binder.h"
+#include "PanelKit.h"
 #include "ErrorGuard.h"
 #include "Jpeg.h"
 #include "Login.h"
@@ -67,15 +68,6 @@ QPushButton* button(const QString& name, const QString& text, QWidget* parent) {
     return b;
 }
 
-QToolButton* toolButton(QToolBar* bar, const QString& name, const QString& text) {
-    auto* b = new QToolButton(bar);
-    b->setObjectName(name);
-    b->setText(text);
-    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    b->setMinimumSize(64, 34);
-    bar->addWidget(b);
-    return b;
-}
 
 QLabel* caption(const QString& text, QWidget* parent) {
     auto* l = new QLabel(text, parent);
@@ -126,19 +118,19 @@ void TFormWork::buildBoard() {
     ToolBar1 = new QToolBar(Panel2);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setGeometry(2, 2, 788, 38);
-    ToolButton34 = toolButton(ToolBar1, QStringLiteral("ToolButton34"), QStringLiteral("图形房台"));
-    toolb_Chcek = toolButton(ToolBar1, QStringLiteral("toolb_Chcek"), QStringLiteral("日始/日结"));
-    toolb_Report = toolButton(ToolBar1, QStringLiteral("toolb_Report"), QStringLiteral("报表"));
+    ToolButton34 = addToolButton(ToolBar1, QStringLiteral("ToolButton34"), QStringLiteral("图形房台"));
+    toolb_Chcek = addToolButton(ToolBar1, QStringLiteral("toolb_Chcek"), QStringLiteral("日始/日结"));
+    toolb_Report = addToolButton(ToolBar1, QStringLiteral("toolb_Report"), QStringLiteral("报表"));
     toolb_Report->setPopupMode(QToolButton::InstantPopup);
     toolb_Report->setMenu(new QMenu(toolb_Report));
-    toolb_Setup = toolButton(ToolBar1, QStringLiteral("toolb_Setup"), QStringLiteral("设置"));
-    ToolButton4 = toolButton(ToolBar1, QStringLiteral("ToolButton4"), QStringLiteral("重新登录"));
-    toolb_About = toolButton(ToolBar1, QStringLiteral("toolb_About"), QStringLiteral("关于"));
-    toolb_Help = toolButton(ToolBar1, QStringLiteral("toolb_Help"), QStringLiteral("帮助"));
+    toolb_Setup = addToolButton(ToolBar1, QStringLiteral("toolb_Setup"), QStringLiteral("设置"));
+    ToolButton4 = addToolButton(ToolBar1, QStringLiteral("ToolButton4"), QStringLiteral("重新登录"));
+    toolb_About = addToolButton(ToolBar1, QStringLiteral("toolb_About"), QStringLiteral("关于"));
+    toolb_Help = addToolButton(ToolBar1, QStringLiteral("toolb_Help"), QStringLiteral("帮助"));
     ToolBar1->addSeparator();
-    ToolButton112 = toolButton(ToolBar1, QStringLiteral("ToolButton112"), QStringLiteral("台号排序"));
+    ToolButton112 = addToolButton(ToolBar1, QStringLiteral("ToolButton112"), QStringLiteral("台号排序"));
     ToolBar1->addSeparator();
-    toolb_Exit = toolButton(ToolBar1, QStringLiteral("toolb_Exit"), QStringLiteral("退出"));
+    toolb_Exit = addToolButton(ToolBar1, QStringLiteral("toolb_Exit"), QStringLiteral("退出"));
 
     pnl_TableStateP = makePanel(QStringLiteral("pnl_TableStateP"), pnl_TableState);
     pnl_TableStateP->setGeometry(0, 42, 602, 478);

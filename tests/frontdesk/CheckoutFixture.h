@@ -62,14 +62,7 @@ protected:
 
     // The table current on the board, its visit current, its lines in adoqry_TableCons.
     void showWork(const QString& table, qint64 key) {
-        dm->adoqry_table->setFiltered(false);
-        dm->adoqry_table->refresh();
-        ASSERT_TRUE(dm->adoqry_table->locate(QStringLiteral("tabl_code"), table));
-        dm->adoqry_TableGues->refresh();
-        ASSERT_TRUE(dm->adoqry_TableGues->locate(QStringLiteral("tabl_gues_auto_recn"), key));
-        dm->adoqry_TableCons->setSql(
-            QStringLiteral("select * from TableConsList where tabl_gues_auto_recn=? order by tabl_cons_id"), {key});
-        dm->adoqry_TableCons->open();
+        showVisit(table, key);
     }
 
     // "结帐 *" of the work screen.

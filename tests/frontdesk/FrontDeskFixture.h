@@ -71,6 +71,19 @@ protected:
         QTest::mouseClick(work->SpeedButton5, Qt::LeftButton);
     }
 
+    // The table current on the board, its visit current, its lines in adoqry_TableCons: what a
+    // double click on an occupied table leaves behind.
+    void showVisit(const QString& table, qint64 key) {
+        dm->adoqry_table->setFiltered(false);
+        dm->adoqry_table->refresh();
+        ASSERT_TRUE(dm->adoqry_table->locate(QStringLiteral("tabl_code"), table));
+        dm->adoqry_TableGues->refresh();
+        ASSERT_TRUE(dm->adoqry_TableGues->locate(QStringLiteral("tabl_gues_auto_recn"), key));
+        dm->adoqry_TableCons->setSql(
+            QStringLiteral("select * from TableConsList where tabl_gues_auto_recn=? order by tabl_cons_id"), {key});
+        dm->adoqry_TableCons->open();
+    }
+
     QStringList logTexts() const {
         QStringList out;
         QSqlQuery q = db::run(db(), QStringLiteral("select log_oper from systemlog order by rowid"));

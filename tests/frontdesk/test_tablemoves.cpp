@@ -59,14 +59,7 @@ protected:
     }
     // Shows the work screen of `table` as the board's double click leaves it.
     void onTable(const QString& table) {
-        dm->adoqry_table->refresh();
-        dm->adoqry_table->setFiltered(false);
-        ASSERT_TRUE(dm->adoqry_table->locate("tabl_code", table));
-        dm->adoqry_TableGues->refresh();
-        const qint64 key = dm->adoqry_table->field("tabl_gues_auto_recn").asInt();
-        ASSERT_TRUE(dm->adoqry_TableGues->locate("tabl_gues_auto_recn", key));
-        dm->adoqry_TableCons->setSql("select * from TableConsList where tabl_gues_auto_recn=? order by tabl_cons_id", {key});
-        dm->adoqry_TableCons->open();
+        showVisit(table, kx::db::scalarInt(db(), "select tabl_gues_auto_recn from tablelist where tabl_code=?", {table}));
     }
     QString stateOf(const QString& table) {
         return kx::db::scalarText(db(), "select tabl_stat_code||'/'||tabl_gues_auto_recn from tablelist where tabl_code=?",
