@@ -36,8 +36,6 @@
 #include <QTest>
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
-#include <sqlite3.h>
-#include <QSqlDriver>
 
 #include <algorithm>
 #include <cstdio>
@@ -108,23 +106,13 @@ long peakRssKb() {
 struct Desk {
     explicit Desk(const Database& d) {
         Clock::freeze(QDateTime(d.day, QTime(14, 0)));
-        QElapsedTimer t; t.start(); double p[6];
-        main = std::make_unique<TFormWMain>(d.path); p[0]=t.nsecsElapsed()/1e6;
-        if (qEnvironmentVariableIsSet("KX_TRACE")) {
-            QVariant h = main->db().driver()->handle();
-            sqlite3* hd = *static_cast<sqlite3* const*>(h.constData());
-            sqlite3_trace_v2(hd, SQLITE_TRACE_PROFILE, [](unsigned, void*, void* st, void* ns) -> int {
-                const double ms = *static_cast<sqlite3_int64*>(ns) / 1e6;
-                if (ms > 0.2) { char* x = sqlite3_expanded_sql(static_cast<sqlite3_stmt*>(st)); std::fprintf(stderr, "SLOW %.2f ms %.200s\n", ms, x); sqlite3_free(x); }
-                return 0; }, nullptr);
-        }
-        work = std::make_unique<TFormWork>(main.get()); p[1]=t.nsecsElapsed()/1e6;
-        dm = std::make_unique<TDMTable>(main->db()); p[2]=t.nsecsElapsed()/1e6;
-        main->attach(work.get(), dm.get()); p[3]=t.nsecsElapsed()/1e6;
-        work->attach(dm.get()); p[4]=t.nsecsElapsed()/1e6;
+        main = std::make_unique<TFormWMain>(d.path);
+        work = std::make_unique<TFormWork>(main.get());
+        dm = std::make_unique<TDMTable>(main->db());
+        main->attach(work.get(), dm.get());
+        work->attach(dm.get());
         main->show();
-        QApplication::processEvents(); p[5]=t.nsecsElapsed()/1e6;
-        if (qEnvironmentVariableIsSet("KX_PHASES")) std::fprintf(stderr, "phases %.1f %.1f %.1f %.1f %.1f %.1f\n", p[0],p[1],p[2],p[3],p[4],p[5]);
+        QApplication::processEvents();
     }
     ~Desk() {
         main->SilentExit = true;

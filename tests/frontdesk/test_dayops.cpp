@@ -244,6 +244,8 @@ TEST_F(DayOpsTest, HandoverSummarisesArchivesAndLogsTheCashierOut) {
     // The printed report sums every line, the waived amounts too.
     const kx::ReportFrame report = day->handoverReport();
     const QString text = report.document().toPlainText();
+    if (!qEnvironmentVariableIsEmpty("KESTRIX_SHOTS"))
+        report.document().savePdf(qEnvironmentVariable("KESTRIX_SHOTS") + "/handover-report.pdf");
     for (const char* piece : {"员工交班报表", "单位名称：【", "交班员工：管理员", "付款方式", "交班金额", "合计：",
                               "初始金额：200.00", "收入笔数：3", "收入金额：180.00", "制表时间：", "制表人：管理员", "备注："})
         EXPECT_TRUE(text.contains(QString::fromUtf8(piece))) << piece;
