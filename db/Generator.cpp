@@ -86,7 +86,7 @@ struct Item {
 };
 struct ClassInfo {
     QString kind, manu;
-    bool disc = false, serv = false, spec = false;
+    bool disc = false, serv = false, special = false;
 };
 struct Part {
     QString item;
@@ -142,7 +142,7 @@ struct Visit {
     Named cashier;
     QString state = QStringLiteral("1"); // tabl_gues_stat
     bool inUse = false;
-    double dish = 0, spec = 0, servMain = 0, servSpec = 0, low = 0, room = 0, unit = 0, serv = 0;
+    double dish = 0, special = 0, servMain = 0, servSpec = 0, low = 0, room = 0, unit = 0, serv = 0;
     double disc = 0, shou = 0, fact = 0, none = 0, cost = 0;
     QString discCode = QStringLiteral("N");
     QString hangCode, hangName, memberCard, memberName;
@@ -908,14 +908,14 @@ void Writer::bill(Visit& v) {
     for (const Line& l : v.lines) {
         const Item& item = items_[size_t(itemIndex_.value(l.item))];
         const ClassInfo c = classes_.value(item.clas);
-        (c.spec ? v.spec : v.dish) += l.total;
-        if (c.serv) (c.spec ? v.servSpec : v.servMain) += l.total;
+        (c.special ? v.special : v.dish) += l.total;
+        if (c.serv) (c.special ? v.servSpec : v.servMain) += l.total;
         const int priceSign = l.mode == QLatin1String("1") ? 1 : l.mode == QLatin1String("2") ? -1 : 0;
         v.cost += l.count * item.cost * priceSign;
-        if (!c.spec) discount += l.total * (100 - l.disc) * 0.01;
+        if (!c.special) discount += l.total * (100 - l.disc) * 0.01;
     }
     v.dish = cents(v.dish);
-    v.spec = cents(v.spec);
+    v.special = cents(v.special);
     v.servMain = cents(v.servMain);
     v.servSpec = cents(v.servSpec);
     v.cost = cents(v.cost);
@@ -932,7 +932,7 @@ void Writer::bill(Visit& v) {
     v.serv = v.low >= v.dish ? whole(mode.serv * (v.low + v.servSpec) * 0.01)
                              : whole(mode.serv * (v.servMain + v.servSpec + v.room) * 0.01);
     v.disc = whole(discount);
-    v.shou = whole(std::max(v.dish, v.low) + v.spec + v.room + v.serv - v.disc);
+    v.shou = whole(std::max(v.dish, v.low) + v.special + v.room + v.serv - v.disc);
     if (v.shou < 0) v.shou = 0;
 }
 
@@ -1048,7 +1048,7 @@ void Writer::stage(const std::vector<Visit>& visits) {
             named(mode.typeName),
             mode.serv,
             v.dish,
-            v.spec,
+            v.special,
             v.servMain,
             v.servSpec,
             v.low,

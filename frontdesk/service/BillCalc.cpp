@@ -219,7 +219,7 @@ VisitSubtotals queryVisitSubtotals(QSqlDatabase db, qint64 visitKey, SubtotalBas
     if (q.next()) {
         auto at = [&q](int i) { return q.value(i).isNull() ? 0.0 : q.value(i).toDouble(); };
         s.dish = at(0);
-        s.spec = at(1);
+        s.special = at(1);
         s.servMain = at(2);
         s.servSpec = at(3);
     }
@@ -233,7 +233,7 @@ void storeVisitSubtotals(TDMTable& dm, SubtotalBasis basis) {
     const VisitSubtotals s = hasKey ? queryVisitSubtotals(dm.database(), key, basis) : VisitSubtotals{};
     v.edit();
     setNum(v, "tabl_gues_dish", IntWay(dm, s.dish));
-    setNum(v, "tabl_gues_spec", IntWay(dm, s.spec));
+    setNum(v, "tabl_gues_spec", IntWay(dm, s.special));
     setNum(v, "tabl_gues_serv_main", IntWay(dm, s.servMain));
     setNum(v, "tabl_gues_serv_spec", IntWay(dm, s.servSpec));
 }

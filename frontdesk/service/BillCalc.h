@@ -55,10 +55,10 @@ int storePadLineTotals(const TDMTable& dm);
 enum class SubtotalBasis { LineTotals, CountTimesPrice };
 
 // The four sums over a visit's order lines whose class exists: non-special (dish) and special
-// (spec) amounts, and the service-chargeable parts of each. Unrounded.
+// (special) amounts, and the service-chargeable parts of each. Unrounded.
 struct VisitSubtotals {
     double dish = 0;
-    double spec = 0;
+    double special = 0;
     double servMain = 0;
     double servSpec = 0;
 };

@@ -28,7 +28,7 @@ struct Visit {
     int serv = 0;
     QDateTime opened = at(3, 10, 10, 0);
     int guests = 0;
-    double unit = 0, low = 0, room = 0, dish = 0, spec = 0, servMain = 0, servSpec = 0, servCharge = 0;
+    double unit = 0, low = 0, room = 0, dish = 0, special = 0, servMain = 0, servSpec = 0, servCharge = 0;
     QString discCode = QStringLiteral("N");
 };
 
@@ -64,11 +64,11 @@ protected:
         if (dm) dm->adoqry_SetupPay->refresh();
     }
 
-    void addClass(const QString& code, bool disc, bool serv, bool spec) {
+    void addClass(const QString& code, bool disc, bool serv, bool special) {
         db::exec(db(),
                  QStringLiteral("INSERT INTO classlist (kind_code, clas_code, clas_name, clas_allo_disc, clas_allo_serv, "
                                 "clas_allo_spec) VALUES ('1', ?, ?, ?, ?, ?)"),
-                 {code, code, disc, serv, spec});
+                 {code, code, disc, serv, special});
     }
 
     void addMode(const QString& code, const QString& type, double money, int serv = 0) {
@@ -93,7 +93,7 @@ protected:
                      "cons_mode_serv, tabl_gues_time, tabl_gues_coun, tabl_gues_use, tabl_gues_unit, tabl_gues_low, "
                      "tabl_gues_room, tabl_gues_dish, tabl_gues_spec, tabl_gues_serv_main, tabl_gues_serv_spec, "
                      "tabl_gues_serv, disc_code, disc_perc) VALUES (?, 'A01', ?, ?, ?, ?, ?, 1, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0)"),
-                 {v.key, v.mode, v.type, v.serv, v.opened, v.guests, v.unit, v.low, v.room, v.dish, v.spec, v.servMain,
+                 {v.key, v.mode, v.type, v.serv, v.opened, v.guests, v.unit, v.low, v.room, v.dish, v.special, v.servMain,
                   v.servSpec, v.servCharge, v.discCode});
     }
 

@@ -156,16 +156,16 @@ protected:
 TEST_F(BillSubtotals, SplitNonSpecialSpecialAndServiceBasesWithTheLinesSigns) {
     const VisitSubtotals s = queryVisitSubtotals(db(), 1);
     EXPECT_DOUBLE_EQ(s.dish, 11 - 4 + 0 + 20);        // stored totals
-    EXPECT_DOUBLE_EQ(s.spec, 2 * 15.5 - 15.5 + 40);   // count x price x sign
+    EXPECT_DOUBLE_EQ(s.special, 2 * 15.5 - 15.5 + 40);   // count x price x sign
     EXPECT_DOUBLE_EQ(s.servMain, 3 * 3.35 - 3.35);    // F only
     EXPECT_DOUBLE_EQ(s.servSpec, 2 * 15.5 - 15.5);    // S only
 
     const VisitSubtotals moved = queryVisitSubtotals(db(), 1, SubtotalBasis::CountTimesPrice);
     EXPECT_DOUBLE_EQ(moved.dish, 3 * 3.35 - 3.35 + 20);
-    EXPECT_DOUBLE_EQ(moved.spec, s.spec);
+    EXPECT_DOUBLE_EQ(moved.special, s.special);
 
     const VisitSubtotals none = queryVisitSubtotals(db(), 99);
-    EXPECT_EQ(none.dish + none.spec + none.servMain + none.servSpec, 0);
+    EXPECT_EQ(none.dish + none.special + none.servMain + none.servSpec, 0);
 }
 
 TEST_F(BillSubtotals, StoredThroughIntWayWithoutPosting) {
@@ -307,7 +307,7 @@ TEST_F(BillCalcTest, ChangeConsTypeRefusesAGuestCountThatIsNoNumberBeforeChangin
 struct ServiceCase {
     const char* name;
     friend void PrintTo(const ServiceCase& c, std::ostream* os) { *os << c.name; }
-    double low, dish, spec, room, servMain, servSpec;
+    double low, dish, special, room, servMain, servSpec;
     int rate;
     double serv, shou;
 };
@@ -317,7 +317,7 @@ class ReTotalService : public BillCalcTest, public ::testing::WithParamInterface
 TEST_P(ReTotalService, ChargesServiceOnTheRightBase) {
     const ServiceCase& c = GetParam();
     // A fixed room keeps its room charge through ReTotal.
-    addVisit({.type = "4", .serv = c.rate, .low = c.low, .room = c.room, .dish = c.dish, .spec = c.spec,
+    addVisit({.type = "4", .serv = c.rate, .low = c.low, .room = c.room, .dish = c.dish, .special = c.special,
               .servMain = c.servMain, .servSpec = c.servSpec});
     TDMTable& d = desk();
     ReTotal(d);
@@ -473,7 +473,7 @@ TEST_F(ReTotalBands, AModeWithoutBandsChargesNothing) {
 
 // Classes: F food (discount, service), W wine (no discount), S special (discount). Visit 1
 // has lines of each, a returned and a free line, and a set-menu component; visit 2 a line
-// the discount must not touch. Subtotals: dish 130 (F 100 - 50 + 0, W 80), spec 60.
+// the discount must not touch. Subtotals: dish 130 (F 100 - 50 + 0, W 80), special 60.
 class TotalDiscTest : public BillCalcTest {
 protected:
     void SetUp() override {
@@ -494,7 +494,7 @@ protected:
         addLine({.visit = 2, .clas = "F", .count = 1, .price = 10, .discPerc = 55});
     }
     void visitWith(double low, const QString& scheme) {
-        addVisit({.low = low, .room = 100, .dish = 130, .spec = 60, .servCharge = 20, .discCode = scheme});
+        addVisit({.low = low, .room = 100, .dish = 130, .special = 60, .servCharge = 20, .discCode = scheme});
     }
     QList<int> rates() {
         QList<int> r;
