@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -65,6 +66,9 @@ public:
             }
         });
         connect(edit, &QLineEdit::editingFinished, this, [this] { guarded([this] { flush(); }); });
+        // An edit the program moves the focus into has its text selected, so what the cashier
+        // types replaces it (a click still places the caret).
+        edit->installEventFilter(this);
         ds->addUpdateRecordHandler(this, [this] { flush(); });
         refresh();
     }
@@ -80,6 +84,12 @@ public:
         // While typing, the edit shows the value unformatted so it reads back the same.
         QString text = editing && f >= 0 ? db::Dataset::toText(ds_->fieldDef(f), current()) : currentText();
         if (edit_->text() != text) edit_->setText(text);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == edit_ && event->type() == QEvent::FocusIn &&
+            static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason)
+            edit_->selectAll();
+        return false;
     }
     // Hands the typed text to the field; a text that does not convert raises the conversion
     // error and keeps the edit as typed.

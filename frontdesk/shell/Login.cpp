@@ -70,6 +70,8 @@ void Login::logIn() {
     main_->LogSet(QStringLiteral("[") + shift + QStringLiteral("][登录系统]"));
     work_->lbl_order->setText(shift);
     work_->lbl_worktime->setText(dm_->setup.text(QStringLiteral("time_work")));
+    // The cashier goes on at the board: a table code typed or numeric-pad + on the current table.
+    work_->EditDict_TableState->setFocus();
 }
 
 void Login::openPasswordPanel() {

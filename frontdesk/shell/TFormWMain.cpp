@@ -185,8 +185,9 @@ bool TFormWMain::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || closed_) return false;
     auto* w = qobject_cast<QWidget*>(watched);
     if (!w || w->window() != this) return false;
-    // Key preview: the window sees a key once, before the control that has the focus.
-    QWidget* focus = QApplication::focusWidget();
+    // Key preview: the window sees a key once, before the control that has the focus. The focus
+    // is the window's own (the application's is empty while no window is active).
+    QWidget* focus = focusWidget();
     if (focus ? w != focus : w != this) return false;
     if (QApplication::activeModalWidget()) return false;
     auto* key = static_cast<QKeyEvent*>(event);

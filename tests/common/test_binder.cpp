@@ -117,6 +117,14 @@ TEST_F(BinderTest, TypedTextSurvivesAChangeOfAnotherFieldOfTheRow) {
     EXPECT_EQ(name->text(), "Half typed");
 }
 
+TEST_F(BinderTest, AnEditTheProgramFocusesHasItsTextSelected) {
+    price->setFocus();
+    QTest::keyClicks(price, "7");
+    EXPECT_EQ(price->text(), "7"); // typed over, not appended to "12.00"
+    items->post();
+    EXPECT_DOUBLE_EQ(kx::db::scalarNumber(tdb.db(), "select price from items where item_code='001'"), 7.0);
+}
+
 TEST_F(BinderTest, LettersInANumberEditAreRefusedAndTheRowStaysInEdit) {
     price->setFocus();
     price->selectAll();

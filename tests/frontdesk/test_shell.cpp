@@ -141,6 +141,7 @@ TEST_F(FrontDeskTest, ALoginUnlocksTheBoardAndRecordsOperatorRoleAndShift) {
     EXPECT_EQ(main->reportCaptions.value("qrl_userinfo"),
               dm->setup.text("user_name") + " 电话：" + dm->setup.text("user_tele"));
     EXPECT_EQ(logTexts(), QStringList({"[" + shiftName + "][登录系统]"}));
+    EXPECT_EQ(QApplication::focusWidget(), work->EditDict_TableState); // ready for a table code
     EXPECT_EQ(kx::db::scalarText(db(), "select log_oper_name from systemlog"), "管理员");
 }
 
