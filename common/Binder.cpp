@@ -83,7 +83,11 @@ public:
             edit_->setMaxLength(ds_->fieldDef(f).size);
         // While typing, the edit shows the value unformatted so it reads back the same.
         QString text = editing && f >= 0 ? db::Dataset::toText(ds_->fieldDef(f), current()) : currentText();
-        if (edit_->text() != text) edit_->setText(text);
+        if (edit_->text() != text) {
+            edit_->setText(text);
+            // A value shown anew in the edit being worked in is selected, so typing replaces it.
+            if (edit_->hasFocus()) edit_->selectAll();
+        }
     }
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == edit_ && event->type() == QEvent::FocusIn &&

@@ -1,5 +1,6 @@
 #include "Prompter.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
@@ -18,20 +19,29 @@ class MessageBoxPrompter final : public Prompter {
   public:
     void information(const QString& text) override { informationCaptioned(ProductTitle, text); }
     void informationCaptioned(const QString& caption, const QString& text) override {
-        QMessageBox::information(parentWindow(), caption, text, QMessageBox::Ok);
+        show(QMessageBox::Information, caption, text, QMessageBox::Ok, QMessageBox::Ok);
     }
     bool question(const QString& text) override { return ask(text, QMessageBox::No); }
     bool questionDefaultYes(const QString& text) override { return ask(text, QMessageBox::Yes); }
     void error(const QString& text) override {
-        QMessageBox::critical(parentWindow(), ProductTitle, text, QMessageBox::Ok);
+        show(QMessageBox::Critical, ProductTitle, text, QMessageBox::Ok, QMessageBox::Ok);
     }
 
   private:
-    // The box centres on, and blocks, the window the user works in.
-    static QWidget* parentWindow() { return QApplication::activeWindow(); }
+    // The box centres on, and blocks, the window the user works in; its buttons speak Chinese
+    // ("是(Y)", "否(N)", "确定"), with Y and N as their keys.
+    static int show(QMessageBox::Icon icon, const QString& caption, const QString& text,
+                    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
+        QMessageBox box(icon, caption, text, buttons, QApplication::activeWindow());
+        if (QAbstractButton* b = box.button(QMessageBox::Yes)) b->setText(QStringLiteral("是(&Y)"));
+        if (QAbstractButton* b = box.button(QMessageBox::No)) b->setText(QStringLiteral("否(&N)"));
+        if (QAbstractButton* b = box.button(QMessageBox::Ok)) b->setText(QStringLiteral("确定"));
+        box.setDefaultButton(defaultButton);
+        return box.exec();
+    }
     static bool ask(const QString& text, QMessageBox::StandardButton defaultButton) {
-        return QMessageBox::question(parentWindow(), ProductTitle, text, QMessageBox::Yes | QMessageBox::No,
-                                     defaultButton) == QMessageBox::Yes;
+        return show(QMessageBox::Question, ProductTitle, text, QMessageBox::Yes | QMessageBox::No, defaultButton) ==
+               QMessageBox::Yes;
     }
 };
 

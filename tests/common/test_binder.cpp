@@ -123,6 +123,11 @@ TEST_F(BinderTest, AnEditTheProgramFocusesHasItsTextSelected) {
     EXPECT_EQ(price->text(), "7"); // typed over, not appended to "12.00"
     items->post();
     EXPECT_DOUBLE_EQ(kx::db::scalarNumber(tdb.db(), "select price from items where item_code='001'"), 7.0);
+    // A value the program puts into the focused edit is selected as well.
+    items->edit();
+    items->field("price").setValue(8);
+    QTest::keyClicks(price, "9");
+    EXPECT_EQ(price->text(), "9");
 }
 
 TEST_F(BinderTest, LettersInANumberEditAreRefusedAndTheRowStaysInEdit) {

@@ -39,27 +39,30 @@ TEST_F(VisitRoadTest, OneVisitFromOpeningToDayEnd) {
     keypad(nullptr, Qt::Key_Plus);
     ASSERT_EQ(panel(), "pnl_ConsItem");
     kx::frontdesk::OrderScreen* order = work->orderScreen;
-    for (const char* code : {"1001", "1002"}) {
+    // After a pick the quantity edit has the focus with its "1" selected: typing replaces it.
+    for (const auto& [code, quantity] : {std::pair{"1001", "2"}, std::pair{"1002", ""}}) {
         order->EditDict_Number->setFocus();
         order->EditDict_Number->clear();
         QTest::keyClicks(order->EditDict_Number, code);
         QTest::keyClick(order->EditDict_Number, Qt::Key_Return);
         QApplication::processEvents();
+        ASSERT_EQ(QApplication::focusWidget(), order->dbe_number);
+        if (*quantity) QTest::keyClicks(QApplication::focusWidget(), quantity);
     }
     keypad(nullptr, Qt::Key_Asterisk);
     ASSERT_EQ(panel(), "pnl_Work");
     EXPECT_EQ(dm->adoqry_TableCons->recordCount(), 2);
     const double receivable =
         kx::db::scalarNumber(db(), "select tabl_gues_shou from TableGuestlist where tabl_gues_auto_recn=?", {key});
-    EXPECT_DOUBLE_EQ(receivable, 38 + 48);
+    EXPECT_DOUBLE_EQ(receivable, 2 * 38 + 48);
 
-    // Check out with 100 in cash.
+    // Check out with 150 in cash.
     keypad(nullptr, Qt::Key_Asterisk);
     ASSERT_EQ(panel(), "pnl_Bill");
     kx::frontdesk::BillScreen* bill = work->bill;
     bill->DBEdit14->setFocus();
     bill->DBEdit14->selectAll();
-    QTest::keyClicks(bill->DBEdit14, "100");
+    QTest::keyClicks(bill->DBEdit14, "150");
     keypad(nullptr, Qt::Key_Asterisk);
     EXPECT_EQ(panel(), "pnl_TableState") << prompter.texts().join(" | ").toStdString();
     EXPECT_EQ(storedState("A01"), "3");
