@@ -260,6 +260,19 @@ TEST_F(FrontDeskTest, ShortcutKeysFollowTheCurrentPanel) {
     }
 }
 
+TEST_F(FrontDeskTest, KeysWorkWhileNoWindowIsActive) {
+    // A window system may leave the window inactive (no window manager): keys still reach the
+    // control that has the window's focus, and the short cuts must still act.
+    logIn();
+    QStringList ran;
+    main->registerAction("board.open", [&] { ran << "board.open"; });
+    QApplication::setActiveWindow(nullptr);
+    ASSERT_EQ(QApplication::focusWidget(), nullptr);
+    QTest::keyClick(work->EditDict_TableState, Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(ran, QStringList({"board.open"}));
+    EXPECT_EQ(work->EditDict_TableState->text(), "");
+}
+
 TEST_F(FrontDeskTest, ShowPanelHidesTheOtherScreensOfItsHost) {
     auto* a = kx::frontdesk::makePanel("pnl_A");
     auto* b = kx::frontdesk::makePanel("pnl_B");
