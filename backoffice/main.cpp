@@ -1,3 +1,5 @@
+#include "SingleInstance.h"
+
 #include <QApplication>
 #include <QMainWindow>
 
@@ -7,6 +9,8 @@ int main(int argc, char** argv) {
     QMainWindow w;
     w.setObjectName(QStringLiteral("TFormSMain"));
     w.setWindowTitle(QStringLiteral("Kestrix餐饮娱乐管理系统Ver 9.0-后台操作"));
+    // Findable by its name, so the front desk does not start beside it.
+    kx::InstanceName::listen(kx::InstanceName::BackOffice, &w);
     w.show();
     return app.exec();
 }
