@@ -90,6 +90,9 @@ TFormWMain::TFormWMain(const QString& databaseFile, QWidget* parent) : QMainWind
 TFormWMain::~TFormWMain() {
     if (qApp) qApp->removeEventFilter(this);
     EnterAsTab::remove();
+    // The scratch query goes before the connection it uses is closed.
+    delete ScratchQuery;
+    ScratchQuery = nullptr;
 }
 
 void TFormWMain::attach(TFormWork* work, TDMTable* dm) {
