@@ -52,11 +52,6 @@ private:
     int max_;
 };
 
-QLabel* caption(const QString& text, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return l;
-}
 
 QLabel* value(const QString& name, QWidget* parent, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
     auto* l = new QLabel(parent);
@@ -73,12 +68,6 @@ QLineEdit* lineEdit(const QString& name, QWidget* parent) {
     return e;
 }
 
-QPushButton* button(const QString& name, const QString& text, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setFocusPolicy(Qt::TabFocus);
-    return b;
-}
 
 
 QTableView* grid(const QString& name, QWidget* parent) {
@@ -157,7 +146,7 @@ void BillScreen::build() {
     form->setVerticalSpacing(3);
     int row = 0;
     auto line = [&](const QString& text, QWidget* w) {
-        form->addWidget(caption(text, left), row, 0);
+        form->addWidget(captionLabel(text, left), row, 0);
         form->addWidget(w, row, 1, 1, 2);
         ++row;
     };
@@ -185,7 +174,7 @@ void BillScreen::build() {
     line(QStringLiteral("人数-"), DBEdit10);
     line(QStringLiteral("开台时间-"), DBEdit11);
     line(QStringLiteral("消费方式-"), lbl_BillConsType);
-    form->addWidget(caption(QStringLiteral("提成员工/方式-"), left), row, 0);
+    form->addWidget(captionLabel(QStringLiteral("提成员工/方式-"), left), row, 0);
     form->addWidget(DBLookupComboBox8, row, 1);
     form->addWidget(DBComboBox4, row, 2);
     ++row;
@@ -271,9 +260,9 @@ void BillScreen::build() {
     DBEdit14 = lineEdit(QStringLiteral("DBEdit14"), payPage);
     DBEdit14->setValidator(new AmountValidator(7, DBEdit14));
     DBEdit14->setAlignment(Qt::AlignRight);
-    SpeedButton3 = button(QStringLiteral("SpeedButton3"), QStringLiteral("重置"), payPage);
+    SpeedButton3 = makeButton(QStringLiteral("SpeedButton3"), QStringLiteral("重置"), payPage);
     payLayout->addWidget(lbl_PayName, 1, 0);
-    payLayout->addWidget(caption(QStringLiteral("付款金额"), payPage), 1, 1);
+    payLayout->addWidget(captionLabel(QStringLiteral("付款金额"), payPage), 1, 1);
     payLayout->addWidget(DBEdit14, 1, 2);
     payLayout->addWidget(SpeedButton3, 1, 3);
     payLayout->setColumnStretch(0, 1);
@@ -290,11 +279,11 @@ void BillScreen::build() {
     Edit2->setMaxLength(16);
     Edit2->setEchoMode(QLineEdit::Password);
     dropKeyCharacters(Edit2);
-    SpeedButton1 = button(QStringLiteral("SpeedButton1"), QStringLiteral("确定"), memberPage);
-    SpeedButton2 = button(QStringLiteral("SpeedButton2"), QStringLiteral("清除"), memberPage);
-    memberLayout->addWidget(caption(QStringLiteral("会员卡号-"), memberPage), 0, 0);
+    SpeedButton1 = makeButton(QStringLiteral("SpeedButton1"), QStringLiteral("确定"), memberPage);
+    SpeedButton2 = makeButton(QStringLiteral("SpeedButton2"), QStringLiteral("清除"), memberPage);
+    memberLayout->addWidget(captionLabel(QStringLiteral("会员卡号-"), memberPage), 0, 0);
     memberLayout->addWidget(Edit1, 0, 1);
-    memberLayout->addWidget(caption(QStringLiteral("密码-"), memberPage), 0, 2);
+    memberLayout->addWidget(captionLabel(QStringLiteral("密码-"), memberPage), 0, 2);
     memberLayout->addWidget(Edit2, 0, 3);
     auto* memberButtons = new QHBoxLayout;
     memberButtons->addStretch();
@@ -316,7 +305,7 @@ void BillScreen::build() {
     for (int i = 0; i < 10; ++i) {
         const Detail& d = memberDetails[i];
         *d.label = value(QLatin1String(d.name), memberPage);
-        memberLayout->addWidget(caption(QString::fromUtf8(d.caption), memberPage), 2 + i / 2, (i % 2) * 2);
+        memberLayout->addWidget(captionLabel(QString::fromUtf8(d.caption), memberPage), 2 + i / 2, (i % 2) * 2);
         memberLayout->addWidget(*d.label, 2 + i / 2, (i % 2) * 2 + 1);
     }
     memberLayout->setRowStretch(7, 1);
@@ -336,22 +325,22 @@ void BillScreen::build() {
     lbl_HangAdd = value(QStringLiteral("lbl_HangAdd"), creditPage);
     lbl_HangTele = value(QStringLiteral("lbl_HangTele"), creditPage);
     lbl_HangRema = value(QStringLiteral("lbl_HangRema"), creditPage);
-    SpeedButton4 = button(QStringLiteral("SpeedButton4"), QStringLiteral("清除"), creditPage);
+    SpeedButton4 = makeButton(QStringLiteral("SpeedButton4"), QStringLiteral("清除"), creditPage);
     lbl_hangcode = value(QStringLiteral("lbl_hangcode"), creditPage);
     lbl_hangcode->hide();
-    creditLayout->addWidget(caption(QStringLiteral("挂帐上限-"), creditPage), 0, 0);
+    creditLayout->addWidget(captionLabel(QStringLiteral("挂帐上限-"), creditPage), 0, 0);
     creditLayout->addWidget(lbl_HangLimi, 0, 1);
-    creditLayout->addWidget(caption(QStringLiteral("挂帐金额-"), creditPage), 0, 2);
+    creditLayout->addWidget(captionLabel(QStringLiteral("挂帐金额-"), creditPage), 0, 2);
     creditLayout->addWidget(lbl_HangUse, 0, 3);
-    creditLayout->addWidget(caption(QStringLiteral("挂帐客人-"), creditPage), 1, 0);
+    creditLayout->addWidget(captionLabel(QStringLiteral("挂帐客人-"), creditPage), 1, 0);
     creditLayout->addWidget(Edit4, 1, 1);
-    creditLayout->addWidget(caption(QStringLiteral("单位-"), creditPage), 1, 2);
+    creditLayout->addWidget(captionLabel(QStringLiteral("单位-"), creditPage), 1, 2);
     creditLayout->addWidget(lbl_HangWork, 1, 3);
-    creditLayout->addWidget(caption(QStringLiteral("地址-"), creditPage), 2, 0);
+    creditLayout->addWidget(captionLabel(QStringLiteral("地址-"), creditPage), 2, 0);
     creditLayout->addWidget(lbl_HangAdd, 2, 1);
-    creditLayout->addWidget(caption(QStringLiteral("电话-"), creditPage), 2, 2);
+    creditLayout->addWidget(captionLabel(QStringLiteral("电话-"), creditPage), 2, 2);
     creditLayout->addWidget(lbl_HangTele, 2, 3);
-    creditLayout->addWidget(caption(QStringLiteral("备注-"), creditPage), 3, 0);
+    creditLayout->addWidget(captionLabel(QStringLiteral("备注-"), creditPage), 3, 0);
     creditLayout->addWidget(lbl_HangRema, 3, 1);
     creditLayout->addWidget(SpeedButton4, 3, 3, Qt::AlignRight);
     DBGrid6 = grid(QStringLiteral("DBGrid6"), creditPage);
@@ -370,9 +359,9 @@ void BillScreen::build() {
     DBLookupComboBox6 = new QComboBox(discPage);
     DBLookupComboBox6->setObjectName(QStringLiteral("DBLookupComboBox6"));
     DBGrid9 = grid(QStringLiteral("DBGrid9"), discPage);
-    discLayout->addWidget(caption(QStringLiteral("折扣费率-"), discPage), 0, 0);
+    discLayout->addWidget(captionLabel(QStringLiteral("折扣费率-"), discPage), 0, 0);
     discLayout->addWidget(DBEdit15, 0, 1);
-    discLayout->addWidget(caption(QStringLiteral("折扣方案-"), discPage), 0, 2);
+    discLayout->addWidget(captionLabel(QStringLiteral("折扣方案-"), discPage), 0, 2);
     discLayout->addWidget(DBLookupComboBox6, 0, 3);
     discLayout->addWidget(DBGrid9, 1, 0, 1, 4);
     discLayout->setRowStretch(1, 1);
@@ -388,11 +377,11 @@ void BillScreen::build() {
     lbl_BillServRate = value(QStringLiteral("lbl_BillServRate"), modePage);
     lbl_BillUnit = value(QStringLiteral("lbl_BillUnit"), modePage);
     DBGrid8 = grid(QStringLiteral("DBGrid8"), modePage);
-    modeLayout->addWidget(caption(QStringLiteral("消费方式-"), modePage), 0, 0);
+    modeLayout->addWidget(captionLabel(QStringLiteral("消费方式-"), modePage), 0, 0);
     modeLayout->addWidget(DBLookupComboBox5, 0, 1, 1, 3);
-    modeLayout->addWidget(caption(QStringLiteral("服务费率-"), modePage), 1, 0);
+    modeLayout->addWidget(captionLabel(QStringLiteral("服务费率-"), modePage), 1, 0);
     modeLayout->addWidget(lbl_BillServRate, 1, 1);
-    modeLayout->addWidget(caption(QStringLiteral("基本金额-"), modePage), 1, 2);
+    modeLayout->addWidget(captionLabel(QStringLiteral("基本金额-"), modePage), 1, 2);
     modeLayout->addWidget(lbl_BillUnit, 1, 3);
     modeLayout->addWidget(DBGrid8, 2, 0, 1, 4);
     modeLayout->setRowStretch(2, 1);

@@ -60,11 +60,6 @@ QTableView* grid(const QString& name, QWidget* parent, const QColor& selection) 
     return g;
 }
 
-QLabel* caption(const QString& text, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return l;
-}
 
 QLineEdit* edit(const QString& name, QWidget* parent, int maxLength = 0) {
     auto* e = new QLineEdit(parent);
@@ -191,19 +186,19 @@ void OrderScreen::buildPad() {
     dbl_worker->setObjectName(QStringLiteral("dbl_worker"));
 
     form->addWidget(lbl_Table, 0, 0, 1, 4);
-    form->addWidget(caption(QStringLiteral("消费项目："), Panel30), 1, 0);
+    form->addWidget(captionLabel(QStringLiteral("消费项目："), Panel30), 1, 0);
     form->addWidget(lbl_Item, 1, 1);
-    form->addWidget(caption(QStringLiteral("库存"), Panel30), 1, 2);
+    form->addWidget(captionLabel(QStringLiteral("库存"), Panel30), 1, 2);
     form->addWidget(lbl_Stock, 1, 3);
-    form->addWidget(caption(QStringLiteral("单价："), Panel30), 2, 0);
+    form->addWidget(captionLabel(QStringLiteral("单价："), Panel30), 2, 0);
     form->addWidget(dbe_unitpric, 2, 1);
-    form->addWidget(caption(QStringLiteral("数量："), Panel30), 2, 2);
+    form->addWidget(captionLabel(QStringLiteral("数量："), Panel30), 2, 2);
     form->addWidget(dbe_number, 2, 3);
-    form->addWidget(caption(QStringLiteral("说明："), Panel30), 3, 0);
+    form->addWidget(captionLabel(QStringLiteral("说明："), Panel30), 3, 0);
     form->addWidget(dbl_Narr, 3, 1);
-    form->addWidget(caption(QStringLiteral("类别："), Panel30), 3, 2);
+    form->addWidget(captionLabel(QStringLiteral("类别："), Panel30), 3, 2);
     form->addWidget(dbl_ItemType, 3, 3);
-    form->addWidget(caption(QStringLiteral("提成员工："), Panel30), 4, 0);
+    form->addWidget(captionLabel(QStringLiteral("提成员工："), Panel30), 4, 0);
     form->addWidget(dbl_worker, 4, 1);
     form->setColumnStretch(1, 3);
     form->setColumnStretch(3, 2);
@@ -265,7 +260,7 @@ void OrderScreen::buildAddItemPanel() {
                               QStringLiteral("单价"), QStringLiteral("快捷")};
     QLineEdit* edits[] = {Edit12, Edit13, Edit14, Edit15, Edit16};
     for (int i = 0; i < 5; ++i) {
-        grid->addWidget(caption(labels[i], form), i, 0);
+        grid->addWidget(captionLabel(labels[i], form), i, 0);
         grid->addWidget(edits[i], i, 1);
     }
     grid->addWidget(new QLabel(QStringLiteral("类型：单品"), form), 5, 1);
@@ -302,9 +297,9 @@ void OrderScreen::buildPricePanel() {
     BitBtn6->setObjectName(QStringLiteral("BitBtn6"));
     grid->addWidget(lbl_PriceItem, 0, 0, 1, 2);
     grid->addWidget(lbl_OldPrice, 1, 0, 1, 2);
-    grid->addWidget(caption(QStringLiteral("新价格为-"), pnl_resetpric), 2, 0);
+    grid->addWidget(captionLabel(QStringLiteral("新价格为-"), pnl_resetpric), 2, 0);
     grid->addWidget(Edit20, 2, 1);
-    grid->addWidget(caption(QStringLiteral("密码-"), pnl_resetpric), 3, 0);
+    grid->addWidget(captionLabel(QStringLiteral("密码-"), pnl_resetpric), 3, 0);
     grid->addWidget(Edit21, 3, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(BitBtn5);

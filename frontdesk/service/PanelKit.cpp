@@ -1,5 +1,6 @@
 #include "PanelKit.h"
 
+#include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -104,6 +105,13 @@ void styleGrid(QTableView* view, int bgr) {
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->verticalHeader()->setDefaultSectionSize(22);
     view->verticalHeader()->setMinimumSectionSize(18);
+}
+
+QPushButton* makeButton(const QString& name, const QString& text, QWidget* parent) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setFocusPolicy(Qt::TabFocus);
+    return b;
 }
 
 QLabel* captionLabel(const QString& text, QWidget* parent) {

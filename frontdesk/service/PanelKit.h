@@ -7,6 +7,7 @@
 #include <QString>
 
 class QComboBox;
+class QPushButton;
 class QToolBar;
 class QToolButton;
 class QLabel;
@@ -38,6 +39,9 @@ QToolButton* addToolButton(QToolBar* bar, const QString& name, const QString& te
 
 // Selected rows drawn in white on `bgr`, whole rows selected.
 void styleGrid(QTableView* view, int bgr);
+
+// A push button of a panel; the Tab key reaches it.
+QPushButton* makeButton(const QString& name, const QString& text, QWidget* parent);
 
 // A caption label ("名称") and a value label bound to a field, for the screens' forms.
 QLabel* captionLabel(const QString& text, QWidget* parent);

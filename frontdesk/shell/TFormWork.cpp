@@ -61,19 +61,8 @@ QLineEdit* loginEdit(const QString& name, QWidget* parent, bool password) {
     return e;
 }
 
-QPushButton* button(const QString& name, const QString& text, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setFocusPolicy(Qt::TabFocus);
-    return b;
-}
 
 
-QLabel* caption(const QString& text, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return l;
-}
 
 QImage pictureResource(const QString& path) {
     QFile f(path);
@@ -191,7 +180,7 @@ void TFormWork::buildLogin() {
     Label123->setGeometry(16, 10, 200, 30);
     Label123->setStyleSheet(QStringLiteral("color: white; font-size: 18px; font-weight: bold;"));
 
-    SpeedButton7 = button(QStringLiteral("SpeedButton7"), QStringLiteral("×"), pnl_login);
+    SpeedButton7 = makeButton(QStringLiteral("SpeedButton7"), QStringLiteral("×"), pnl_login);
     SpeedButton7->setGeometry(w - 34, 8, 26, 24);
 
     auto* form = new QWidget(pnl_login);
@@ -205,20 +194,20 @@ void TFormWork::buildLogin() {
     dbl_order->setMinimumHeight(24);
     editoper = loginEdit(QStringLiteral("editoper"), form, false);
     editpass = loginEdit(QStringLiteral("editpass"), form, true);
-    SpeedButton8 = button(QStringLiteral("SpeedButton8"), QString(), form);
+    SpeedButton8 = makeButton(QStringLiteral("SpeedButton8"), QString(), form);
     SpeedButton8->setFixedSize(24, 24);
     SpeedButton8->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     SpeedButton8->setToolTip(QStringLiteral("修改密码"));
-    grid->addWidget(caption(QStringLiteral("班    次"), form), 0, 0);
+    grid->addWidget(captionLabel(QStringLiteral("班    次"), form), 0, 0);
     grid->addWidget(dbl_order, 0, 1);
-    grid->addWidget(caption(QStringLiteral("操作员工"), form), 1, 0);
+    grid->addWidget(captionLabel(QStringLiteral("操作员工"), form), 1, 0);
     grid->addWidget(editoper, 1, 1);
     grid->addWidget(SpeedButton8, 1, 2);
-    grid->addWidget(caption(QStringLiteral("操作密码"), form), 2, 0);
+    grid->addWidget(captionLabel(QStringLiteral("操作密码"), form), 2, 0);
     grid->addWidget(editpass, 2, 1);
 
-    SpeedButton5 = button(QStringLiteral("SpeedButton5"), QStringLiteral("确定"), pnl_login);
-    SpeedButton6 = button(QStringLiteral("SpeedButton6"), QStringLiteral("退出"), pnl_login);
+    SpeedButton5 = makeButton(QStringLiteral("SpeedButton5"), QStringLiteral("确定"), pnl_login);
+    SpeedButton6 = makeButton(QStringLiteral("SpeedButton6"), QStringLiteral("退出"), pnl_login);
     SpeedButton5->setGeometry(w / 2 - 110, h - 50, 96, 32);
     SpeedButton6->setGeometry(w / 2 + 14, h - 50, 96, 32);
     setTabOrder(dbl_order, editoper);
@@ -239,7 +228,7 @@ void TFormWork::buildModify() {
     Label133->setObjectName(QStringLiteral("Label133"));
     Label133->setGeometry(14, 8, 200, 28);
     Label133->setStyleSheet(QStringLiteral("font-size: 16px; font-weight: bold;"));
-    SpeedButton11 = button(QStringLiteral("SpeedButton11"), QStringLiteral("×"), pnl_modify);
+    SpeedButton11 = makeButton(QStringLiteral("SpeedButton11"), QStringLiteral("×"), pnl_modify);
     SpeedButton11->setGeometry(330 - 34, 8, 26, 24);
 
     auto* form = new QWidget(pnl_modify);
@@ -254,15 +243,15 @@ void TFormWork::buildModify() {
                               QStringLiteral("确认密码")};
     QLineEdit* edits[] = {editoper1, editpass1, editpassn, editpassnr};
     for (int i = 0; i < 4; ++i) {
-        grid->addWidget(caption(labels[i], form), i, 0);
+        grid->addWidget(captionLabel(labels[i], form), i, 0);
         grid->addWidget(edits[i], i, 1);
     }
     setTabOrder(editoper1, editpass1);
     setTabOrder(editpass1, editpassn);
     setTabOrder(editpassn, editpassnr);
 
-    SpeedButton9 = button(QStringLiteral("SpeedButton9"), QStringLiteral("确定"), pnl_modify);
-    SpeedButton10 = button(QStringLiteral("SpeedButton10"), QStringLiteral("回退"), pnl_modify);
+    SpeedButton9 = makeButton(QStringLiteral("SpeedButton9"), QStringLiteral("确定"), pnl_modify);
+    SpeedButton10 = makeButton(QStringLiteral("SpeedButton10"), QStringLiteral("回退"), pnl_modify);
     SpeedButton9->setGeometry(60, 206, 90, 30);
     SpeedButton10->setGeometry(180, 206, 90, 30);
 }
@@ -279,7 +268,7 @@ void TFormWork::buildAbout() {
     auto* head = new QHBoxLayout;
     auto* title = new QLabel(QStringLiteral("关于"), pnl_about);
     title->setStyleSheet(QStringLiteral("font-size: 16px; font-weight: bold;"));
-    auto* close1 = button(QStringLiteral("btn_AboutX"), QStringLiteral("×"), pnl_about);
+    auto* close1 = makeButton(QStringLiteral("btn_AboutX"), QStringLiteral("×"), pnl_about);
     close1->setFixedSize(26, 24);
     head->addWidget(title);
     head->addStretch();
@@ -295,7 +284,7 @@ void TFormWork::buildAbout() {
         l->setAlignment(Qt::AlignCenter);
         layout->addWidget(l);
     }
-    auto* close2 = button(QStringLiteral("btn_AboutClose"), QStringLiteral("关闭"), pnl_about);
+    auto* close2 = makeButton(QStringLiteral("btn_AboutClose"), QStringLiteral("关闭"), pnl_about);
     layout->addWidget(close2, 0, Qt::AlignHCenter);
     connect(close1, &QPushButton::clicked, this, [this] { hideAbout(); });
     connect(close2, &QPushButton::clicked, this, [this] { hideAbout(); });
