@@ -172,28 +172,34 @@ double padItemTotal(const TDMTable& dm, double count, double price) {
     return lineTotal(mode, count, price, 1);
 }
 
-int storePadLineTotals(const TDMTable& dm) {
+int storePadLineTotals(const TDMTable& dm, qint64 visitKey) {
+    // Rounded as the bill rounds (halves to even), not by the database's round(); one statement
+    // writes every line of the visit's pad.
     const QString mode = dm.setup.text(QStringLiteral("pay_set_item_int"));
-    struct Line {
-        qint64 id;
-        QVariant total;
-    };
-    std::vector<Line> lines;
+    QStringList cases;
+    QVariantList params;
     {
-        QSqlQuery q = db::run(dm.database(), QStringLiteral("SELECT tabl_cons_ID, tabl_cons_coun, item_unit_pric, "
-                                                            "item_type_flag FROM TableConsListTemp"));
+        QSqlQuery q = db::run(dm.database(),
+                              QStringLiteral("SELECT tabl_cons_ID, tabl_cons_coun, item_unit_pric, item_type_flag "
+                                             "FROM TableConsListTemp WHERE tabl_gues_auto_recn = ?"),
+                              {visitKey});
         while (q.next()) {
             // As in arithmetic on the columns, a missing factor leaves the total empty.
             QVariant total;
             if (!q.value(1).isNull() && !q.value(2).isNull() && !q.value(3).isNull())
                 total = lineTotal(mode, q.value(1).toDouble(), q.value(2).toDouble(), q.value(3).toDouble());
-            lines.push_back({q.value(0).toLongLong(), total});
+            cases << QStringLiteral("WHEN ? THEN ?");
+            params << q.value(0) << total;
         }
     }
-    for (const Line& line : lines)
-        db::exec(dm.database(), QStringLiteral("UPDATE TableConsListTemp SET tabl_cons_tota = ? WHERE tabl_cons_ID = ?"),
-                 {line.total, line.id});
-    return int(lines.size());
+    if (cases.isEmpty()) return 0;
+    params << visitKey;
+    db::exec(dm.database(),
+             QStringLiteral("UPDATE TableConsListTemp SET tabl_cons_tota = CASE tabl_cons_ID %1 ELSE tabl_cons_tota END "
+                            "WHERE tabl_gues_auto_recn = ?")
+                 .arg(cases.join(QLatin1Char(' '))),
+             params);
+    return int(cases.size());
 }
 
 // ---------------------------------------------------------------- visit subtotals

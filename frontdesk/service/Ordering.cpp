@@ -318,31 +318,12 @@ bool Ordering::commit(StatusProgress* progress) {
 }
 
 void Ordering::storeLineTotals(const QString& when) {
-    QSqlDatabase db = dm_->database();
-    // The totals are rounded as the bill rounds them (halves to even); the database's own
-    // round() would take halves away from zero. One statement writes them all.
-    const QString mode = dm_->setup.text(QStringLiteral("pay_set_item_int"));
-    QStringList cases;
-    QVariantList params;
-    {
-        QSqlQuery q = db::run(db,
-                              QStringLiteral("SELECT tabl_cons_ID, tabl_cons_coun, item_unit_pric, item_type_flag "
-                                             "FROM TableConsListTemp WHERE tabl_gues_auto_recn = ?"),
-                              {visitKey_});
-        while (q.next()) {
-            cases << QStringLiteral("WHEN ? THEN ?");
-            params << q.value(0) << lineTotal(mode, q.value(1).toDouble(), q.value(2).toDouble(), q.value(3).toDouble());
-        }
-    }
-    QString sql = QStringLiteral("UPDATE TableConsListTemp SET ");
-    if (!cases.isEmpty())
-        sql += QStringLiteral("tabl_cons_tota = CASE tabl_cons_ID ") + cases.join(QLatin1Char(' ')) +
-               QStringLiteral(" ELSE tabl_cons_tota END, ");
-    sql += QStringLiteral("tabl_dedu_tota = tabl_cons_coun * item_dedu_pric * item_type_flag, "
-                          "tabl_cost_tota = tabl_cons_coun * item_cost_pric * item_type_flag, "
-                          "tabl_cons_time = ? WHERE tabl_gues_auto_recn = ?");
-    params << when << visitKey_;
-    db::exec(db, sql, params);
+    storePadLineTotals(*dm_, visitKey_);
+    db::exec(dm_->database(),
+             QStringLiteral("UPDATE TableConsListTemp SET tabl_dedu_tota = tabl_cons_coun * item_dedu_pric * item_type_flag, "
+                            "tabl_cost_tota = tabl_cons_coun * item_cost_pric * item_type_flag, tabl_cons_time = ? "
+                            "WHERE tabl_gues_auto_recn = ?"),
+             {when, visitKey_});
 }
 
 void Ordering::commitPad(StatusProgress* progress) {

@@ -547,22 +547,24 @@ void TableBoard::search(const QString& text) {
     }
     if (code.size() != 3) return;
     const QString current = board.isEmpty() ? QString() : board.field(QStringLiteral("tabl_code")).asString();
-    if (current != code) {
-        // The table lies in another department or type (or nowhere): look it up there.
-        Dataset& q = *main_->ScratchQuery;
-        q.setSql(QStringLiteral("select dept_code,tabl_type_code from tablelist where tabl_code=?"), {code});
-        q.open();
-        const QString dept = q.isEmpty() ? QString() : q.field(0).asString();
-        const QString type = q.isEmpty() ? QString() : q.field(1).asString();
-        if (!dm_->adoqry_TableDept->locate(QStringLiteral("dept_code"), dept)) rebuildTypeSummary(dept);
-        dm_->adoqry_tabletypetemp->locate(QStringLiteral("tabl_type_code"), type);
-        filterBoard(dept, type);
-        if (!board.locate(QStringLiteral("tabl_code"), code)) {
-            prompter().information(QStringLiteral("[") + text + QStringLiteral("]查无此房台号,请重新查找!"));
-            dm_->adoqry_TableDept->first();
-        }
+    // The table lies in another department or type (or nowhere): look it up there.
+    if (current != code && !showTable(code)) {
+        prompter().information(QStringLiteral("[") + text + QStringLiteral("]查无此房台号,请重新查找!"));
+        dm_->adoqry_TableDept->first();
     }
     work_->EditDict_TableState->clear();
+}
+
+bool TableBoard::showTable(const QString& code) {
+    Dataset& q = *main_->ScratchQuery;
+    q.setSql(QStringLiteral("select dept_code,tabl_type_code from tablelist where tabl_code=?"), {code});
+    q.open();
+    const QString dept = q.isEmpty() ? QString() : q.field(0).asString();
+    const QString type = q.isEmpty() ? QString() : q.field(1).asString();
+    if (!dm_->adoqry_TableDept->locate(QStringLiteral("dept_code"), dept)) rebuildTypeSummary(dept);
+    dm_->adoqry_tabletypetemp->locate(QStringLiteral("tabl_type_code"), type);
+    filterBoard(dept, type);
+    return dm_->adoqry_table->locate(QStringLiteral("tabl_code"), code);
 }
 
 bool TableBoard::dayStarted() {

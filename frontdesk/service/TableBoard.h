@@ -118,6 +118,9 @@ public:
     // The search box's change: the first table whose code begins with the text; a full
     // three-character code of another department or type is looked up there.
     void search(const QString& text);
+    // Shows the department and type of table `code` with that table current; false when no
+    // table has the code.
+    bool showTable(const QString& code);
     // The board's double-click action on the current table.
     void dispatch();
     // "禁用" / "启用": the current table's state "6" / "1".

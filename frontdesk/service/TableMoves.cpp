@@ -268,21 +268,13 @@ void TableMoves::confirmJoin() {
 }
 
 void TableMoves::showTableOnBoard(const QString& tableCode) {
-    QSqlQuery q = db::run(main_->db(), QStringLiteral("select dept_code, tabl_type_code from tablelist where tabl_code=?"),
-                          {tableCode});
-    if (!q.next()) return;
-    const QString dept = q.value(0).toString();
-    const QString type = q.value(1).toString();
-    // Choosing the department rebuilds its type summary; choosing the type filters the board.
-    Dataset* depts = dm_->adoqry_TableDept;
-    depts->setFiltered(false);
-    depts->locate(QStringLiteral("dept_code"), dept);
-    if (dm_->adoqry_tabletypetemp->active()) dm_->adoqry_tabletypetemp->locate(QStringLiteral("tabl_type_code"), type);
-    QString d = dept, t = type;
-    dm_->adoqry_table->applyFilter(QStringLiteral("dept_code='%1' and tabl_type_code='%2'")
-                                       .arg(d.replace(QLatin1Char('\''), QStringLiteral("''")),
-                                            t.replace(QLatin1Char('\''), QStringLiteral("''"))));
-    dm_->adoqry_table->locate(QStringLiteral("tabl_code"), tableCode);
+    if (work_->tableBoard) {
+        work_->tableBoard->showTable(tableCode);
+        return;
+    }
+    Dataset* board = dm_->adoqry_table;
+    board->setFiltered(false);
+    board->locate(QStringLiteral("tabl_code"), tableCode);
 }
 
 void TableMoves::Sort() {

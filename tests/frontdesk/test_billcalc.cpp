@@ -113,12 +113,17 @@ TEST_F(BillCalcTest, PadLineTotalsAreStoredByTheSettingAndShownAsThePadShowsThem
     addLine({.clas = "F", .count = 3, .price = 3.35, .flag = -1, .menu = "2", .total = 0}, "TableConsListTemp");
     addLine({.clas = "F", .count = 2, .price = 7.2, .flag = 0, .menu = "3", .total = 99}, "TableConsListTemp");
     TDMTable& d = desk();
-    EXPECT_EQ(storePadLineTotals(d), 3);
-    QSqlQuery q = db::run(db(), QStringLiteral("SELECT tabl_cons_tota FROM TableConsListTemp ORDER BY tabl_cons_ID"));
+    addLine({.visit = 2, .clas = "F", .count = 1, .price = 5, .total = 7}, "TableConsListTemp");
+    EXPECT_EQ(storePadLineTotals(d, 1), 3);
+    QSqlQuery q = db::run(db(), QStringLiteral("SELECT tabl_cons_tota FROM TableConsListTemp WHERE tabl_gues_auto_recn = 1 "
+                                               "ORDER BY tabl_cons_ID"));
     QList<double> totals;
     while (q.next()) totals << q.value(0).toDouble();
     EXPECT_EQ(totals, (QList<double>{11, -11, 0}));
-    // The committed lines are not the pad's business.
+    // Another desk's pad is left alone, and the committed lines are not the pad's business.
+    EXPECT_DOUBLE_EQ(db::scalarNumber(db(), QStringLiteral("SELECT tabl_cons_tota FROM TableConsListTemp "
+                                                           "WHERE tabl_gues_auto_recn = 2")),
+                     7);
     EXPECT_EQ(db::scalarInt(db(), QStringLiteral("SELECT COUNT(*) FROM TableConsList")), 0);
 
     EXPECT_DOUBLE_EQ(padItemTotal(d, 3, 3.35), 11);
