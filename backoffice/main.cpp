@@ -5,7 +5,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    app.setApplicationDisplayName(QStringLiteral("Kestrix餐饮娱乐管理系统9.0版-后台管理"));
+    app.setApplicationName(QStringLiteral("Kestrix餐饮娱乐管理系统9.0版-后台管理"));
     QMainWindow w;
     w.setObjectName(QStringLiteral("TFormSMain"));
     w.setWindowTitle(QStringLiteral("Kestrix餐饮娱乐管理系统Ver 9.0-后台操作"));

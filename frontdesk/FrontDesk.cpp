@@ -36,7 +36,9 @@ int runFrontDesk(int argc, char** argv) {
     auto splash = std::make_unique<SplashWindow>(picture, SplashWindow::frontDeskLines());
     splash->showNow();
 
-    app.setApplicationDisplayName(QStringLiteral("Kestrix餐饮客房管理系统-前台操作"));
+    // The task bar's name. It is the application's name, not its display name: a display name
+    // would be appended to every window caption by the window system integration.
+    app.setApplicationName(QStringLiteral("Kestrix餐饮客房管理系统-前台操作"));
     std::unique_ptr<TFormWMain> main;
     std::unique_ptr<TFormWork> work;
     std::unique_ptr<TDMTable> dm;

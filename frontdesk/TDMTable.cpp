@@ -24,7 +24,8 @@ TDMTable::TDMTable(QSqlDatabase db, QObject* parent) : QObject(parent), db_(db) 
     adoqry_ConsNarr = make("adoqry_ConsNarr", QStringLiteral("SELECT * FROM ConsNarrList"));
     adoqry_ConsItemGroup = make("adoqry_ConsItemGroup", QStringLiteral("SELECT * FROM ItemGroup"));
     adoqry_MenuType = make("adoqry_MenuType", QStringLiteral("SELECT * FROM OrderMenuType"));
-    adoqry_TableConsTemp = make("adoqry_TableConsTemp", QStringLiteral("SELECT * FROM TableConsListTemp"));
+    // The order pad opens on one visit when its order screen opens.
+    adoqry_TableConsTemp = make("adoqry_TableConsTemp", QStringLiteral("SELECT * FROM TableConsListTemp where 1=0"));
     adoqry_ConsClass = make("adoqry_ConsClass", QStringLiteral("SELECT * FROM classlist where kind_code<>'M'"));
     adoqry_ConsMode = make("adoqry_ConsMode", QStringLiteral("SELECT * FROM ConsModeList"));
     adoqry_ConsType = make("adoqry_ConsType", QStringLiteral("SELECT * FROM ConsTypeList"));

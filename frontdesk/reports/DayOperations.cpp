@@ -6,11 +6,13 @@
 #include "Login.h"
 #include "ProgressBar.h"
 #include "PanelKit.h"
+#include "NumberEntry.h"
 #include "Prompter.h"
 #include "Sql.h"
 #include "TDMTable.h"
 #include "TFormWMain.h"
 #include "TFormWork.h"
+#include "TableBoard.h"
 #include "Transaction.h"
 #include "Values.h"
 
@@ -62,7 +64,7 @@ QTableView* grid(const QString& name, QWidget* parent) {
 QLineEdit* amountEdit(const QString& name, QWidget* parent) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(name);
-    e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*\\.?[0-9]*")), e));
+    limitNumberEntry(e, ranges::amount);
     return e;
 }
 
@@ -312,9 +314,15 @@ void DayOperations::dayEnd(bool fromButton) {
         try {
             backupBeforeDayEnd();
         } catch (const std::exception& e) {
-            prompter().information(QStringLiteral("日结前的自动数据备份没有成功，所以没有进行[日结]！\n") +
+            // At the button the cashier can put it right and try again; the day roll of a login
+            // goes on without the copy, or nobody could log in until the backup works again.
+            if (fromButton) {
+                prompter().information(QStringLiteral("日结前的自动数据备份没有成功，所以没有进行[日结]！\n") +
+                                       QString::fromStdString(e.what()));
+                throw SilentAbort();
+            }
+            prompter().information(QStringLiteral("日结前的自动数据备份没有成功，本次自动日结没有备份数据！\n") +
                                    QString::fromStdString(e.what()));
-            throw SilentAbort();
         }
     }
     StatusProgress progress(main_->StatusBar1, main_->statusPanel[0]);
@@ -499,6 +507,8 @@ void DayOperations::handOver() {
     Dataset* setup = dm_->adoqry_SetupPay;
     if (setup->state() == Dataset::Browse) setup->edit();
     setup->field(QStringLiteral("orde_code")).clear();
+    // The board comes back in its picture view, the view the next cashier starts with.
+    if (work_->tableBoard) work_->tableBoard->resetView();
     main_->ShowPanel(work_->pnl_TableState, main_->pnl_Parent, 0);
     main_->ShowPanel(work_->pnl_TableStateG, work_->pnl_TableStateP, 1);
 }

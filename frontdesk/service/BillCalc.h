@@ -11,6 +11,22 @@
 // the visit is taxed (else tabl_gues_fact = tabl_gues_shou). The visit subtotals must be
 // current before ReTotal runs. TotalTax adds tax to the receivable as it stands, so it runs
 // once, after TotalDisc (or ReTotal).
+//
+// How the bill reads the rules where a literal reading would give a wrong amount:
+// - A value a hair beside a whole number or a half (3.0000000000000004, 2.675 * 100 =
+//   267.49999…) is cleaned of that binary noise before it is rounded, truncated or lifted, so
+//   a product that means a whole number or an exact half is treated as one.
+// - "四舍五入" and "保留小数" round halves to even (to a whole number, to cents).
+// - "小数进一" on a line total: any fraction of a cent or more lifts the total to the next whole
+//   amount away from zero (2.01 gives 3, as 3.01 gives 4; 3 x 3.35 gives 11, its return -11).
+//   Adding 0.49 and rounding halves to even would lift 3.01 but not 2.01.
+// - A room charged by started hours (type "3") with "保留小数": the hours keep their two
+//   decimals; a few seconds past a whole hour do not add another hour.
+// - Time bands (type "9"): the stay is cut with every band on every day it touches, and each
+//   part is charged at its band's hourly price; a stay over 24 hours is charged in full, an
+//   opening in a gap between bands is charged from the next band on.
+// - The discount edit's "00" (like an empty edit or "0") means no whole-bill discount, not a
+//   100 % discount: the percentage is the part paid.
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
@@ -35,9 +51,9 @@ double IntWay(const TDMTable& dm, double x);
 // --- order lines --------------------------------------------------------------------
 
 // The stored total of an order line: count x unit price x price sign, rounded by the
-// rounding of line totals (pay_set_item_int): "小数进一" adds 0.49 away from zero and rounds
-// (halves to even), "四舍五入" rounds (halves to even); "保留小数" and any other text keep the
-// product as it is.
+// rounding of line totals (pay_set_item_int): "小数进一" lifts any fraction of a cent or more
+// to the next whole amount away from zero, "四舍五入" rounds to a whole amount (halves to
+// even); "保留小数" and any other text keep the product as it is.
 double lineTotal(const QString& itemMode, double count, double price, double typeFlag);
 // The same with the mode of the settings record.
 double lineTotal(const TDMTable& dm, double count, double price, double typeFlag);
@@ -74,7 +90,8 @@ void storeVisitSubtotals(TDMTable& dm, SubtotalBasis basis = SubtotalBasis::Line
 // ConversionError when it is not one (a sign inside, a blank, a point).
 int guestCountFromText(const QString& text);
 // The percentage paid of the discount edit's text, trimmed: empty is 0 (no discount), else
-// "0" + text read as a whole number; throws ConversionError when it is not one.
+// "0" + text read as a whole number ("00" is 0, no discount too); throws ConversionError when
+// it is not one.
 int discountPercentFromText(const QString& text);
 
 // Applies the visit's consumption mode: its type and service rate, the service rate of the

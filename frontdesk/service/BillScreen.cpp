@@ -2,12 +2,14 @@
 
 #include "Binder.h"
 #include "ErrorGuard.h"
+#include "NumberEntry.h"
 #include "PanelKit.h"
 #include "Prompter.h"
 #include "TDMTable.h"
 #include "TFormWMain.h"
 #include "TFormWork.h"
 #include "TableBoard.h"
+#include "WorkScreen.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -32,26 +34,6 @@ using db::Dataset;
 using db::GridColumn;
 
 namespace {
-
-// An amount as the cashier types it: digits and one point, up to `max` characters. Any other
-// key is dropped; a longer text shown by the program stays until it is edited.
-class AmountValidator : public QValidator {
-public:
-    AmountValidator(int max, QObject* parent) : QValidator(parent), max_(max) {}
-    State validate(QString& input, int&) const override {
-        if (input.size() > max_) return Invalid;
-        int points = 0;
-        for (QChar c : input) {
-            if (c == QLatin1Char('.')) ++points;
-            else if (!c.isDigit() || c.unicode() > 127) return Invalid;
-        }
-        return points <= 1 ? Acceptable : Invalid;
-    }
-
-private:
-    int max_;
-};
-
 
 QLabel* value(const QString& name, QWidget* parent, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
     auto* l = new QLabel(parent);
@@ -86,10 +68,6 @@ QTableView* grid(const QString& name, QWidget* parent) {
 // print keys.
 void dropKeyCharacters(QLineEdit* e) {
     e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^*/]*")), e));
-}
-
-void digitsOnly(QLineEdit* e, int max) {
-    e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(max)), e));
 }
 
 } // namespace
@@ -155,8 +133,8 @@ void BillScreen::build() {
     DBEdit9 = lineEdit(QStringLiteral("DBEdit9"), left);
     dropKeyCharacters(DBEdit9);
     DBEdit10 = lineEdit(QStringLiteral("DBEdit10"), left);
-    digitsOnly(DBEdit10, 3);
     DBEdit10->setMaxLength(3);
+    limitNumberEntry(DBEdit10, ranges::guests);
     DBEdit11 = lineEdit(QStringLiteral("DBEdit11"), left);
     DBEdit11->setReadOnly(true);
     DBEdit11->setFocusPolicy(Qt::NoFocus);
@@ -201,7 +179,8 @@ void BillScreen::build() {
     lbl_BillShou = amount(QStringLiteral("应收金额"), QStringLiteral("lbl_BillShou"));
     lbl_BillShou->setStyleSheet(QStringLiteral("font-weight: bold;"));
     DBEdit12 = lineEdit(QStringLiteral("DBEdit12"), left);
-    DBEdit12->setValidator(new AmountValidator(7, DBEdit12));
+    // Amounts: 7 characters, digits and one point; other keys are dropped.
+    limitNumberEntry(DBEdit12, NumberRange{ranges::amount.max, ranges::amount.decimals, 7});
     DBEdit12->setAlignment(Qt::AlignRight);
     DBEdit12->setStyleSheet(QStringLiteral("font-weight: bold; color: #a00000;"));
     line(QStringLiteral("实收金额"), DBEdit12);
@@ -258,7 +237,7 @@ void BillScreen::build() {
     lbl_PayName = value(QStringLiteral("lbl_PayName"), payPage, Qt::AlignRight | Qt::AlignVCenter);
     lbl_PayName->setStyleSheet(QStringLiteral("font-weight: bold;"));
     DBEdit14 = lineEdit(QStringLiteral("DBEdit14"), payPage);
-    DBEdit14->setValidator(new AmountValidator(7, DBEdit14));
+    limitNumberEntry(DBEdit14, NumberRange{ranges::amount.max, ranges::amount.decimals, 7});
     DBEdit14->setAlignment(Qt::AlignRight);
     SpeedButton3 = makeButton(QStringLiteral("SpeedButton3"), QStringLiteral("重置"), payPage);
     payLayout->addWidget(lbl_PayName, 1, 0);
@@ -355,7 +334,8 @@ void BillScreen::build() {
     discPage->setObjectName(QStringLiteral("TabSheet_Disc"));
     auto* discLayout = new QGridLayout(discPage);
     DBEdit15 = lineEdit(QStringLiteral("DBEdit15"), discPage);
-    digitsOnly(DBEdit15, 2);
+    // A discount percent of two digits ("00" is none).
+    limitNumberEntry(DBEdit15, NumberRange{99, 0, 2});
     DBLookupComboBox6 = new QComboBox(discPage);
     DBLookupComboBox6->setObjectName(QStringLiteral("DBLookupComboBox6"));
     DBGrid9 = grid(QStringLiteral("DBGrid9"), discPage);
@@ -487,8 +467,14 @@ void BillScreen::wire() {
                 v->field(QStringLiteral("tabl_gues_coun")).setAsString(text);
                 checkout_->guestCountChanged();
             }));
+    // The discount changes only with the discount permission, however the edit or the list is
+    // reached (a click, a key, a value typed or chosen without the focus passing through).
     connect(DBEdit15, &QLineEdit::textEdited, this, guard([this](const QString& text) {
                 if (!checkout_->active()) return;
+                if (!discountAllowed()) {
+                    restoreDiscount();
+                    return;
+                }
                 Dataset* v = dm_->adoqry_TableGues;
                 v->edit();
                 v->field(QStringLiteral("disc_perc")).setAsString(text);
@@ -498,7 +484,13 @@ void BillScreen::wire() {
                 const bool bands = checkout_->modeChosen();
                 DBGrid8->setVisible(bands);
             }));
-    connect(DBLookupComboBox6, &QComboBox::activated, this, guard([this] { checkout_->schemeChosen(); }));
+    connect(DBLookupComboBox6, &QComboBox::activated, this, guard([this] {
+                if (!discountAllowed()) {
+                    restoreDiscount();
+                    return;
+                }
+                checkout_->schemeChosen();
+            }));
     connect(DBComboBox4, &QComboBox::activated, this, guard([this](int index) {
                 Dataset* v = dm_->adoqry_TableGues;
                 v->edit();
@@ -540,19 +532,45 @@ void BillScreen::wire() {
 
 bool BillScreen::eventFilter(QObject* watched, QEvent* event) {
     // Entering the discount percent or the scheme asks the discount permission; without it the
-    // focus moves on to the scheme's grid. Focus coming back from a message box is not asked.
-    if (event->type() == QEvent::FocusIn && !askingDiscount_ &&
-        (watched == DBEdit15 || watched == DBLookupComboBox6)) {
+    // focus moves on to the scheme's grid and both stay disabled for this bill. Focus coming
+    // back from a message box is not asked.
+    if (event->type() == QEvent::FocusIn && (watched == DBEdit15 || watched == DBLookupComboBox6)) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            askingDiscount_ = true;
-            bool granted = true;
-            guarded([&] { granted = main_->Limite(QStringLiteral("DA")); });
-            if (!granted) DBGrid9->setFocus();
-            askingDiscount_ = false;
-        }
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) discountAllowed();
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool BillScreen::discountAllowed() {
+    if (discount_ == Discount::Granted) return true;
+    if (discount_ == Discount::Unasked && !askingDiscount_) {
+        askingDiscount_ = true;
+        bool granted = false;
+        guarded([&] { granted = main_->Limite(QStringLiteral("DA")); });
+        askingDiscount_ = false;
+        discount_ = granted ? Discount::Granted : Discount::Refused;
+        if (granted) return true;
+    }
+    if (discount_ != Discount::Refused) return false;
+    DBEdit15->setEnabled(false);
+    DBLookupComboBox6->setEnabled(false);
+    DBGrid9->setFocus();
+    return false;
+}
+
+void BillScreen::restoreDiscount() {
+    Dataset* v = dm_->adoqry_TableGues;
+    if (!v->active() || v->isEmpty()) return;
+    const bool changed = v->field(QStringLiteral("disc_code")).value() != discountOnEntry_.first ||
+                         v->field(QStringLiteral("disc_perc")).value() != discountOnEntry_.second;
+    if (changed) {
+        v->edit();
+        v->field(QStringLiteral("disc_code")).setValue(discountOnEntry_.first);
+        v->field(QStringLiteral("disc_perc")).setValue(discountOnEntry_.second);
+    }
+    // The edit shows the stored percent again, not what was typed.
+    const int f = v->fieldIndex(QStringLiteral("disc_perc"));
+    DBEdit15->setText(Dataset::toText(v->fieldDef(f), v->field(f).value()));
 }
 
 void BillScreen::showReceived() {
@@ -617,6 +635,15 @@ void BillScreen::enterBill() {
     clearCreditLabels();
     showTotals(QStringLiteral("0"));
     if (!checkout_->enter()) throw SilentAbort{};
+    discount_ = Discount::Unasked;
+    DBEdit15->setEnabled(true);
+    DBLookupComboBox6->setEnabled(true);
+    const Dataset* entered = dm_->adoqry_TableGues;
+    discountOnEntry_ = {entered->field(QStringLiteral("disc_code")).value(),
+                        entered->field(QStringLiteral("disc_perc")).value()};
+    // The bill can be previewed and printed only once a bill layout prints it.
+    showToolButton(ToolButton3, bool(printBill));
+    showToolButton(ToolButton23, bool(printBill));
     Edit1->clear();
     Edit2->clear();
     Edit4->clear();
@@ -629,23 +656,22 @@ void BillScreen::enterBill() {
 
 void BillScreen::back() {
     checkout_->leave();
-    if (auto* work = work_->findChild<QWidget*>(QStringLiteral("pnl_Work"))) {
-        main_->ShowPanel(work, main_->pnl_Parent, 1);
-        if (auto* lines = work->findChild<QWidget*>(QStringLiteral("DBGrid3"))) lines->setFocus();
-    } else {
-        // Without a work screen the table's board is where the bill was entered from.
-        main_->ShowPanel(work_->pnl_TableState, main_->pnl_Parent, 1);
-    }
+    work_->workScreen->showScreen(false);
 }
 
 void BillScreen::settle() {
     DBGrid7->setFocus();
+    // A discount this cashier may not give never reaches the checkout.
+    if (discount_ == Discount::Refused) restoreDiscount();
     const QString received = DBEdit12->text();
-    switch (checkout_->settle(received, false)) {
+    const QString tableCode = dm_->adoqry_TableGues->field(QStringLiteral("tabl_code")).asString();
+    switch (checkout_->settle(received, false, main_->StatusBar1, main_->statusPanel[0])) {
     case SettleOutcome::Stored:
-        // The board, its tables read again so the table shows checked out.
+        // The board, its tables read again so the table shows checked out, with the table just
+        // paid still the current one.
         if (work_->tableBoard) work_->tableBoard->Sort();
         else dm_->adoqry_table->refresh();
+        dm_->adoqry_table->locate(QStringLiteral("tabl_code"), tableCode);
         main_->ShowPanel(work_->pnl_TableState, main_->pnl_Parent, 1);
         work_->EditDict_TableState->setFocus();
         break;
@@ -658,6 +684,8 @@ void BillScreen::settle() {
 }
 
 void BillScreen::buildBill(bool toPrinter) {
+    // Without a bill layout there is nothing to preview or print, and nothing is computed.
+    if (!printBill) return;
     if (checkout_->settle(DBEdit12->text(), true) != SettleOutcome::Previewed) return;
     if (printBill) printBill(toPrinter);
     focusAmount();
@@ -667,6 +695,7 @@ void BillScreen::buildBill(bool toPrinter) {
 void BillScreen::preview() { buildBill(false); }
 
 void BillScreen::print() {
+    if (!printBill) return;
     if (!prompter().question(QStringLiteral("请确认是否进行打印帐单处理，请选择(是/否)！"))) return;
     buildBill(true);
 }

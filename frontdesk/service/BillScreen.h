@@ -6,6 +6,7 @@
 
 #include <QFrame>
 #include <QObject>
+#include <QVariant>
 #include <functional>
 #include <memory>
 
@@ -136,6 +137,11 @@ private:
     void focusAmount();
     void chooseCreditAccount();
     void buildBill(bool toPrinter);
+    // Asks the discount permission once per bill; a refusal disables the discount edit and the
+    // scheme list until the bill is entered again.
+    bool discountAllowed();
+    // Puts the discount back as it was when the bill was entered.
+    void restoreDiscount();
 
     TFormWMain* main_;
     TFormWork* work_;
@@ -143,6 +149,9 @@ private:
     std::unique_ptr<Checkout> checkout_;
     bool showingReceived_ = false;
     bool askingDiscount_ = false;
+    enum class Discount { Unasked, Granted, Refused };
+    Discount discount_ = Discount::Unasked;
+    std::pair<QVariant, QVariant> discountOnEntry_; // disc_code, disc_perc
 };
 
 } // namespace kx::frontdesk

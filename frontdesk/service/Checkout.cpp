@@ -3,7 +3,9 @@
 #include "BillCalc.h"
 #include "Clock.h"
 #include "Errors.h"
+#include "Money.h"
 #include "Password.h"
+#include "ProgressBar.h"
 #include "Prompter.h"
 #include "Sql.h"
 #include "TDMTable.h"
@@ -13,6 +15,7 @@
 #include <QLocale>
 #include <QSqlQuery>
 #include <cmath>
+#include <optional>
 
 namespace kx::frontdesk {
 
@@ -306,7 +309,7 @@ void Checkout::schemeChosen() {
 bool Checkout::receivedTyped(const QString& typed) {
     Dataset& v = *dm_.adoqry_TableGues;
     if (!v.modified()) return true;
-    if (num(v, "tabl_gues_shou") < typedNumber(typed)) {
+    if (toCents(num(v, "tabl_gues_shou")) < toCents(typedNumber(typed))) {
         prompter().information(QStringLiteral("输入的实收金额大于应收金额，请重新输入！"));
         return false;
     }
@@ -315,7 +318,7 @@ bool Checkout::receivedTyped(const QString& typed) {
 
 // ---------------------------------------------------------------- checkout
 
-SettleOutcome Checkout::settle(const QString& received, bool preview) {
+SettleOutcome Checkout::settle(const QString& received, bool preview, QStatusBar* statusBar, QWidget* panel) {
     Dataset& v = *dm_.adoqry_TableGues;
     Dataset& pay = *dm_.adoqry_PayType;
     Dataset& member = *dm_.adoqry_Member;
@@ -342,13 +345,13 @@ SettleOutcome Checkout::settle(const QString& received, bool preview) {
         if (code == QLatin1String("H")) {
             if (hangName_.isEmpty()) return refuse(QStringLiteral("无挂帐人，挂帐金额无效，请选择挂帐人！"));
             if (!hang.locate(QStringLiteral("hang_gues_code"), hangCode_) ||
-                num(hang, "hang_gues_limi") - num(hang, "hang_gues_use") - amount < 0)
+                toCents(num(hang, "hang_gues_limi")) - toCents(num(hang, "hang_gues_use")) - toCents(amount) < 0)
                 return refuse(kCreditRefused);
         } else if (code == QLatin1String("M")) {
             if (!memberChosen()) return refuse(QStringLiteral("未指定会员，会员卡金额无效，请选择会员！"));
             if (text(member, "memb_card_type") == QStringLiteral("积分卡"))
                 return refuse(QStringLiteral("积分卡不能作为现金进行消费，请确认！"));
-            if (num(member, "memb_surp") - amount < 0) return refuse(kMemberRefused);
+            if (toCents(num(member, "memb_surp")) - toCents(amount) < 0) return refuse(kMemberRefused);
         }
     }
 
@@ -397,7 +400,7 @@ SettleOutcome Checkout::settle(const QString& received, bool preview) {
     pay.enableControls();
 
     const double shou = num(v, "tabl_gues_shou");
-    if (shou - num(v, "none_mone") < 0) {
+    if (toCents(shou) - toCents(num(v, "none_mone")) < 0) {
         cancelAccountEdits();
         prompter().information(QStringLiteral("免单不能超过实际消费金额 ！"));
         return SettleOutcome::Refused;
@@ -431,9 +434,17 @@ SettleOutcome Checkout::settle(const QString& received, bool preview) {
         return SettleOutcome::Declined;
     }
 
+    std::optional<StatusProgress> progress;
+    if (statusBar) progress.emplace(statusBar, panel);
+    StatusProgress* bar = progress ? &*progress : nullptr;
+    auto step = [bar] {
+        if (bar) bar->step();
+    };
     computeCommission();
+    step();
     stampVisit();
-    const QString refusal = storeInTransaction(memberCharge, creditCharge);
+    step();
+    const QString refusal = storeInTransaction(memberCharge, creditCharge, bar);
     if (!refusal.isEmpty()) {
         // Another front desk spent the balance meanwhile: nothing was stored.
         cancelAccountEdits();
@@ -447,8 +458,10 @@ SettleOutcome Checkout::settle(const QString& received, bool preview) {
     active_ = false;
     v.setSql(QStringLiteral("select * from  Tableguestlist "));
     v.open();
+    step();
     member.refresh();
     hang.refresh();
+    step();
     return SettleOutcome::Stored;
 }
 
@@ -500,7 +513,7 @@ void Checkout::stampVisit() {
     }
 }
 
-QString Checkout::storeInTransaction(double memberAmount, double creditAmount) {
+QString Checkout::storeInTransaction(double memberAmount, double creditAmount, StatusProgress* progress) {
     QString refusal;
     try {
         db::inTransaction(dm_.database(), QStringLiteral("B100001"), [&] {
@@ -510,11 +523,12 @@ QString Checkout::storeInTransaction(double memberAmount, double creditAmount) {
             if (memberAmount != 0) {
                 const int n = db::exec(
                     db,
-                    QStringLiteral("UPDATE MemberList SET memb_use = COALESCE(memb_use, 0) + ?, "
-                                   "memb_surp = COALESCE(memb_surp, 0) - ? WHERE memb_card_code = ? "
-                                   "AND COALESCE(memb_card_type, '') <> ? AND COALESCE(memb_surp, 0) - ? >= 0"),
+                    QStringLiteral("UPDATE MemberList SET memb_use = ROUND(COALESCE(memb_use, 0) + ?, 2), "
+                                   "memb_surp = ROUND(COALESCE(memb_surp, 0) - ?, 2) WHERE memb_card_code = ? "
+                                   "AND COALESCE(memb_card_type, '') <> ? AND %1 - ? >= 0")
+                        .arg(centsOf(QStringLiteral("memb_surp"))),
                     {memberAmount, memberAmount, text(*dm_.adoqry_TableGues, "memb_card_code"), QStringLiteral("积分卡"),
-                     memberAmount});
+                     toCents(memberAmount)});
                 if (n != 1) {
                     refusal = kMemberRefused;
                     throw SilentAbort{};
@@ -522,16 +536,17 @@ QString Checkout::storeInTransaction(double memberAmount, double creditAmount) {
             }
             if (creditAmount != 0) {
                 const int n = db::exec(db,
-                                       QStringLiteral("UPDATE HangGues SET hang_gues_use = COALESCE(hang_gues_use, 0) + ? "
-                                                      "WHERE hang_gues_code = ? AND COALESCE(hang_gues_limi, 0) - "
-                                                      "COALESCE(hang_gues_use, 0) - ? >= 0"),
-                                       {creditAmount, text(*dm_.adoqry_TableGues, "hang_code"), creditAmount});
+                                       QStringLiteral("UPDATE HangGues SET hang_gues_use = ROUND(COALESCE(hang_gues_use, 0) + ?, 2) "
+                                                      "WHERE hang_gues_code = ? AND %1 - %2 - ? >= 0")
+                                           .arg(centsOf(QStringLiteral("hang_gues_limi")),
+                                                centsOf(QStringLiteral("hang_gues_use"))),
+                                       {creditAmount, text(*dm_.adoqry_TableGues, "hang_code"), toCents(creditAmount)});
                 if (n != 1) {
                     refusal = kCreditRefused;
                     throw SilentAbort{};
                 }
             }
-            storeCheckout();
+            storeCheckout(progress);
         });
     } catch (const SilentAbort&) {
         if (refusal.isEmpty()) throw;
@@ -542,7 +557,10 @@ QString Checkout::storeInTransaction(double memberAmount, double creditAmount) {
     return refusal;
 }
 
-void Checkout::storeCheckout() {
+void Checkout::storeCheckout(StatusProgress* progress) {
+    auto step = [progress] {
+        if (progress) progress->step();
+    };
     QSqlDatabase db = dm_.database();
     Dataset& v = *dm_.adoqry_TableGues;
     Dataset& pay = *dm_.adoqry_PayType;
@@ -576,6 +594,7 @@ void Checkout::storeCheckout() {
                      .arg(column, table, k),
                  {key});
     }
+    step();
     Dataset& tables = *dm_.adoqry_table;
     if (editing(tables)) tables.post();
     else
@@ -597,6 +616,7 @@ void Checkout::storeCheckout() {
                             "(SELECT 1 FROM itemlist b WHERE b.item_code = TableConsList.item_code)"),
              {key});
 
+    step();
     if (editing(pay)) pay.post();
     db::exec(db,
              QStringLiteral("INSERT INTO tableguespay (pay_type_code, pay_type_name, pay_type_mone, tabl_gues_auto_recn, "

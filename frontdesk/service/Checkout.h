@@ -15,6 +15,13 @@
 #include <QString>
 #include <functional>
 
+class QStatusBar;
+class QWidget;
+
+namespace kx {
+class StatusProgress;
+}
+
 namespace kx::frontdesk {
 
 class TDMTable;
@@ -104,8 +111,10 @@ public:
     QString receivedShownText() const { return receivedShown_; }
 
     // The checkout ("结帐 *"), or with `preview` its computation alone for the bill layout.
-    // `received` is the text of the amount-received edit.
-    SettleOutcome settle(const QString& received, bool preview = false);
+    // `received` is the text of the amount-received edit. With `statusBar`, storing the checkout
+    // shows its progress over `panel` of that status bar.
+    SettleOutcome settle(const QString& received, bool preview = false, QStatusBar* statusBar = nullptr,
+                         QWidget* panel = nullptr);
     // After the bill was previewed or printed: the card and account changes are dropped and the
     // cash typed is put back.
     void endPreview();
@@ -132,8 +141,8 @@ private:
     void stampVisit();
     // Runs the checkout's transaction; returns the refusal when a balance no longer covers the
     // charge (nothing stored), else an empty text.
-    QString storeInTransaction(double member, double credit);
-    void storeCheckout();
+    QString storeInTransaction(double member, double credit, StatusProgress* progress);
+    void storeCheckout(StatusProgress* progress);
 
     TDMTable& dm_;
     Permission limite_;

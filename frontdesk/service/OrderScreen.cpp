@@ -6,6 +6,7 @@
 #include "EnterAsTab.h"
 #include "ErrorGuard.h"
 #include "KitchenList.h"
+#include "NumberEntry.h"
 #include "ProgressBar.h"
 #include "PanelKit.h"
 #include "Prompter.h"
@@ -13,6 +14,7 @@
 #include "TDMTable.h"
 #include "TFormWMain.h"
 #include "TFormWork.h"
+#include "WorkScreen.h"
 
 #include <QButtonGroup>
 #include <QColor>
@@ -55,6 +57,8 @@ QTableView* grid(const QString& name, QWidget* parent, const QColor& selection) 
     g->verticalHeader()->hide();
     g->verticalHeader()->setDefaultSectionSize(22);
     g->setAlternatingRowColors(false);
+    // Tab leaves the grid for the next control: the cashier moves between grids by keys.
+    g->setTabKeyNavigation(false);
     g->setStyleSheet(QStringLiteral("QTableView { selection-background-color: %1; selection-color: white; }")
                          .arg(selection.name()));
     return g;
@@ -70,17 +74,6 @@ QLineEdit* edit(const QString& name, QWidget* parent, int maxLength = 0) {
 
 void acceptOnly(QLineEdit* e, const char* pattern) {
     e->setValidator(new QRegularExpressionValidator(QRegularExpression(QString::fromLatin1(pattern)), e));
-}
-
-// The edit turns what is typed into upper case.
-void upperCase(QLineEdit* e) {
-    QObject::connect(e, &QLineEdit::textEdited, e, [e](const QString& text) {
-        const QString upper = text.toUpper();
-        if (upper == text) return;
-        const int pos = e->cursorPosition();
-        e->setText(upper);
-        e->setCursorPosition(pos);
-    });
 }
 
 bool isEnter(const QKeyEvent* k) { return k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter; }
@@ -175,9 +168,9 @@ void OrderScreen::buildPad() {
     lbl_Stock = new QLabel(Panel30);
     lbl_Stock->setObjectName(QStringLiteral("lbl_Stock"));
     dbe_unitpric = edit(QStringLiteral("dbe_unitpric"), Panel30);
-    acceptOnly(dbe_unitpric, "[0-9]*\\.?[0-9]*");
+    limitNumberEntry(dbe_unitpric, ranges::price);
     dbe_number = edit(QStringLiteral("dbe_number"), Panel30);
-    acceptOnly(dbe_number, "[0-9.]*");
+    limitNumberEntry(dbe_number, ranges::quantity);
     dbl_Narr = new QComboBox(Panel30);
     dbl_Narr->setObjectName(QStringLiteral("dbl_Narr"));
     dbl_ItemType = new QComboBox(Panel30);
@@ -215,7 +208,7 @@ void OrderScreen::buildNumberPanel() {
     EditDict_Number = edit(QStringLiteral("EditDict_Number"), pnl_number, 20);
     EditDict_Number->setGeometry(80, 448, 234, 26);
     acceptOnly(EditDict_Number, "[0-9A-Za-z]*");
-    upperCase(EditDict_Number);
+    upperCaseEntry(EditDict_Number);
 }
 
 void OrderScreen::buildListPanel() {
@@ -254,8 +247,8 @@ void OrderScreen::buildAddItemPanel() {
     Edit14 = edit(QStringLiteral("Edit14"), form, 4);
     Edit15 = edit(QStringLiteral("Edit15"), form, 8);
     Edit16 = edit(QStringLiteral("Edit16"), form, 10);
-    acceptOnly(Edit15, "[0-9]*\\.?[0-9]*");
-    for (QLineEdit* e : {Edit12, Edit13, Edit14, Edit16}) upperCase(e);
+    limitNumberEntry(Edit15, ranges::price);
+    for (QLineEdit* e : {Edit12, Edit13, Edit14, Edit16}) upperCaseEntry(e);
     const QString labels[] = {QStringLiteral("编码"), QStringLiteral("名称"), QStringLiteral("单位"),
                               QStringLiteral("单价"), QStringLiteral("快捷")};
     QLineEdit* edits[] = {Edit12, Edit13, Edit14, Edit15, Edit16};
@@ -265,8 +258,7 @@ void OrderScreen::buildAddItemPanel() {
     }
     grid->addWidget(new QLabel(QStringLiteral("类型：单品"), form), 5, 1);
 
-    SpeedButton14 = new QPushButton(QStringLiteral("保存所加项目"), pnl_additem);
-    SpeedButton14->setObjectName(QStringLiteral("SpeedButton14"));
+    SpeedButton14 = makeButton(QStringLiteral("SpeedButton14"), QStringLiteral("保存所加项目"), pnl_additem);
     SpeedButton14->setGeometry(90, 420, 140, 32);
 }
 
@@ -288,13 +280,11 @@ void OrderScreen::buildPricePanel() {
     lbl_OldPrice = new QLabel(pnl_resetpric);
     lbl_OldPrice->setObjectName(QStringLiteral("lbl_OldPrice"));
     Edit20 = edit(QStringLiteral("Edit20"), pnl_resetpric, 5);
-    acceptOnly(Edit20, "[0-9]*\\.?[0-9]*");
+    limitNumberEntry(Edit20, ranges::price);
     Edit21 = edit(QStringLiteral("Edit21"), pnl_resetpric, 10);
     Edit21->setEchoMode(QLineEdit::Password);
-    BitBtn5 = new QPushButton(QStringLiteral("确定"), pnl_resetpric);
-    BitBtn5->setObjectName(QStringLiteral("BitBtn5"));
-    BitBtn6 = new QPushButton(QStringLiteral("取消"), pnl_resetpric);
-    BitBtn6->setObjectName(QStringLiteral("BitBtn6"));
+    BitBtn5 = makeButton(QStringLiteral("BitBtn5"), QStringLiteral("确定"), pnl_resetpric);
+    BitBtn6 = makeButton(QStringLiteral("BitBtn6"), QStringLiteral("取消"), pnl_resetpric);
     grid->addWidget(lbl_PriceItem, 0, 0, 1, 2);
     grid->addWidget(lbl_OldPrice, 1, 0, 1, 2);
     grid->addWidget(captionLabel(QStringLiteral("新价格为-"), pnl_resetpric), 2, 0);
@@ -399,18 +389,14 @@ void OrderScreen::wire() {
     connect(dbl_ItemType, &QComboBox::activated, this,
             guard([this] { afterCheck(ordering_.lineCheck(dbe_number->text())); }));
     connect(dbe_number, &QLineEdit::returnPressed, this, guard([this] {
-                if (pickMode_ != PickMode::Number) return;
+                if (pickMode_ == PickMode::AddItem) return;
                 if (dbe_unitpric->isEnabled()) {
                     dbe_unitpric->setFocus();
                     return;
                 }
-                EditDict_Number->clear();
-                EditDict_Number->setFocus();
+                backToPicking();
             }));
-    connect(dbe_unitpric, &QLineEdit::returnPressed, this, guard([this] {
-                EditDict_Number->clear();
-                EditDict_Number->setFocus();
-            }));
+    connect(dbe_unitpric, &QLineEdit::returnPressed, this, guard([this] { backToPicking(); }));
 
     // The number search.
     connect(EditDict_Number, &QLineEdit::textChanged, this, guard([this](const QString& text) { searchChanged(text); }));
@@ -428,6 +414,7 @@ void OrderScreen::wire() {
             }));
     EditDict_Number->installEventFilter(this);
     DBGrid2->installEventFilter(this);
+    DBGrid4->installEventFilter(this);
     DBGrid2->viewport()->installEventFilter(this);
     DBGrid4->viewport()->installEventFilter(this);
 
@@ -487,10 +474,12 @@ bool OrderScreen::eventFilter(QObject* watched, QEvent* event) {
         });
         return true;
     }
-    if (watched == DBGrid2 && type == QEvent::KeyPress && isEnter(static_cast<QKeyEvent*>(event))) {
-        guarded([this] {
+    if ((watched == DBGrid2 || watched == DBGrid4) && type == QEvent::KeyPress &&
+        isEnter(static_cast<QKeyEvent*>(event))) {
+        const bool number = watched == DBGrid2;
+        guarded([this, number] {
             if (pick() == Ordering::Pick::Disabled) return;
-            EditDict_Number->clear();
+            if (number) EditDict_Number->clear();
             dbe_number->setFocus();
         });
         return true;
@@ -544,19 +533,7 @@ void OrderScreen::leave() {
     setPriceChangeOpen(false);
     // Back on the work screen the lines show the names of items of every class.
     showAllItems();
-    auto find = [this](const char* name) -> QWidget* {
-        const QString n = QString::fromLatin1(name);
-        if (auto* w = main_->findChild<QWidget*>(n)) return w;
-        return work_->findChild<QWidget*>(n);
-    };
-    if (QWidget* workScreen = find("pnl_Work")) {
-        main_->ShowPanel(workScreen, main_->pnl_Parent, 1);
-    } else {
-        // Without a work screen the board is where a table is chosen again.
-        main_->ShowPanel(work_->pnl_TableState, main_->pnl_Parent, 0);
-        main_->ShowPanel(work_->pnl_TableStateG, work_->pnl_TableStateP, 1);
-    }
-    if (QWidget* lines = find("DBGrid3")) lines->setFocus();
+    work_->workScreen->showScreen(false);
     EnterAsTab::install();
     progress_.reset();
 }
@@ -667,6 +644,16 @@ Ordering::Pick OrderScreen::pick() {
     default: dbe_number->setFocus(); break;
     }
     return result;
+}
+
+void OrderScreen::backToPicking() {
+    // The next item is chosen where this one was: the search box, or the list's item grid.
+    if (pickMode_ == PickMode::List) {
+        DBGrid4->setFocus();
+        return;
+    }
+    EditDict_Number->clear();
+    EditDict_Number->setFocus();
 }
 
 void OrderScreen::afterCheck(Ordering::Check check) {

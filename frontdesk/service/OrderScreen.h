@@ -143,6 +143,8 @@ private:
     void restoreItemsSql();
     void loadItemNames();
     void setTeal(bool on);
+    // After the quantity or price of a line: back to where items are chosen.
+    void backToPicking();
     void afterCheck(Ordering::Check check);
     void setPriceChangeOpen(bool on);
     void showKindAndClass();

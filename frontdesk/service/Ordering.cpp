@@ -410,6 +410,8 @@ void Ordering::commitPad(StatusProgress* progress) {
                                 "(SELECT g.item_code FROM TableConsListTemp a, ItemGroup g WHERE a.tabl_gues_auto_recn = ? "
                                 "AND a.item_type_code = '3' AND a.item_code = g.grou_code)"),
                  {key, key});
+        // The pad has done its work: its lines are the visit's now.
+        db::exec(db, QStringLiteral("DELETE FROM TableConsListTemp WHERE tabl_gues_auto_recn = ?"), {key});
         step(progress);
 
         // What the stock now allows of every set menu and composite.

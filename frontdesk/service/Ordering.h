@@ -7,6 +7,8 @@
 // The pad (TableConsListTemp) holds the lines of the visit whose order screen is open. Each
 // front desk works on the rows of its own visit only: opening empties that visit's rows, and
 // every statement on the pad names the visit, so two desks take orders for two tables at once.
+// A commit removes the visit's rows once they are copied, and clearing the table removes any
+// left by an order screen that was left without committing: the pad never grows.
 #include <QSqlDatabase>
 #include <QString>
 

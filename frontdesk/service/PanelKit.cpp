@@ -1,5 +1,8 @@
 #include "PanelKit.h"
 
+#include <QAction>
+#include <QLineEdit>
+
 #include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
@@ -111,6 +114,7 @@ QPushButton* makeButton(const QString& name, const QString& text, QWidget* paren
     auto* b = new QPushButton(text, parent);
     b->setObjectName(name);
     b->setFocusPolicy(Qt::TabFocus);
+    b->setAutoDefault(true);
     return b;
 }
 
@@ -138,6 +142,26 @@ QToolButton* addToolButton(QToolBar* bar, const QString& name, const QString& te
     b->setCheckable(checkable);
     bar->addWidget(b);
     return b;
+}
+
+void upperCaseEntry(QLineEdit* e) {
+    QObject::connect(e, &QLineEdit::textEdited, e, [e](const QString& text) {
+        const QString upper = text.toUpper();
+        if (upper == text) return;
+        const int pos = e->cursorPosition();
+        e->setText(upper);
+        e->setCursorPosition(pos);
+    });
+}
+
+void showToolButton(QToolButton* button, bool shown) {
+    auto* bar = qobject_cast<QToolBar*>(button->parentWidget());
+    if (!bar) {
+        button->setVisible(shown);
+        return;
+    }
+    for (QAction* a : bar->actions())
+        if (bar->widgetForAction(a) == button) a->setVisible(shown);
 }
 
 } // namespace kx::frontdesk

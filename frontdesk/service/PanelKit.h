@@ -11,6 +11,7 @@ class QPushButton;
 class QToolBar;
 class QToolButton;
 class QLabel;
+class QLineEdit;
 class QTableView;
 class QWidget;
 
@@ -36,11 +37,16 @@ void fillHost(QWidget* host);
 // A text button of a screen's toolbar (a checkable one for the pick modes); short-cut keys,
 // not the Tab key, reach it.
 QToolButton* addToolButton(QToolBar* bar, const QString& name, const QString& text, bool checkable = false);
+// What is typed into the edit shows in upper case (codes are stored upper case).
+void upperCaseEntry(QLineEdit* edit);
+// Shows or hides a button of a toolbar (through its action, as a toolbar requires).
+void showToolButton(QToolButton* button, bool shown);
 
 // Selected rows drawn in white on `bgr`, whole rows selected.
 void styleGrid(QTableView* view, int bgr);
 
 // A push button of a panel; the Tab key reaches it.
+// A push button that Enter presses as Space does (when it has the focus).
 QPushButton* makeButton(const QString& name, const QString& text, QWidget* parent);
 
 // A caption label ("名称") and a value label bound to a field, for the screens' forms.

@@ -3,6 +3,7 @@
 #include "Binder.h"
 #include "ErrorGuard.h"
 #include "Opening.h"
+#include "NumberEntry.h"
 #include "PanelKit.h"
 #include "TDMTable.h"
 #include "TFormWMain.h"
@@ -70,9 +71,7 @@ void RegisterScreen::build() {
     toolb_Back = addToolButton(ToolBar2, QStringLiteral("toolb_Back"), QStringLiteral("回退"));
     toolb_Info = addToolButton(ToolBar2, QStringLiteral("toolb_Info"), QStringLiteral("帮助/信息"));
     // The two buttons exist but are not offered.
-    for (QToolButton* hidden : {toolb_Member, toolb_Info})
-        for (QAction* a : ToolBar2->actions())
-            if (ToolBar2->widgetForAction(a) == hidden) a->setVisible(false);
+    for (QToolButton* hidden : {toolb_Member, toolb_Info}) showToolButton(hidden, false);
     outer->addWidget(ToolBar2);
 
     auto* form = new QFrame(pnl_Register);
@@ -97,9 +96,9 @@ void RegisterScreen::build() {
 
     DBEdit1 = edit(QStringLiteral("DBEdit1"), form);
     DBEdit2 = edit(QStringLiteral("DBEdit2"), form);
+    // A guest count is a whole number of at most 3 digits; anything else could not be stored.
     DBEdit2->setMaxLength(3);
-    // A guest count is a whole number; anything else could not be stored.
-    DBEdit2->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), DBEdit2));
+    limitNumberEntry(DBEdit2, ranges::guests);
     DBEdit3 = edit(QStringLiteral("DBEdit3"), form);
     DBLookupComboBox1 = new QComboBox(form);
     DBLookupComboBox1->setObjectName(QStringLiteral("DBLookupComboBox1"));
@@ -160,6 +159,7 @@ void RegisterScreen::bind() {
 
 bool RegisterScreen::enter() {
     if (!beginOpening(*main_, *dm_)) return false;
+    showToolButton(toolb_In, main_->hasAction(QStringLiteral("register.takeBooking")));
     main_->ShowPanel(pnl_Register, main_->pnl_Parent, 1);
     DBEdit1->setFocus();
     return true;
@@ -171,9 +171,7 @@ void RegisterScreen::open() {
     for (QLineEdit* e : {DBEdit1, DBEdit2, DBEdit3, DBEdit4}) emit e->editingFinished();
     openTable(*main_, *dm_);
     workScreen_->setEditsEnabled(true);
-    main_->ShowPanel(workScreen_->pnl_Work, main_->pnl_Parent, 1);
-    main_->ShowPanel(workScreen_->pnl_roominfo, workScreen_->pnl_TableInfoP, 0);
-    workScreen_->DBGrid3->setFocus();
+    workScreen_->showScreen(true);
 }
 
 void RegisterScreen::back() {

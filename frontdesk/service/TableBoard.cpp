@@ -514,6 +514,12 @@ void TableBoard::viewCycle() {
     }
 }
 
+void TableBoard::resetView() {
+    view_ = Pictures;
+    work_->ToolButton34->setText(QStringLiteral("图形房台"));
+    main_->ShowPanel(work_->pnl_TableStateG, work_->pnl_TableStateP, 0);
+}
+
 void TableBoard::sortCycle() {
     sort_ = sort_ % 4 + 1;
     work_->ToolButton112->setText(QString::fromUtf8(kSortOrders[sort_ - 1].caption));
@@ -603,8 +609,9 @@ void TableBoard::updateMenu() {
     pm_open->setVisible(in({"1", "5"}));
     pm_no->setVisible(in({"1"}));
     pm_yes->setVisible(in({"6"}));
-    pm_bookin->setVisible(in({"1", "2", "4", "5"}));
-    pm_reagain->setVisible(in({"1"}));
+    // Entries whose screens are not there yet are not offered.
+    pm_bookin->setVisible(in({"1", "2", "4", "5"}) && main_->hasAction(QStringLiteral("board.bookin")));
+    pm_reagain->setVisible(in({"1"}) && main_->hasAction(QStringLiteral("board.reverse")));
 }
 
 void TableBoard::showCurrentCell() {

@@ -111,6 +111,8 @@ public:
     void recount();
     // "图形房台" / "列表房台" / "房态图例": the next view.
     void viewCycle();
+    // Back to the picture view ("图形房台"), as after a shift handover.
+    void resetView();
     // "台号排序" …: the next order, and the board reopened in it.
     void sortCycle();
     // Reopens the board in the order in force (other screens call this when they return).

@@ -2,6 +2,7 @@
 
 #include "BillCalc.h"
 #include "ErrorGuard.h"
+#include "PanelKit.h"
 #include "Prompter.h"
 #include "Sql.h"
 #include "TDMTable.h"
@@ -9,6 +10,7 @@
 #include "TFormWork.h"
 #include "TableBoard.h"
 #include "TableInfo.h"
+#include "WorkScreen.h"
 #include "Transaction.h"
 
 #include <QApplication>
@@ -17,6 +19,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QTableView>
 #include <QToolBar>
 
 namespace kx::frontdesk {
@@ -67,13 +71,14 @@ QFrame* popupPanel(const QString& name, const QString& label, QLineEdit*& edit, 
     edit = new QLineEdit(panel);
     edit->setObjectName(editName);
     edit->setMaxLength(3);
+    // Table codes are stored upper case: typed letters show so.
+    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9A-Za-z ]*")), edit));
+    upperCaseEntry(edit);
     row->addWidget(edit);
     layout->addLayout(row);
     auto* buttons = new QHBoxLayout;
-    ok = new QPushButton(QStringLiteral("确定"), panel);
-    ok->setObjectName(okName);
-    cancel = new QPushButton(QStringLiteral("取消"), panel);
-    cancel->setObjectName(cancelName);
+    ok = makeButton(okName, QStringLiteral("确定"), panel);
+    cancel = makeButton(cancelName, QStringLiteral("取消"), panel);
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
@@ -118,20 +123,30 @@ TableMoves::TableMoves(TFormWMain* main, TFormWork* work, TDMTable* dm)
     main_->registerAction(QStringLiteral("work.join"), [this] { startJoin(); });
     main_->registerAction(QStringLiteral("work.goon"), [this] { continueAccount(); });
     main_->registerAction(QStringLiteral("work.clear"), [this] { clearTable(); });
-    main_->registerAction(QStringLiteral("work.back"), [this] { backToBoard(); });
+    main_->registerAction(QStringLiteral("work.back"), [this] { back(); });
 }
 
-void TableMoves::placeOn(QWidget* workScreen) {
+void TableMoves::placeOn(WorkScreen* workScreen) {
+    workScreen_ = workScreen;
     for (QFrame* p : {pnl_changetable, pnl_jointable}) {
-        p->setParent(workScreen);
+        p->setParent(workScreen->pnl_Work);
         p->hide();
     }
+    // A panel left open never comes back with the next table's work screen.
+    connect(workScreen, &WorkScreen::shown, this, [this] { closePanels(); });
+}
+
+bool TableMoves::panelOpen() const { return pnl_changetable->isVisible() || pnl_jointable->isVisible(); }
+
+void TableMoves::closePanels() {
+    cancelPanel(pnl_changetable, editchange);
+    cancelPanel(pnl_jointable, editjoin);
 }
 
 QString TableMoves::tableState() const { return dm_->adoqry_table->field(QStringLiteral("tabl_stat_code")).asString(); }
 
 void TableMoves::setToolbarEnabled(bool on) {
-    if (auto* bar = work_->findChild<QWidget*>(QStringLiteral("ToolBar3"))) bar->setEnabled(on);
+    if (workScreen_) workScreen_->ToolBar3->setEnabled(on);
 }
 
 void TableMoves::resetInfoPages() { main_->runAction(QStringLiteral("work.resetInfo")); }
@@ -248,6 +263,7 @@ void TableMoves::confirmJoin() {
                                         "tabl_gues_auto_recn=?"),
                          {current, into, joined});
                 db::exec(main_->db(), QStringLiteral("delete from tableguestlist where tabl_gues_auto_recn=?"), {joined});
+                db::exec(main_->db(), QStringLiteral("delete from TableConsListTemp where tabl_gues_auto_recn=?"), {joined});
                 dm_->adoqry_TableCons->setSql(
                     QStringLiteral("select * from TableConsList where tabl_gues_auto_recn=? order by tabl_cons_id"), {into});
                 dm_->adoqry_TableCons->open();
@@ -297,8 +313,7 @@ void TableMoves::continueAccount() {
     }
     if (!prompter().question(QStringLiteral("此台已结帐完毕，是否进行[续单]操作!"))) throw SilentAbort();
     db::inTransaction(main_->db(), QStringLiteral("B100003"), [this] { Goon(); });
-    for (const char* name : {"DBEdit5", "DBEdit6", "DBLookupComboBox7", "DBComboBox3"})
-        if (auto* w = work_->findChild<QWidget*>(QString::fromLatin1(name))) w->setEnabled(true);
+    if (workScreen_) workScreen_->setEditsEnabled(true);
 }
 
 void TableMoves::Goon() {
@@ -324,12 +339,12 @@ void TableMoves::Goon() {
     // The account and the card get back what this visit recorded, changed in the database
     // itself so that another front desk's charge in the meantime is kept.
     if (hangMone > 0) {
-        db::exec(db, QStringLiteral("update hanggues set hang_gues_use=hang_gues_use-? where hang_gues_code=?"),
+        db::exec(db, QStringLiteral("update hanggues set hang_gues_use=round(hang_gues_use-?,2) where hang_gues_code=?"),
                  {hangMone, hangCode});
         visit->field(QStringLiteral("hang_mone")).setValue(0);
     }
     if (cardMone > 0) {
-        db::exec(db, QStringLiteral("update MemberList set memb_use=memb_use-?,memb_surp=memb_surp+? where memb_card_code=?"),
+        db::exec(db, QStringLiteral("update MemberList set memb_use=round(memb_use-?,2),memb_surp=round(memb_surp+?,2) where memb_card_code=?"),
                  {cardMone, cardMone, cardCode});
         visit->field(QStringLiteral("memb_mone")).setValue(0);
     }
@@ -409,6 +424,8 @@ void TableMoves::clearTable() {
             db::exec(db, QStringLiteral("update AllCons set cons_narr_name=b.cons_narr_name from ConsNarrList b "
                                         "where AllCons.cons_narr_code=b.cons_narr_code and AllCons.tabl_gues_auto_recn=?"),
                      {key});
+            // Lines left on the visit's order pad (an order screen left without committing) go.
+            db::exec(db, QStringLiteral("delete from TableConsListTemp where tabl_gues_auto_recn=?"), {key});
             db::exec(db, QStringLiteral("update TableGuesPay set dept_name=?,orde_name=?,oper_name=? where tabl_gues_auto_recn=?"),
                      {deptName, shiftName, operName, key});
             db::exec(db, QStringLiteral("insert into AllGuesPay (%1) select %1 from TableGuesPay where tabl_gues_auto_recn=?")
@@ -443,6 +460,16 @@ void TableMoves::clearTable() {
 }
 
 // ---------------------------------------------------------------- back to the board
+
+void TableMoves::back() {
+    // Esc while a pop-up panel is open closes the panel, as its "取消" does.
+    if (panelOpen()) {
+        closePanels();
+        if (workScreen_) workScreen_->DBGrid3->setFocus();
+        return;
+    }
+    backToBoard();
+}
 
 void TableMoves::backToBoard() {
     Dataset* visit = dm_->adoqry_TableGues;

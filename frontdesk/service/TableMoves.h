@@ -15,6 +15,7 @@ namespace kx::frontdesk {
 class TDMTable;
 class TFormWMain;
 class TFormWork;
+class WorkScreen;
 
 class TableMoves : public QObject {
     Q_OBJECT
@@ -31,7 +32,10 @@ public:
     QPushButton* BitBtn3;
     QPushButton* BitBtn4;
     // Places the pop-up panels on the work screen once it exists.
-    void placeOn(QWidget* workScreen);
+    void placeOn(WorkScreen* workScreen);
+    bool panelOpen() const;
+    // Both pop-up panels hidden and emptied, the work screen's toolbar usable again.
+    void closePanels();
 
     // "转台": refuses a checked-out table, else shows the transfer panel.
     void startTransfer();
@@ -50,7 +54,9 @@ public:
     void Goon();
     // "清台 -": frees a checked-out table and archives its visit (B100006).
     void clearTable();
-    // "回退": back to the board, the board's copies of the visits refreshed.
+    // "回退" and Esc on the work screen: closes an open pop-up panel, else back to the board.
+    void back();
+    // Back to the board, the board's copies of the visits refreshed.
     void backToBoard();
 
     // Shows the board on the department and type of `tableCode` with that table current.
@@ -66,6 +72,7 @@ private:
     TFormWMain* main_;
     TFormWork* work_;
     TDMTable* dm_;
+    WorkScreen* workScreen_ = nullptr;
 };
 
 } // namespace kx::frontdesk

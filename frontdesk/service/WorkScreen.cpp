@@ -336,11 +336,16 @@ bool WorkScreen::enter(bool inUse) {
         if (!loadTableVisit(*dm_, inUse)) return false;
         if (!inUse) setEditsEnabled(false);
     }
-    main_->ShowPanel(pnl_Work, main_->pnl_Parent, 1);
-    main_->ShowPanel(pnl_roominfo, pnl_TableInfoP, 0);
-    showTableState();
-    DBGrid3->setFocus();
+    showScreen(true);
     return true;
+}
+
+void WorkScreen::showScreen(bool roomPage) {
+    main_->ShowPanel(pnl_Work, main_->pnl_Parent, 1);
+    if (roomPage) main_->ShowPanel(pnl_roominfo, pnl_TableInfoP, 0);
+    showTableState();
+    emit shown();
+    DBGrid3->setFocus();
 }
 
 void WorkScreen::showInfoPage(int entry) {

@@ -91,6 +91,14 @@ public:
     void backToBoard();
     // Enables or disables the four edits of the information pages.
     void setEditsEnabled(bool on);
+    // Shows this screen as the current one (with the room page when `roomPage`) and focuses the
+    // order lines. Every way onto the screen goes through here, so the pop-up panels of the
+    // table moves are closed whenever the screen is shown.
+    void showScreen(bool roomPage);
+
+signals:
+    // The screen was just shown.
+    void shown();
 
 private:
     void build();

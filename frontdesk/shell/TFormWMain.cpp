@@ -9,6 +9,7 @@
 #include "SingleInstance.h"
 #include "TDMTable.h"
 #include "TFormWork.h"
+#include "WorkScreen.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -22,6 +23,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolBar>
 
 namespace kx::frontdesk {
 
@@ -137,6 +139,11 @@ bool TFormWMain::runAction(const QString& action) {
     return true;
 }
 
+bool TFormWMain::hasAction(const QString& action) const {
+    auto it = actions_.constFind(action);
+    return it != actions_.constEnd() && bool(*it);
+}
+
 const std::vector<std::pair<ShortcutKey, QString>>& TFormWMain::shortcutTable() {
     static const std::vector<std::pair<ShortcutKey, QString>> table = {
         {{"board", Qt::Key_Plus, true}, "board.open"},
@@ -179,6 +186,11 @@ QString TFormWMain::actionFor(int key, Qt::KeyboardModifiers modifiers) const {
         if (k.keypad && !keypad) continue;
         // The board's table keys work only once the board area shows, after a login.
         if (board && k.key != Qt::Key_Escape && work_ && work_->pnl_TableStateP->isHidden()) return QString();
+        // While a pop-up panel of the work screen holds its toolbar, only Esc (which closes the
+        // panel) works there.
+        if (panel == QLatin1String("pnl_Work") && k.key != Qt::Key_Escape && work_ && work_->workScreen &&
+            !work_->workScreen->ToolBar3->isEnabled())
+            return QString();
         return action;
     }
     return QString();

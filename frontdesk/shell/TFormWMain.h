@@ -66,6 +66,8 @@ public:
     // action does. An action nobody registered does nothing.
     void registerAction(const QString& action, std::function<void()> handler);
     bool runAction(const QString& action);
+    // Whether somebody registered the action: a control whose action nobody does is not shown.
+    bool hasAction(const QString& action) const;
     // The action of a key on the current panel, empty when the key does nothing there.
     QString actionFor(int key, Qt::KeyboardModifiers modifiers) const;
     static const std::vector<std::pair<ShortcutKey, QString>>& shortcutTable();

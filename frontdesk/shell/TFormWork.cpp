@@ -307,12 +307,14 @@ void TFormWork::attach(TDMTable* dm) {
     connect(toolb_Exit, &QToolButton::clicked, main_, &QWidget::close);
     connect(toolb_Help, &QToolButton::clicked, this, guard([this] { main_->showHelp(); }));
     connect(toolb_About, &QToolButton::clicked, this, [this] { showAbout(); });
+    connect(toolb_Setup, &QToolButton::clicked, this, [this] { main_->runAction(QStringLiteral("board.setup")); });
+    showToolButton(toolb_Setup, false);
     workScreen = new WorkScreen(main_, this, dm);
     registerScreen = new RegisterScreen(main_, this, dm, workScreen);
     tableBoard = new TableBoard(main_, this, dm, registerScreen, workScreen);
     moves = new TableMoves(main_, this, dm);
     day = new DayOperations(main_, this, dm);
-    if (auto* workScreen = findChild<QWidget*>(QStringLiteral("pnl_Work"))) moves->placeOn(workScreen);
+    moves->placeOn(workScreen);
     bill = new BillScreen(main_, this, dm);
     orderScreen = new OrderScreen(main_, this, dm);
 }
@@ -334,6 +336,8 @@ void TFormWork::lockBoard() {
 }
 
 void TFormWork::unlockBoard() {
+    // "设置" shows once the cashier settings screen is there to open.
+    showToolButton(toolb_Setup, main_->hasAction(QStringLiteral("board.setup")));
     pnl_login->hide();
     pnl_TableStateP->show();
     Panel3->show();
