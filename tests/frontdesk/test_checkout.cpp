@@ -303,6 +303,51 @@ TEST_F(CheckoutTest, PaysByMemberCardCreditAccountAndBankCard) {
     EXPECT_EQ(dm->adoqry_hanggues->field("hang_gues_use").asFloat(), 80.5);
 }
 
+TEST_F(CheckoutTest, BalancesAndLimitsAreComparedInCents) {
+    // A balance left a hair below its cents by earlier sums (88.80 - 0.01 = 88.789999…) still
+    // pays what it shows, and a charge one cent above it is still refused.
+    struct Case {
+        const char* name;
+        const char* payType;
+        const char* amount;
+        bool stored;
+    } cases[] = {{"card pays its whole balance", "M", "88.79", true},
+                 {"card one cent short", "M", "88.8", false},
+                 {"account up to its limit", "H", "88.79", true},
+                 {"account one cent over", "H", "88.8", false}};
+    qint64 key = 300;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        kx::db::exec(db(), "UPDATE MemberList SET memb_surp = 88.80, memb_use = 0 WHERE memb_card_code = '8800001'");
+        kx::db::exec(db(), "UPDATE MemberList SET memb_surp = memb_surp - 0.01 WHERE memb_card_code = '8800001'");
+        kx::db::exec(db(), "UPDATE HangGues SET hang_gues_limi = 100, hang_gues_use = 11.20 WHERE hang_gues_code = '001'");
+        kx::db::exec(db(), "UPDATE HangGues SET hang_gues_use = hang_gues_use + 0.01 WHERE hang_gues_code = '001'");
+        dm->adoqry_Member->refresh();
+        dm->adoqry_hanggues->refresh();
+        ASSERT_NE(memberBalance(), 88.79); // the noise the comparison must see through
+        prompter.clear();
+        ++key;
+        seat(QStringLiteral("A0%1").arg(key - 300), "01", 2, dishes(88.8), key);
+        enterBill();
+        if (QString::fromLatin1(c.payType) == "M") chooseMember("8800001", "123456");
+        else chooseCreditAccount();
+        typeAmount(c.payType, c.amount);
+        prompter.answers({true, true});
+        settleByKey();
+        EXPECT_EQ(visitText("tabl_gues_stat", key), c.stored ? "3" : "2") << prompter.texts().join("|").toStdString();
+        if (!c.stored) {
+            EXPECT_TRUE(prompter.texts().first().startsWith("超出上限金额")) << prompter.texts().join("|").toStdString();
+            main->runAction("bill.back");
+            continue;
+        }
+        if (QString::fromLatin1(c.payType) == "M") {
+            EXPECT_EQ(memberBalance(), 0);
+        } else {
+            EXPECT_EQ(creditOwed(), 100);
+        }
+    }
+}
+
 TEST_F(CheckoutTest, MemberCardIsCheckedAgainstItsStoredPassword) {
     seat("A01", "01", 4, dishes(100));
     enterBill();
