@@ -201,12 +201,13 @@ QVariant Dataset::convert(const FieldDef& def, const QVariant& v) {
         if (v.typeId() == QMetaType::QDateTime) {
             QDateTime dt = v.toDateTime();
             const QTime t = dt.time();
-            dt.setTime(QTime(t.hour(), t.minute(), t.second()));
+            // Setting the time resolves the local offset again: only when there are milliseconds to drop.
+            if (t.msec() != 0) dt.setTime(QTime(t.hour(), t.minute(), t.second()));
             return dt;
         }
         if (v.typeId() == QMetaType::QDate) return QDateTime(v.toDate(), QTime(0, 0));
         const QString s = v.toString();
-        if (s.trimmed().isEmpty()) return QVariant();
+        if (QStringView(s).trimmed().isEmpty()) return QVariant();
         return parseDateTime(s);
     }
     }

@@ -1,0 +1,165 @@
+#include "Backup.h"
+
+#include "Errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <sqlite3.h>
+#include <system_error>
+#include <thread>
+
+namespace kx::db {
+
+namespace {
+
+// One connection of SQLite's own interface, closed when it goes out of scope. It comes from the
+// same system library as Qt's driver: SQLite shares a file's locks among the connections of one
+// process only within one copy of the library.
+class Handle {
+  public:
+    Handle(const QString& path, int flags) {
+        rc_ = sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr);
+    }
+    ~Handle() { sqlite3_close_v2(db_); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+
+    bool ok() const { return rc_ == SQLITE_OK; }
+    sqlite3* get() const { return db_; }
+    QString error() const {
+        return db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString::fromUtf8(sqlite3_errstr(rc_));
+    }
+
+  private:
+    sqlite3* db_ = nullptr;
+    int rc_ = SQLITE_ERROR;
+};
+
+// The first column of every row `sql` returns; throws with `what` when the statement fails.
+QStringList column(sqlite3* db, const char* sql, const QString& what) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK)
+        throw DbError(what + QString::fromUtf8(sqlite3_errmsg(db)));
+    QStringList rows;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        rows << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) throw DbError(what + QString::fromUtf8(sqlite3_errstr(rc)));
+    return rows;
+}
+
+void removePartial(const QString& part) {
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(part + QLatin1String(suffix));
+}
+
+void copyPages(const QString& sourcePath, const QString& part, const BackupOptions& options) {
+    Handle source(sourcePath, SQLITE_OPEN_READONLY);
+    if (!source.ok())
+        throw DbError(QStringLiteral("无法读取数据库文件 %1：%2").arg(sourcePath, source.error()));
+    Handle copy(part, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    if (!copy.ok()) throw DbError(QStringLiteral("无法写入备份文件 %1：%2").arg(part, copy.error()));
+
+    // Finished however the loop ends, a progress callback that throws included.
+    std::unique_ptr<sqlite3_backup, int (*)(sqlite3_backup*)> backup(
+        sqlite3_backup_init(copy.get(), "main", source.get(), "main"), sqlite3_backup_finish);
+    if (!backup) throw DbError(QStringLiteral("无法开始备份 %1：%2").arg(sourcePath, copy.error()));
+    using Clock = std::chrono::steady_clock;
+    const auto busyLimit = std::chrono::milliseconds(std::max(0, options.busyLimitMs));
+    Clock::duration waited{};
+    int restarts = 0;
+    int lastCopied = -1;
+    int rc;
+    for (;;) {
+        const int pages =
+            restarts >= options.restartsBeforeOneStep || options.pagesPerStep < 1 ? -1 : options.pagesPerStep;
+        rc = sqlite3_backup_step(backup.get(), pages);
+        if (rc == SQLITE_DONE) break;
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+            // Another connection holds a lock the step needs for a moment (a checkpoint, a
+            // commit of a rollback-journal database): wait and try the same step again.
+            if (waited >= busyLimit) break;
+            const auto start = Clock::now();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            waited += Clock::now() - start;
+            continue;
+        }
+        if (rc != SQLITE_OK) break;
+        // A commit by another connection since the last step restarts the copy from the first
+        // page (SQLite does that by itself), so the pages copied do not grow.
+        const int total = sqlite3_backup_pagecount(backup.get());
+        const int copied = total - sqlite3_backup_remaining(backup.get());
+        if (copied <= lastCopied) ++restarts;
+        lastCopied = copied;
+        if (options.progress) options.progress(copied, total);
+    }
+    backup.reset();
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+        throw DbError(QStringLiteral("数据库忙，备份没有完成 %1：%2")
+                          .arg(sourcePath, QString::fromUtf8(sqlite3_errstr(rc))));
+    if (rc != SQLITE_DONE)
+        throw DbError(
+            QStringLiteral("备份没有完成 %1：%2").arg(sourcePath, QString::fromUtf8(sqlite3_errstr(rc))));
+}
+
+// The copy carries the source's WAL mark in its header; it becomes a plain rollback-journal file
+// (no -wal and -shm beside a backup) and is then read back from disk by a connection of its own.
+void checkCopy(const QString& part, bool fullCheck) {
+    Handle copy(part, SQLITE_OPEN_READWRITE);
+    const QString what = QStringLiteral("备份文件检查没有通过 %1：").arg(part);
+    if (!copy.ok()) throw DbError(what + copy.error());
+    column(copy.get(), "PRAGMA journal_mode=DELETE", what);
+    const QStringList result =
+        column(copy.get(), fullCheck ? "PRAGMA integrity_check" : "PRAGMA quick_check", what);
+    if (result != QStringList{QStringLiteral("ok")})
+        throw DbError(what + result.mid(0, 5).join(QLatin1Char('\n')));
+}
+
+std::filesystem::path fsPath(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+} // namespace
+
+void backupDatabase(const QString& sourcePath, const QString& targetPath, const BackupOptions& options) {
+    const QFileInfo source(sourcePath), target(targetPath);
+    if (!source.isFile()) throw DbError(QStringLiteral("无法读取数据库文件 %1").arg(sourcePath));
+    if (target.isDir()) throw DbError(QStringLiteral("无法写入备份文件 %1：这是一个文件夹").arg(targetPath));
+    if (target.exists() && target.canonicalFilePath() == source.canonicalFilePath())
+        throw DbError(QStringLiteral("备份文件不能是数据库文件本身：%1").arg(targetPath));
+    const QString part = targetPath + QStringLiteral(".part");
+    removePartial(part);
+    try {
+        copyPages(sourcePath, part, options);
+        checkCopy(part, options.fullCheck);
+        // rename() replaces the old backup in one step: a reader sees the old file or the new one.
+        std::error_code ec;
+        std::filesystem::rename(fsPath(part), fsPath(targetPath), ec);
+        if (ec)
+            throw DbError(QStringLiteral("无法写入备份文件 %1：%2")
+                              .arg(targetPath, QString::fromLocal8Bit(ec.message())));
+    } catch (...) {
+        removePartial(part);
+        throw;
+    }
+}
+
+QStringList pruneBackups(const QString& folder, const QString& pattern, int keep) {
+    QDir dir(folder);
+    QStringList names =
+        dir.entryList({pattern}, QDir::Files | QDir::Hidden | QDir::CaseSensitive, QDir::NoSort);
+    names.sort(Qt::CaseSensitive);
+    QStringList removed;
+    for (qsizetype i = 0; i < names.size() - std::max(0, keep); ++i)
+        if (dir.remove(names[i])) removed << names[i];
+    return removed;
+}
+
+} // namespace kx::db

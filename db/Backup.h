@@ -1,0 +1,41 @@
+#pragma once
+// Checked copies of the database file, made while the programs keep working on it.
+//
+// backupDatabase copies the file page by page through SQLite's online backup interface on a
+// read-only connection of its own, so the copy is one committed state of the database whatever
+// another connection or program writes meanwhile; the live file is never copied as a plain file.
+// The copy is written beside the target as "<target>.part", checked, and only then renamed over
+// the target: a failed backup leaves the previous backup of that name untouched and no partial file.
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace kx::db {
+
+struct BackupOptions {
+    // Pages copied per step (0: all in one step). Between steps the source is not locked; a commit
+    // by another connection in that pause makes the next step start the copy again from the first page.
+    int pagesPerStep = 4096;
+    // After this many such restarts the rest is copied in one step, which reads one snapshot
+    // (under WAL writers go on meanwhile), so a busy front desk cannot keep the copy from finishing.
+    int restartsBeforeOneStep = 2;
+    // How long a lock may keep the copy from going on before it is given up.
+    int busyLimitMs = 30000;
+    // PRAGMA integrity_check (every index checked against its table) instead of quick_check.
+    bool fullCheck = false;
+    // Called after each step that did not finish, with the pages copied so far and the total.
+    std::function<void(int copied, int total)> progress;
+};
+
+// Copies the SQLite database at `sourcePath` to `targetPath` (replacing it when the copy is
+// good). The copy is a single file in rollback-journal mode. Throws DbError with the reason when
+// the source cannot be read, the target cannot be written, or the copy fails its check.
+void backupDatabase(const QString& sourcePath, const QString& targetPath, const BackupOptions& options = {});
+
+// Keeps the `keep` last files of `folder` whose names match `pattern` (a wildcard such as
+// "VenueData-*.bak") in name order — dated names "yyyy-MM-dd" sort by date — and removes the
+// others. Returns the names removed. Folders and other files are left alone.
+QStringList pruneBackups(const QString& folder, const QString& pattern, int keep);
+
+} // namespace kx::db
