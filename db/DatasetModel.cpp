@@ -41,12 +41,19 @@ QString formatValue(const FieldDef& def, const QVariant& value, const QString& f
         const QDateTime dt = value.toDateTime();
         return dt.isValid() ? dt.toString(qtDateTimeFormat(format)) : QString();
     }
-    bool numeric = value.typeId() == QMetaType::Double || value.typeId() == QMetaType::LongLong ||
-                   value.typeId() == QMetaType::Int;
-    if (!numeric) return Dataset::toText(def, value);
+    const bool numeric = value.typeId() == QMetaType::Double || value.typeId() == QMetaType::LongLong ||
+                         value.typeId() == QMetaType::Int;
+    double number = value.toDouble();
+    if (!numeric) {
+        // A column whose kind the engine does not declare (a view's sum) comes as text: a number
+        // in it is still shown in the column's format.
+        bool ok = false;
+        number = value.toString().trimmed().toDouble(&ok);
+        if (!ok) return Dataset::toText(def, value);
+    }
     const int point = format.indexOf(QLatin1Char('.'));
     const int decimals = point < 0 ? 0 : int(format.size() - point - 1);
-    const double rounded = roundHalfEven(value.toDouble(), decimals);
+    const double rounded = roundHalfEven(number, decimals);
     QString text = QString::number(rounded, 'f', decimals);
     if (format.contains(QLatin1Char(','))) {
         const int dot = text.indexOf(QLatin1Char('.'));

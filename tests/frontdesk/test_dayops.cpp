@@ -218,6 +218,10 @@ TEST_F(DayOpsTest, StatisticsShowTheTotalRowInGreenBold) {
     const int last = m->rowCount() - 1;
     EXPECT_EQ(m->index(last, 0).data().toString().trimmed(), "总计");
     EXPECT_EQ(m->index(last, 7).data().toString(), "3");
+    // Money columns show two decimals, like every other amount.
+    QStringList money;
+    for (int c : {2, 4, 6, 8}) money << m->index(last, c).data().toString();
+    EXPECT_EQ(money, QStringList({"40.00", "100.00", "0.00", "140.00"}));
     EXPECT_EQ(m->index(last, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::darkGreen));
     EXPECT_TRUE(m->index(last, 0).data(Qt::FontRole).value<QFont>().bold());
     EXPECT_FALSE(m->index(0, 0).data(Qt::FontRole).isValid());
@@ -261,7 +265,7 @@ TEST_F(DayOpsTest, HandoverSummarisesArchivesAndLogsTheCashierOut) {
     if (!qEnvironmentVariableIsEmpty("KESTRIX_SHOTS"))
         report.document().savePdf(qEnvironmentVariable("KESTRIX_SHOTS") + "/handover-report.pdf");
     for (const char* piece : {"员工交班报表", "单位名称：【", "交班员工：管理员", "付款方式", "交班金额", "合计：",
-                              "初始金额：200.00", "收入笔数：3", "收入金额：180.00", "制表时间：", "制表人：管理员", "备注："})
+                              "初始金额：200.00", "收入笔数：3", "收入金额：180.00", "交班金额：380.00", "制表时间：", "制表人：管理员", "备注："})
         EXPECT_TRUE(text.contains(QString::fromUtf8(piece))) << piece;
 
     day->Edit10->setText("零钱已清点");
