@@ -8,6 +8,7 @@
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSet>
 #include <cmath>
 
 namespace kx::db {
@@ -405,6 +406,104 @@ void Dataset::close() {
 void Dataset::refresh() {
     close();
     open();
+}
+
+void Dataset::refreshRows(const QString& keyField, const QVariantList& keys) {
+    requireActive();
+    const int keyIndex = fieldIndex(keyField);
+    if (keyIndex < 0 || fields_[size_t(keyIndex)].role != FieldRole::Data)
+        throw DbError(QStringLiteral("%1: no field %2 to read rows by").arg(name(), keyField));
+    if (keys.isEmpty()) return;
+    if (state_ != Browse) cancel();
+
+    QString base;
+    const QString effective = rewriteForRowid(sql_, &base);
+    QStringList marks;
+    for (int i = 0; i < keys.size(); ++i) marks << QStringLiteral("?");
+    const QString sql = QStringLiteral("SELECT * FROM (%1) AS kx_rows WHERE kx_rows.\"%2\" IN (%3)")
+                            .arg(effective, fields_[size_t(keyIndex)].name, marks.join(QLatin1Char(',')));
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql)) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql);
+    for (const QVariant& p : params_) q.addBindValue(toDbValue(p));
+    for (const QVariant& k : keys) q.addBindValue(toDbValue(k));
+    if (!q.exec()) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql);
+
+    const QSqlRecord rec = q.record();
+    const int rowidColumn = baseTable_.isEmpty() ? -1 : rec.indexOf(kRowidAlias);
+    // The data fields in the order of the result, as open() laid them out.
+    std::vector<int> sourceColumn;
+    for (int c = 0; c < rec.count(); ++c)
+        if (c != rowidColumn) sourceColumn.push_back(c);
+    const int dataCount = std::min(int(sourceColumn.size()), int(fields_.size()));
+
+    QHash<QString, Row> fetched;
+    while (q.next()) {
+        Row row;
+        row.v.resize(fields_.size());
+        if (rowidColumn >= 0) row.rowid = q.value(rowidColumn).toLongLong();
+        for (int f = 0; f < dataCount; ++f) {
+            try {
+                row.v[size_t(f)] = convert(fields_[size_t(f)], q.value(sourceColumn[size_t(f)]));
+            } catch (const ConversionError&) {
+                row.v[size_t(f)] = QVariant();
+            }
+        }
+        if (onCalcFields) calcRow(row);
+        fetched.insert(row.v[size_t(keyIndex)].toString(), std::move(row));
+    }
+    q.finish();
+
+    QSet<QString> wanted;
+    for (const QVariant& k : keys) wanted.insert(convert(fields_[size_t(keyIndex)], k).toString());
+    int current = cur_ >= 0 && cur_ < int(visible_.size()) ? visible_[size_t(cur_)] : -1;
+    std::vector<int> changed;
+    std::vector<int> gone;
+    for (int i = 0; i < int(rows_.size()); ++i) {
+        const QString k = rows_[size_t(i)].v[size_t(keyIndex)].toString();
+        if (!wanted.contains(k)) continue;
+        auto it = fetched.find(k);
+        if (it == fetched.end()) {
+            gone.push_back(i);
+            continue;
+        }
+        rows_[size_t(i)] = std::move(*it);
+        fetched.erase(it);
+        changed.push_back(i);
+    }
+    const bool added = !fetched.isEmpty();
+    for (auto it = fetched.begin(); it != fetched.end(); ++it) rows_.push_back(std::move(*it));
+    for (auto it = gone.rbegin(); it != gone.rend(); ++it) {
+        if (current == *it) current = -1;
+        else if (current > *it) --current;
+        rows_.erase(rows_.begin() + *it);
+    }
+    bumpGeneration();
+
+    const std::vector<int> before = visible_;
+    rebuildVisible();
+    if (!added && gone.empty() && visible_ == before) {
+        // The same rows in the same places: only values changed.
+        for (int i : changed) {
+            const auto at = std::lower_bound(visible_.begin(), visible_.end(), i);
+            if (at != visible_.end() && *at == i) emitRowChanged(int(at - visible_.begin()));
+        }
+        emitCurrent();
+        return;
+    }
+    beginStructure();
+    int now = -1;
+    if (current >= 0) {
+        const auto at = std::lower_bound(visible_.begin(), visible_.end(), current);
+        if (at != visible_.end() && *at == current) now = int(at - visible_.begin());
+    }
+    const bool moved = now < 0;
+    if (moved) now = visible_.empty() ? -1 : std::clamp(cur_, 0, int(visible_.size()) - 1);
+    cur_ = now;
+    bof_ = cur_ <= 0;
+    eof_ = visible_.empty();
+    endStructure();
+    if (moved && !visible_.empty() && afterScroll) afterScroll(*this);
 }
 
 int Dataset::execCommand(const QString& sql, const QVariantList& params) {

@@ -95,6 +95,12 @@ public:
     void close();
     // Closes and opens again; the current row is then the first.
     void refresh();
+    // Reads again only the rows whose `keyField` holds one of `keys`, as the dataset's SELECT
+    // gives them now: changed rows take their new values, rows no longer there leave, new rows
+    // join at the end. The current row stays the current one (unless it left) and the filter
+    // applies. An edit in progress is cancelled first. For an action that changed
+    // a few rows of a large table: the cost grows with the rows read, not with the table.
+    void refreshRows(const QString& keyField, const QVariantList& keys);
     bool active() const { return state_ != Inactive; }
     State state() const { return state_; }
     // The table rows are written back to, empty when the SELECT is not over one table.

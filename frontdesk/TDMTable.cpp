@@ -32,7 +32,9 @@ TDMTable::TDMTable(QSqlDatabase db, QObject* parent) : QObject(parent), db_(db) 
     adoqry_ConsTimeMode = make("adoqry_ConsTimeMode", QStringLiteral("SELECT * FROM Constimemode"));
     adoqry_PayType = make("adoqry_PayType", QStringLiteral("SELECT * FROM PayTypeList order by pay_type_code desc "));
     adoqry_DiscItem = make("adoqry_DiscItem", QStringLiteral("SELECT * FROM DiscItem"));
-    adoqry_Member = make("adoqry_Member", QStringLiteral("SELECT * FROM MemberList"));
+    // The member dataset holds the card chosen on the bill screen, read by its number when it is
+    // chosen: a venue's thousands of cards are never loaded whole.
+    adoqry_Member = make("adoqry_Member", QStringLiteral("SELECT * FROM MemberList where 1=0"));
     adoqry_MembType = make("adoqry_MembType", QStringLiteral("SELECT * FROM MembType"));
     adoqry_SetupPay = make("adoqry_SetupPay", QStringLiteral("SELECT * FROM SetupPay"));
     adoqry_DeduOper = make("adoqry_DeduOper", QStringLiteral("SELECT * FROM deduoperatorlist"));

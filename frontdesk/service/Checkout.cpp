@@ -221,9 +221,10 @@ void Checkout::leave() {
 
 bool Checkout::chooseMember(const QString& card, const QString& password) {
     Dataset& m = *dm_.adoqry_Member;
-    m.close();
+    // The card as it stands now (a card issued or topped up since start-up included), read alone.
+    m.cancel();
+    m.setSql(QStringLiteral("select * from MemberList where memb_card_code=?"), {card});
     m.open();
-    m.setFiltered(false);
     m.applyFilter(QStringLiteral("memb_card_code='%1'").arg(quoted(card)));
     const bool found = !m.isEmpty() && verifyPassword(password, text(m, "memb_pass"));
     if (!found) m.applyFilter(kNoMember);
@@ -444,23 +445,28 @@ SettleOutcome Checkout::settle(const QString& received, bool preview, QStatusBar
     step();
     stampVisit();
     step();
+    const QString cardCode = memberChosen() ? text(member, "memb_card_code") : QString();
+    const qint64 key = v.field(QStringLiteral("tabl_gues_auto_recn")).asInt();
+    // The card and the account as the database holds them now; only their rows are read again.
+    auto rereadAccounts = [&] {
+        if (!cardCode.isEmpty()) member.refreshRows(QStringLiteral("memb_card_code"), {cardCode});
+        if (!hangCode_.isEmpty() && hang.active()) hang.refreshRows(QStringLiteral("hang_gues_code"), {hangCode_});
+    };
     const QString refusal = storeInTransaction(memberCharge, creditCharge, bar);
     if (!refusal.isEmpty()) {
         // Another front desk spent the balance meanwhile: nothing was stored.
         cancelAccountEdits();
         dm_.adoqry_table->cancel();
         restoreCash();
-        member.refresh();
-        hang.refresh();
+        rereadAccounts();
         prompter().information(refusal);
         return SettleOutcome::Refused;
     }
     active_ = false;
-    v.setSql(QStringLiteral("select * from  Tableguestlist "));
-    v.open();
+    // The visit with the names the checkout copied into it.
+    v.refreshRows(QStringLiteral("tabl_gues_auto_recn"), {key});
     step();
-    member.refresh();
-    hang.refresh();
+    rereadAccounts();
     step();
     return SettleOutcome::Stored;
 }

@@ -88,7 +88,7 @@ qint64 openTable(TFormWMain& main, TDMTable& dm) {
         setup.field(QStringLiteral("auto_recn")).setValue(key + 1);
         setup.post();
 
-        v.refresh();
+        v.refreshRows(QStringLiteral("tabl_gues_auto_recn"), {key});
         progress.step();
         if (!v.locate(QStringLiteral("tabl_gues_auto_recn"), key))
             throw DbError(QStringLiteral("visit %1 not found after posting").arg(key));
@@ -108,7 +108,7 @@ qint64 openTable(TFormWMain& main, TDMTable& dm) {
         progress.step();
     });
 
-    v.refresh();
+    v.refreshRows(QStringLiteral("tabl_gues_auto_recn"), {key});
     v.locate(QStringLiteral("tabl_gues_auto_recn"), key);
     progress.step();
     dm.adoqry_TableCons->setSql(QStringLiteral("Select * from TableConsList where 1=2"));

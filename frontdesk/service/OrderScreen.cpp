@@ -546,7 +546,6 @@ void OrderScreen::back() {
 
 void OrderScreen::commit() {
     if (!ordering_.commit(progress_.get())) return;
-    loadItemNames();
     leave();
 }
 

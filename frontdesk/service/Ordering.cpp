@@ -332,6 +332,7 @@ void Ordering::commitPad(StatusProgress* progress) {
     Dataset& items = *dm_->adoqry_ConsItem;
     Dataset& visit = *dm_->adoqry_TableGues;
 
+    QVariantList changedItems;
     db::inTransaction(db, QStringLiteral("B100007"), [&] {
         // The visit whose lines these are is the one recomputed.
         if (visit.isEmpty() || visit.field(QStringLiteral("tabl_gues_auto_recn")).asInt() != key) {
@@ -410,6 +411,15 @@ void Ordering::commitPad(StatusProgress* progress) {
                                 "(SELECT g.item_code FROM TableConsListTemp a, ItemGroup g WHERE a.tabl_gues_auto_recn = ? "
                                 "AND a.item_type_code = '3' AND a.item_code = g.grou_code)"),
                  {key, key});
+        // The items whose stock this commit changed: those on the pad, the components of its
+        // composites, and every set menu and composite (their counts follow their components).
+        QSqlQuery touched = db::run(
+            db,
+            QStringLiteral("SELECT item_code FROM TableConsListTemp WHERE tabl_gues_auto_recn = ? "
+                           "UNION SELECT g.item_code FROM TableConsListTemp a, ItemGroup g WHERE a.tabl_gues_auto_recn = ? "
+                           "AND a.item_code = g.grou_code UNION SELECT grou_code FROM ItemGroup"),
+            {key, key});
+        while (touched.next()) changedItems.append(touched.value(0));
         // The pad has done its work: its lines are the visit's now.
         db::exec(db, QStringLiteral("DELETE FROM TableConsListTemp WHERE tabl_gues_auto_recn = ?"), {key});
         step(progress);
@@ -429,8 +439,12 @@ void Ordering::commitPad(StatusProgress* progress) {
     });
 
     reopenPad();
-    items.setSql(orderableItemsSql());
-    items.open();
+    // Only the items whose stock moved are read again.
+    if (items.active()) items.refreshRows(QStringLiteral("item_code"), changedItems);
+    else {
+        items.setSql(orderableItemsSql());
+        items.open();
+    }
     dm_->adoqry_TableCons->setSql(
         QStringLiteral("select * from TableConsList where tabl_gues_auto_recn=? order by tabl_cons_id"), {key});
     dm_->adoqry_TableCons->open();

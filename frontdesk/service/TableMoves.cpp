@@ -267,7 +267,7 @@ void TableMoves::confirmJoin() {
                 dm_->adoqry_TableCons->setSql(
                     QStringLiteral("select * from TableConsList where tabl_gues_auto_recn=? order by tabl_cons_id"), {into});
                 dm_->adoqry_TableCons->open();
-                visit->refresh();
+                visit->refreshRows(QStringLiteral("tabl_gues_auto_recn"), {joined, into});
                 if (!visit->locate(QStringLiteral("tabl_gues_auto_recn"), into))
                     throw DbError(QStringLiteral("visit %1 not found").arg(into));
                 storeVisitSubtotals(*dm_, SubtotalBasis::CountTimesPrice);
@@ -356,8 +356,10 @@ void TableMoves::Goon() {
     visit->edit();
     ReTotal(*dm_);
     visit->post();
-    if (hangMone > 0) dm_->adoqry_hanggues->refresh();
-    if (cardMone > 0) dm_->adoqry_Member->refresh();
+    if (hangMone > 0 && dm_->adoqry_hanggues->active())
+        dm_->adoqry_hanggues->refreshRows(QStringLiteral("hang_gues_code"), {hangCode});
+    if (cardMone > 0 && dm_->adoqry_Member->active())
+        dm_->adoqry_Member->refreshRows(QStringLiteral("memb_card_code"), {cardCode});
 }
 
 // ---------------------------------------------------------------- clear

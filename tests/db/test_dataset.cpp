@@ -499,3 +499,85 @@ TEST(DisplayFormat, NumbersAndDates) {
 }
 
 } // namespace
+
+namespace {
+
+// Reading a few rows again after an action changed them: the snapshot ends as a whole refresh
+// would leave it (in its rows, values and filter), the current row stays where it was.
+TEST_F(DatasetTest, RefreshRowsReadsOnlyTheRowsNamedAndKeepsTheCurrentOne) {
+    struct Case {
+        const char* name;
+        std::vector<const char*> statements;
+        QVariantList keys;
+        QStringList codes;  // visible afterwards
+        QString current;    // current afterwards
+        bool filtered;
+    } cases[] = {
+        {"a value changed", {"UPDATE items SET price = 99 WHERE item_code = '003'"}, {"003"},
+         {"001", "002", "003", "004"}, "002", false},
+        {"a row deleted", {"DELETE FROM items WHERE item_code = '001'"}, {"001"}, {"002", "003", "004"}, "002", false},
+        {"the current row deleted", {"DELETE FROM items WHERE item_code = '002'"}, {"002"}, {"001", "003", "004"},
+         "003", false},
+        {"a row added", {"INSERT INTO items (item_code, item_name, clas_code, price) VALUES ('005', '可乐', 'C', 6)"},
+         {"005"}, {"001", "002", "003", "004", "005"}, "002", false},
+        {"a key named but never there", {}, {"999"}, {"001", "002", "003", "004"}, "002", false},
+        {"a row leaves the filter", {"UPDATE items SET clas_code = 'B' WHERE item_code = '001'"}, {"001"}, {"002"},
+         "002", true},
+        {"a row enters the filter", {"UPDATE items SET clas_code = 'A' WHERE item_code = '004'"}, {"004"},
+         {"001", "002", "004"}, "002", true},
+        {"rows changed elsewhere stay as read", {"UPDATE items SET price = 1 WHERE item_code IN ('001', '004')"},
+         {"004"}, {"001", "002", "003", "004"}, "002", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        tdb.run({"DELETE FROM items", "INSERT INTO items VALUES ('001', '拍黄瓜', 'A', 12, 1, 0, NULL, 3)",
+                 "INSERT INTO items VALUES ('002', '口水鸡', 'A', 28.5, 2, 1, NULL, 4)",
+                 "INSERT INTO items VALUES ('003', '水煮鱼', 'B', 68, 1.5, 0, NULL, 5)",
+                 "INSERT INTO items VALUES ('004', '啤酒', 'C', 10, 12, 1, NULL, 6)"});
+        Dataset* ds = items();
+        if (c.filtered) ds->applyFilter("clas_code='A'");
+        ASSERT_TRUE(ds->locate("item_code", "002"));
+        for (const char* st : c.statements) kx::db::exec(tdb.db(), st);
+        ds->refreshRows("item_code", c.keys);
+        EXPECT_EQ(codes(ds), c.codes);
+        EXPECT_EQ(ds->field("item_code").asString(), c.current);
+        // Each refreshed row holds what the database holds; the others what was read before.
+        for (const QVariant& k : c.keys) {
+            if (!ds->locate("item_code", k)) continue;
+            EXPECT_EQ(ds->field("price").asFloat(),
+                      kx::db::scalarNumber(tdb.db(), "SELECT price FROM items WHERE item_code = ?", {k}));
+        }
+        if (QString(c.name).startsWith("rows changed elsewhere")) {
+            ASSERT_TRUE(ds->locate("item_code", "001"));
+            EXPECT_EQ(ds->field("price").asFloat(), 12);
+        }
+        // A refreshed row can be edited and posted like any other.
+        if (ds->locate("item_code", c.keys.first())) {
+            ds->edit();
+            ds->field("item_name").setValue("改");
+            ds->post();
+            EXPECT_EQ(kx::db::scalarText(tdb.db(), "SELECT item_name FROM items WHERE item_code = ?", {c.keys.first()}),
+                      "改");
+        }
+        delete ds;
+    }
+}
+
+TEST_F(DatasetTest, RefreshRowsTellsTheGridWhatChanged) {
+    Dataset* ds = items();
+    kx::db::DatasetModel model(ds, {{"item_code", "编号", ""}, {"price", "单价", "0.00"}});
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
+    kx::db::exec(tdb.db(), "UPDATE items SET price = 70 WHERE item_code = '003'");
+    ds->refreshRows("item_code", {"003"});
+    EXPECT_EQ(resets.count(), 0);
+    EXPECT_GE(changes.count(), 1);
+    EXPECT_EQ(model.index(2, 1).data().toString(), "70.00");
+    kx::db::exec(tdb.db(), "INSERT INTO items (item_code, price) VALUES ('006', 1)");
+    ds->refreshRows("item_code", {"006"});
+    EXPECT_EQ(resets.count(), 1);
+    EXPECT_EQ(model.rowCount(), 5);
+}
+
+} // namespace

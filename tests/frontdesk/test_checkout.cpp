@@ -166,7 +166,11 @@ TEST_F(CheckoutTest, CashAboveTheBillShowsTheChangeAndKeepsTheBill) {
     EXPECT_EQ(kx::db::scalarText(db(), "SELECT tabl_stat_code FROM TableList WHERE tabl_code = 'A01'"), "3");
     EXPECT_EQ(main->CurrentPanel(), work->pnl_TableState);
     EXPECT_FALSE(bill->checkout().active());
-    EXPECT_EQ(dm->adoqry_TableGues->sql(), "select * from  Tableguestlist ");
+    // The visit in memory is the one stored, with the names the checkout copied into it.
+    ASSERT_TRUE(dm->adoqry_TableGues->locate("tabl_gues_auto_recn", 101));
+    EXPECT_EQ(dm->adoqry_TableGues->field("tabl_gues_stat").asString(), "3");
+    EXPECT_EQ(dm->adoqry_TableGues->field("tabl_name").asString(), visitText("tabl_name"));
+    EXPECT_FALSE(dm->adoqry_TableGues->field("tabl_name").asString().isEmpty());
     EXPECT_EQ(kx::db::checkDatabase(db()), QStringList());
     // The amounts typed never reached the shared pay-type list.
     EXPECT_EQ(kx::db::scalarNumber(db(), "SELECT sum(abs(pay_type_mone)) FROM PayTypeList"), 0);
