@@ -1,9 +1,11 @@
+#include "Clock.h"
 #include "SingleInstance.h"
 
 #include <QApplication>
 #include <QMainWindow>
 
 int main(int argc, char** argv) {
+    kx::Clock::settleTimeZone();
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Kestrix餐饮娱乐管理系统9.0版-后台管理"));
     QMainWindow w;

@@ -1,5 +1,7 @@
 #include "Clock.h"
 
+#include <QFile>
+
 #include <QTime>
 
 namespace kx {
@@ -45,3 +47,8 @@ bool Clock::isFrozen() {
 }
 
 } // namespace kx
+
+void kx::Clock::settleTimeZone() {
+    if (qEnvironmentVariableIsEmpty("TZ") && QFile::exists(QStringLiteral("/etc/localtime")))
+        qputenv("TZ", ":/etc/localtime");
+}

@@ -18,6 +18,12 @@ class Clock {
     // Runs with the system clock again, without any offset.
     static void unfreeze();
     static bool isFrozen();
+
+    // Lets local times be worked out without reading the system's zone file each time: with
+    // TZ unset the C library checks /etc/localtime on every conversion, and every date-time a
+    // dataset reads is one. Called first thing by each program; a change of the system's zone
+    // is then seen at the next start.
+    static void settleTimeZone();
 };
 
 // Freezes the clock for a scope and lets it run again at the end.

@@ -60,17 +60,10 @@ void removePartial(const QString& part) {
         QFile::remove(part + QLatin1String(suffix));
 }
 
-void copyPages(const QString& sourcePath, const QString& part, const BackupOptions& options) {
-    Handle source(sourcePath, SQLITE_OPEN_READONLY);
-    if (!source.ok())
-        throw DbError(QStringLiteral("无法读取数据库文件 %1：%2").arg(sourcePath, source.error()));
-    Handle copy(part, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    if (!copy.ok()) throw DbError(QStringLiteral("无法写入备份文件 %1：%2").arg(part, copy.error()));
-
-    // Finished however the loop ends, a progress callback that throws included.
-    std::unique_ptr<sqlite3_backup, int (*)(sqlite3_backup*)> backup(
-        sqlite3_backup_init(copy.get(), "main", source.get(), "main"), sqlite3_backup_finish);
-    if (!backup) throw DbError(QStringLiteral("无法开始备份 %1：%2").arg(sourcePath, copy.error()));
+// Steps the copy to its end. A commit by another connection between two steps would make SQLite
+// start the copy again from the first page unless the source holds a read transaction; one that
+// keeps restarting is copied in one step after a few restarts.
+void stepCopy(sqlite3_backup* backup, const QString& sourcePath, const BackupOptions& options) {
     using Clock = std::chrono::steady_clock;
     const auto busyLimit = std::chrono::milliseconds(std::max(0, options.busyLimitMs));
     Clock::duration waited{};
@@ -80,7 +73,7 @@ void copyPages(const QString& sourcePath, const QString& part, const BackupOptio
     for (;;) {
         const int pages =
             restarts >= options.restartsBeforeOneStep || options.pagesPerStep < 1 ? -1 : options.pagesPerStep;
-        rc = sqlite3_backup_step(backup.get(), pages);
+        rc = sqlite3_backup_step(backup, pages);
         if (rc == SQLITE_DONE) break;
         if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
             // Another connection holds a lock the step needs for a moment (a checkpoint, a
@@ -92,15 +85,12 @@ void copyPages(const QString& sourcePath, const QString& part, const BackupOptio
             continue;
         }
         if (rc != SQLITE_OK) break;
-        // A commit by another connection since the last step restarts the copy from the first
-        // page (SQLite does that by itself), so the pages copied do not grow.
-        const int total = sqlite3_backup_pagecount(backup.get());
-        const int copied = total - sqlite3_backup_remaining(backup.get());
+        const int total = sqlite3_backup_pagecount(backup);
+        const int copied = total - sqlite3_backup_remaining(backup);
         if (copied <= lastCopied) ++restarts;
         lastCopied = copied;
         if (options.progress) options.progress(copied, total);
     }
-    backup.reset();
     if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
         throw DbError(QStringLiteral("数据库忙，备份没有完成 %1：%2")
                           .arg(sourcePath, QString::fromUtf8(sqlite3_errstr(rc))));
@@ -128,27 +118,89 @@ std::filesystem::path fsPath(const QString& path) {
 
 } // namespace
 
-void backupDatabase(const QString& sourcePath, const QString& targetPath, const BackupOptions& options) {
-    const QFileInfo source(sourcePath), target(targetPath);
-    if (!source.isFile()) throw DbError(QStringLiteral("无法读取数据库文件 %1").arg(sourcePath));
-    if (target.isDir()) throw DbError(QStringLiteral("无法写入备份文件 %1：这是一个文件夹").arg(targetPath));
+struct SnapshotBackup::State {
+    std::unique_ptr<Handle> source;
+    std::unique_ptr<Handle> copy;
+    std::unique_ptr<sqlite3_backup, int (*)(sqlite3_backup*)> backup{nullptr, sqlite3_backup_finish};
+    QString part;
+    bool done = false;
+};
+
+SnapshotBackup::SnapshotBackup(const QString& sourcePath, const QString& targetPath, BackupOptions options)
+    : source_(sourcePath), target_(targetPath), options_(std::move(options)) {}
+
+SnapshotBackup::~SnapshotBackup() {
+    if (!state_) return;
+    const QString part = state_->part;
+    const bool done = state_->done;
+    state_.reset(); // the backup, then the connections
+    if (!done) removePartial(part);
+}
+
+void SnapshotBackup::start() {
+    const QFileInfo source(source_), target(target_);
+    if (!source.isFile()) throw DbError(QStringLiteral("无法读取数据库文件 %1").arg(source_));
+    if (target.isDir()) throw DbError(QStringLiteral("无法写入备份文件 %1：这是一个文件夹").arg(target_));
     if (target.exists() && target.canonicalFilePath() == source.canonicalFilePath())
-        throw DbError(QStringLiteral("备份文件不能是数据库文件本身：%1").arg(targetPath));
-    const QString part = targetPath + QStringLiteral(".part");
-    removePartial(part);
+        throw DbError(QStringLiteral("备份文件不能是数据库文件本身：%1").arg(target_));
+    auto st = std::make_unique<State>();
+    st->part = target_ + QStringLiteral(".part");
+    removePartial(st->part);
     try {
-        copyPages(sourcePath, part, options);
-        checkCopy(part, options.fullCheck);
+        st->source = std::make_unique<Handle>(source_, SQLITE_OPEN_READONLY);
+        if (!st->source->ok())
+            throw DbError(QStringLiteral("无法读取数据库文件 %1：%2").arg(source_, st->source->error()));
+        // The read transaction fixes the state the copy shows.
+        const QString what = QStringLiteral("无法读取数据库文件 %1：").arg(source_);
+        column(st->source->get(), "BEGIN", what);
+        column(st->source->get(), "SELECT count(*) FROM sqlite_master", what);
+        st->copy = std::make_unique<Handle>(st->part, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        if (!st->copy->ok())
+            throw DbError(QStringLiteral("无法写入备份文件 %1：%2").arg(st->part, st->copy->error()));
+        st->backup.reset(sqlite3_backup_init(st->copy->get(), "main", st->source->get(), "main"));
+        if (!st->backup)
+            throw DbError(QStringLiteral("无法开始备份 %1：%2").arg(source_, st->copy->error()));
+        // The first step writes the file: a target that cannot take it is known now.
+        const int rc = sqlite3_backup_step(st->backup.get(), 1);
+        if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
+            throw DbError(QStringLiteral("无法写入备份文件 %1：%2").arg(st->part, QString::fromUtf8(sqlite3_errstr(rc))));
+    } catch (...) {
+        st.reset();
+        removePartial(target_ + QStringLiteral(".part"));
+        throw;
+    }
+    state_ = std::move(st);
+}
+
+void SnapshotBackup::finish() {
+    if (!state_) start();
+    State& st = *state_;
+    try {
+        stepCopy(st.backup.get(), source_, options_);
+        st.backup.reset();
+        column(st.source->get(), "COMMIT", QString());
+        st.source.reset();
+        st.copy.reset();
+        checkCopy(st.part, options_.fullCheck);
         // rename() replaces the old backup in one step: a reader sees the old file or the new one.
         std::error_code ec;
-        std::filesystem::rename(fsPath(part), fsPath(targetPath), ec);
+        std::filesystem::rename(fsPath(st.part), fsPath(target_), ec);
         if (ec)
             throw DbError(QStringLiteral("无法写入备份文件 %1：%2")
-                              .arg(targetPath, QString::fromLocal8Bit(ec.message())));
+                              .arg(target_, QString::fromLocal8Bit(ec.message())));
+        st.done = true;
     } catch (...) {
+        const QString part = st.part;
+        state_.reset();
         removePartial(part);
         throw;
     }
+}
+
+void backupDatabase(const QString& sourcePath, const QString& targetPath, const BackupOptions& options) {
+    SnapshotBackup backup(sourcePath, targetPath, options);
+    backup.start();
+    backup.finish();
 }
 
 QStringList pruneBackups(const QString& folder, const QString& pattern, int keep) {

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 namespace kx::db {
 
@@ -32,6 +33,33 @@ struct BackupOptions {
 // good). The copy is a single file in rollback-journal mode. Throws DbError with the reason when
 // the source cannot be read, the target cannot be written, or the copy fails its check.
 void backupDatabase(const QString& sourcePath, const QString& targetPath, const BackupOptions& options = {});
+
+// The same copy in two steps, so that the copying need not keep anybody waiting. start() opens
+// the source on a connection of its own, fixes the moment the copy shows (a read transaction:
+// what any connection commits afterwards is not in the copy, and the copy never starts over)
+// and opens the partial file, so that a source or target that cannot be used is refused at once.
+// finish() copies, checks and puts the copy in place; it may run on another thread while the
+// programs go on writing. A backup started and never finished leaves no partial file.
+class SnapshotBackup {
+  public:
+    SnapshotBackup(const QString& sourcePath, const QString& targetPath, BackupOptions options = {});
+    ~SnapshotBackup();
+    SnapshotBackup(const SnapshotBackup&) = delete;
+    SnapshotBackup& operator=(const SnapshotBackup&) = delete;
+
+    // Throws DbError when the source cannot be read or the target cannot be written.
+    void start();
+    // Throws DbError when the copy fails or does not pass its check (no partial file is left).
+    void finish();
+    QString target() const { return target_; }
+
+  private:
+    struct State;
+    QString source_;
+    QString target_;
+    BackupOptions options_;
+    std::unique_ptr<State> state_;
+};
 
 // Keeps the `keep` last files of `folder` whose names match `pattern` (a wildcard such as
 // "VenueData-*.bak") in name order — dated names "yyyy-MM-dd" sort by date — and removes the

@@ -1,5 +1,6 @@
 #include "FrontDesk.h"
 
+#include "Clock.h"
 #include "Connection.h"
 #include "ErrorGuard.h"
 #include "Jpeg.h"
@@ -27,6 +28,7 @@ bool refuseEntry() {
 }
 
 int runFrontDesk(int argc, char** argv) {
+    Clock::settleTimeZone();
     GuardedApplication app(argc, argv);
     if (refuseEntry()) return 0;
 

@@ -1,5 +1,6 @@
 #include "DayOperations.h"
 
+#include "Backup.h"
 #include "Binder.h"
 #include "Clock.h"
 #include "ErrorGuard.h"
@@ -21,6 +22,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QFont>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -276,26 +278,54 @@ void DayOperations::dayStart(bool fromButton) {
     dm_->adoqry_otherincome->refresh();
 }
 
-QString DayOperations::backupBeforeDayEnd() {
+DayOperations::~DayOperations() {
+    // A copy still being made is finished before the program goes.
+    waitForBackup();
+}
+
+std::unique_ptr<db::SnapshotBackup> DayOperations::startDayEndBackup() {
+    waitForBackup();
     const QFileInfo dbFile(main_->db().databaseName());
     QDir folder(dbFile.absoluteDir().absoluteFilePath(QStringLiteral("../back")));
     if (!folder.exists() && !QDir().mkpath(folder.absolutePath()))
         throw DbError(QStringLiteral("无法建立备份目录 %1").arg(folder.absolutePath()));
     const QDate business = dm_->setup.date(QStringLiteral("time_work"));
     const QString name = QStringLiteral("VenueData-%1.bak").arg(business.toString(QStringLiteral("yyyy-MM-dd")));
-    const QString target = folder.absoluteFilePath(name);
-    const QString partial = target + QStringLiteral(".part");
-    QFile::remove(partial);
-    // A consistent copy of the whole file, whatever other readers do meanwhile.
-    db::exec(main_->db(), QStringLiteral("VACUUM INTO ?"), {partial});
-    QFile::remove(target);
-    if (!QFile::rename(partial, target)) {
-        QFile::remove(partial);
-        throw DbError(QStringLiteral("无法写入备份文件 %1").arg(target));
-    }
-    QStringList kept = folder.entryList({QStringLiteral("VenueData-*.bak")}, QDir::Files, QDir::Name);
-    while (kept.size() > kBackupsKept) folder.remove(kept.takeFirst());
-    return target;
+    auto backup = std::make_unique<db::SnapshotBackup>(dbFile.absoluteFilePath(), folder.absoluteFilePath(name));
+    backup->start();
+    return backup;
+}
+
+void DayOperations::finishInBackground(std::unique_ptr<db::SnapshotBackup> backup) {
+    QPointer<DayOperations> self(this);
+    const QString folder = QFileInfo(backup->target()).absolutePath();
+    backup_ = std::async(std::launch::async, [self, folder, b = std::move(backup)]() mutable -> QString {
+        QString failure;
+        try {
+            b->finish();
+            db::pruneBackups(folder, QStringLiteral("VenueData-*.bak"), kBackupsKept);
+        } catch (const std::exception& e) {
+            failure = QString::fromUtf8(e.what());
+        }
+        b.reset();
+        if (!failure.isEmpty() && self)
+            QMetaObject::invokeMethod(
+                self.data(),
+                [self, failure] {
+                    if (!self) return;
+                    self->waitForBackup();
+                    guarded([&] {
+                        prompter().information(QStringLiteral("日结的自动数据备份没有成功！\n") + failure);
+                    });
+                },
+                Qt::QueuedConnection);
+        return failure;
+    });
+}
+
+QString DayOperations::waitForBackup() {
+    if (!backup_.valid()) return QString();
+    return backup_.get();
 }
 
 void DayOperations::dayEnd(bool fromButton) {
@@ -310,9 +340,10 @@ void DayOperations::dayEnd(bool fromButton) {
                                  QStringLiteral("]个台正在使用，请选择是否进行[日结处理]!")))
             throw SilentAbort();
     }
+    std::unique_ptr<db::SnapshotBackup> backup;
     if (dm_->setup.flag(QStringLiteral("work_back"))) {
         try {
-            backupBeforeDayEnd();
+            backup = startDayEndBackup();
         } catch (const std::exception& e) {
             // At the button the cashier can put it right and try again; the day roll of a login
             // goes on without the copy, or nobody could log in until the backup works again.
@@ -350,6 +381,8 @@ void DayOperations::dayEnd(bool fromButton) {
         setup->post();
         progress.step();
     });
+    // The copy shows the day as it was before the day end; it is made while the cashier goes on.
+    if (backup) finishInBackground(std::move(backup));
     // The visits of the day are gone from the live tables; the data module follows.
     dm_->adoqry_TableGues->refresh();
     showDayState();

@@ -5,6 +5,8 @@
 
 #include <QObject>
 #include <QString>
+#include <future>
+#include <memory>
 
 class QCheckBox;
 class QFrame;
@@ -12,6 +14,10 @@ class QLabel;
 class QLineEdit;
 class QTableView;
 class QToolButton;
+
+namespace kx::db {
+class SnapshotBackup;
+}
 
 namespace kx::frontdesk {
 
@@ -23,6 +29,7 @@ class DayOperations : public QObject {
     Q_OBJECT
 public:
     DayOperations(TFormWMain* main, TFormWork* work, TDMTable* dm);
+    ~DayOperations() override;
 
     // --- the day start/end screen
     QFrame* pnl_BeginEnd;
@@ -85,10 +92,14 @@ public:
     ReportFrame handoverReport() const;
     void previewHandoverReport();
 
-    // The copy of the database day end writes first when the option is set: a file in the
-    // folder "back" beside the program named by the business date; the last 30 are kept.
-    // Returns the file written; throws DbError when it cannot.
-    QString backupBeforeDayEnd();
+    // The copy of the database day end makes when the option is set: a file in the folder
+    // "back" beside the program named by the business date; the last 30 are kept. It shows the
+    // day as it was before day end. Starting it (before anything is deleted) checks that the
+    // copy can be made and throws DbError when it cannot; the copying itself then runs beside
+    // the program, so nobody waits for it, and a copy that fails later is reported.
+    std::unique_ptr<db::SnapshotBackup> startDayEndBackup();
+    // Waits for a copy still being made (closing, tests). Returns its failure, empty when none.
+    QString waitForBackup();
     static constexpr int kBackupsKept = 30;
 
 private:
@@ -97,9 +108,13 @@ private:
     void rebuildShiftSummary();
     void showShiftTotals();
 
+    // Makes the copy started by startDayEndBackup beside the program.
+    void finishInBackground(std::unique_ptr<db::SnapshotBackup> backup);
+
     TFormWMain* main_;
     TFormWork* work_;
     TDMTable* dm_;
+    std::future<QString> backup_;
 };
 
 } // namespace kx::frontdesk

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
+#include <thread>
 #include <unistd.h>
 
 using kx::db::backupDatabase;
@@ -143,23 +144,51 @@ TEST_F(BackupTest, ContainsOnlyWhatWasCommittedWhileAnotherWriterHoldsItsTransac
     EXPECT_EQ(kx::db::scalarInt(tdb.db(), QStringLiteral("SELECT max(id) FROM orders")), 5001);
 }
 
-TEST_F(BackupTest, CommitsBetweenStepsRestartTheCopyWhichStillFinishesWithTheLatestState) {
+TEST_F(BackupTest, CommitsDuringTheCopyAreNotInItAndNeverRestartIt) {
     kx::db::Connection writer;
     writer.open(tdb.path());
     BackupOptions options;
     options.pagesPerStep = 5;
-    int commits = 0;
-    // A writer that commits after every step would restart the copy forever; after the
-    // allowed restarts the rest goes in one step.
-    options.progress = [&](int, int) {
+    int commits = 0, lastCopied = 0;
+    // A writer committing after every step: the copy shows the moment it started and goes
+    // straight on to its end.
+    options.progress = [&](int copied, int) {
+        EXPECT_GT(copied, lastCopied);
+        lastCopied = copied;
         if (commits < 50) addRow(writer.db(), 6000 + ++commits);
     };
+    const QStringList before = notes(tdb.db());
     backupDatabase(tdb.path(), target, options);
 
-    EXPECT_EQ(commits, options.restartsBeforeOneStep + 1);
+    EXPECT_GT(commits, 10); // one per step
     CopyReader copy(target);
-    EXPECT_EQ(notes(copy.db()), notes(tdb.db()));
+    EXPECT_EQ(notes(copy.db()), before);
     EXPECT_EQ(copy.pragma("integrity_check"), "ok");
+    EXPECT_EQ(kx::db::scalarInt(tdb.db(), QStringLiteral("SELECT count(*) FROM orders")), 3000 + commits);
+}
+
+TEST_F(BackupTest, AStartedCopyShowsItsMomentWhileItIsFinishedOnAnotherThread) {
+    const QStringList before = notes(tdb.db());
+    kx::db::SnapshotBackup backup(tdb.path(), target);
+    backup.start();
+    // What the day end does right after starting the copy: it deletes and commits.
+    kx::db::exec(tdb.db(), QStringLiteral("DELETE FROM orders WHERE id > 100"));
+    std::thread worker([&] { backup.finish(); });
+    worker.join();
+    CopyReader copy(target);
+    EXPECT_EQ(notes(copy.db()), before);
+    EXPECT_EQ(kx::db::scalarInt(tdb.db(), QStringLiteral("SELECT count(*) FROM orders")), 100);
+}
+
+TEST_F(BackupTest, ACopyStartedAndNeverFinishedLeavesNothingBehind) {
+    {
+        kx::db::SnapshotBackup backup(tdb.path(), target);
+        backup.start();
+        EXPECT_TRUE(QFile::exists(target + QStringLiteral(".part")));
+    }
+    EXPECT_EQ(beside(target), QStringList());
+    // The source is free again: a writer is not kept from checkpointing the log.
+    EXPECT_EQ(kx::db::scalarText(tdb.db(), QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")), "0");
 }
 
 // The source and the target of a backup.

@@ -157,6 +157,9 @@ TEST_F(DayOpsTest, DayEndWritesABackupFirstWhenAsked) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
     day->dayEnd(false);
+    // The day end is done at once; the copy is made beside the program.
+    EXPECT_EQ(count("select count(*) from TableGuestlist"), 0);
+    EXPECT_EQ(day->waitForBackup(), QString());
     const QString copy = back + "/VenueData-2026-12-09.bak";
     ASSERT_TRUE(QFileInfo::exists(copy));
     EXPECT_EQ(QDir(back).entryList({"VenueData-*.bak"}, QDir::Files).size(), kx::frontdesk::DayOperations::kBackupsKept);
