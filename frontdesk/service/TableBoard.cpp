@@ -182,9 +182,8 @@ Qt::ItemFlags BoardCellModel::flags(const QModelIndex& index) const {
 
 // ---------------------------------------------------------------- the board
 
-TableBoard::TableBoard(TFormWMain* main, TFormWork* work, TDMTable* dm, RegisterScreen* registerScreen,
-                       WorkScreen* workScreen)
-    : QObject(work), main_(main), work_(work), dm_(dm), register_(registerScreen), workScreen_(workScreen) {
+TableBoard::TableBoard(TFormWMain* main, TFormWork* work, TDMTable* dm)
+    : QObject(work), main_(main), work_(work), dm_(dm) {
     setObjectName(QStringLiteral("TableBoard"));
     buildPictures();
     buildList();
@@ -584,9 +583,9 @@ void TableBoard::dispatch() {
     if (!main_->Limite(QStringLiteral("DP"))) return;
     Dataset& board = *dm_->adoqry_table;
     const QString state = board.isEmpty() ? QString() : board.field(QStringLiteral("tabl_stat_code")).asString();
-    if (state == QLatin1String("1") || state == QLatin1String("5")) register_->enter();
-    else if (state == QLatin1String("2") || state == QLatin1String("4")) workScreen_->enter(true);
-    else if (state == QLatin1String("3")) workScreen_->enter(false);
+    if (state == QLatin1String("1") || state == QLatin1String("5")) work_->registerScreen->enter();
+    else if (state == QLatin1String("2") || state == QLatin1String("4")) work_->workScreen->enter(true);
+    else if (state == QLatin1String("3")) work_->workScreen->enter(false);
 }
 
 void TableBoard::setTableState(const QString& state) {

@@ -57,8 +57,7 @@ private:
 class TableBoard : public QObject {
     Q_OBJECT
 public:
-    TableBoard(TFormWMain* main, TFormWork* work, TDMTable* dm, RegisterScreen* registerScreen,
-               WorkScreen* workScreen);
+    TableBoard(TFormWMain* main, TFormWork* work, TDMTable* dm);
     ~TableBoard() override;
 
     // --- views
@@ -153,8 +152,6 @@ private:
     TFormWMain* main_;
     TFormWork* work_;
     TDMTable* dm_;
-    RegisterScreen* register_;
-    WorkScreen* workScreen_;
     int view_ = Pictures;
     int sort_ = 1;
     bool searching_ = false;

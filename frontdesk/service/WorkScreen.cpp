@@ -66,12 +66,10 @@ WorkScreen::WorkScreen(TFormWMain* main, TFormWork* work, TDMTable* dm)
     setObjectName(QStringLiteral("WorkScreen"));
     build();
     bind();
-    main_->registerAction(QStringLiteral("work.back"), [this] { backToBoard(); });
     main_->registerAction(QStringLiteral("work.resetInfo"), [this] { resetInfo(); });
 }
 
 WorkScreen::~WorkScreen() {
-    main_->registerAction(QStringLiteral("work.back"), nullptr);
     main_->registerAction(QStringLiteral("work.resetInfo"), nullptr);
 }
 
@@ -374,12 +372,5 @@ void WorkScreen::toggleSent() {
     lines.post();
 }
 
-void WorkScreen::backToBoard() {
-    dm_->adoqry_TableGues->checkBrowseMode();
-    resetInfo();
-    main_->ShowPanel(work_->pnl_TableState, main_->pnl_Parent, 1);
-    work_->EditDict_TableState->setEnabled(true);
-    work_->EditDict_TableState->setFocus();
-}
 
 } // namespace kx::frontdesk

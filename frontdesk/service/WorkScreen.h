@@ -86,9 +86,6 @@ public:
     void resetInfo();
     // Double click on an order line: switches its sent mark and posts it.
     void toggleSent();
-    // "回退" until the board's own return lands: keeps what was typed into the visit and shows
-    // the board again.
-    void backToBoard();
     // Enables or disables the four edits of the information pages.
     void setEditsEnabled(bool on);
     // Shows this screen as the current one (with the room page when `roomPage`) and focuses the

@@ -134,6 +134,7 @@ void TFormWMain::registerAction(const QString& action, std::function<void()> han
 
 bool TFormWMain::runAction(const QString& action) {
     auto it = actions_.find(action);
+    if ((it == actions_.end() || !*it) && resolver_ && resolver_(action)) it = actions_.find(action);
     if (it == actions_.end() || !*it) return false;
     guarded(*it);
     return true;
@@ -188,8 +189,8 @@ QString TFormWMain::actionFor(int key, Qt::KeyboardModifiers modifiers) const {
         if (board && k.key != Qt::Key_Escape && work_ && work_->pnl_TableStateP->isHidden()) return QString();
         // While a pop-up panel of the work screen holds its toolbar, only Esc (which closes the
         // panel) works there.
-        if (panel == QLatin1String("pnl_Work") && k.key != Qt::Key_Escape && work_ && work_->workScreen &&
-            !work_->workScreen->ToolBar3->isEnabled())
+        if (panel == QLatin1String("pnl_Work") && k.key != Qt::Key_Escape && work_ && work_->workScreen.peek() &&
+            !work_->workScreen.peek()->ToolBar3->isEnabled())
             return QString();
         return action;
     }

@@ -68,6 +68,9 @@ public:
     bool runAction(const QString& action);
     // Whether somebody registered the action: a control whose action nobody does is not shown.
     bool hasAction(const QString& action) const;
+    // Asked when an action runs that nobody registered yet: builds the screen that registers it
+    // (screens are built on first use). True when it built one.
+    void setActionResolver(std::function<bool(const QString&)> resolver) { resolver_ = std::move(resolver); }
     // The action of a key on the current panel, empty when the key does nothing there.
     QString actionFor(int key, Qt::KeyboardModifiers modifiers) const;
     static const std::vector<std::pair<ShortcutKey, QString>>& shortcutTable();
@@ -99,6 +102,7 @@ private:
     TDMTable* dm_ = nullptr;
     QPointer<QWidget> currentPanel_;
     QHash<QString, std::function<void()>> actions_;
+    std::function<bool(const QString&)> resolver_;
     bool shown_ = false;
     bool closed_ = false;
     QLocalServer* instance_ = nullptr;

@@ -6,6 +6,7 @@
 #include "ErrorGuard.h"
 #include "Jpeg.h"
 #include "Login.h"
+#include "Opening.h"
 #include "OrderScreen.h"
 #include "RegisterScreen.h"
 #include "TDMTable.h"
@@ -309,14 +310,37 @@ void TFormWork::attach(TDMTable* dm) {
     connect(toolb_About, &QToolButton::clicked, this, [this] { showAbout(); });
     connect(toolb_Setup, &QToolButton::clicked, this, [this] { main_->runAction(QStringLiteral("board.setup")); });
     showToolButton(toolb_Setup, false);
-    workScreen = new WorkScreen(main_, this, dm);
-    registerScreen = new RegisterScreen(main_, this, dm, workScreen);
-    tableBoard = new TableBoard(main_, this, dm, registerScreen, workScreen);
-    moves = new TableMoves(main_, this, dm);
+    workScreen.setBuilder([this] {
+        auto* w = new WorkScreen(main_, this, dm_);
+        workScreen.set(w);
+        // The moves' pop-up panels and actions belong to the work screen.
+        moves.get();
+        return w;
+    });
+    moves.setBuilder([this] {
+        WorkScreen* w = workScreen.get();
+        auto* m = new TableMoves(main_, this, dm_);
+        m->placeOn(w);
+        return m;
+    });
+    registerScreen.setBuilder([this] { return new RegisterScreen(main_, this, dm_, workScreen.get()); });
+    bill.setBuilder([this] { return new BillScreen(main_, this, dm_); });
+    orderScreen.setBuilder([this] { return new OrderScreen(main_, this, dm_); });
+    // The data module's own hooks hold whether or not their screens are built yet.
+    installOpeningHooks(*dm);
+    tableBoard = new TableBoard(main_, this, dm);
     day = new DayOperations(main_, this, dm);
-    moves->placeOn(workScreen);
-    bill = new BillScreen(main_, this, dm);
-    orderScreen = new OrderScreen(main_, this, dm);
+    main_->setActionResolver([this](const QString& action) { return buildScreenFor(action); });
+}
+
+bool TFormWork::buildScreenFor(const QString& action) {
+    auto starts = [&action](const char* prefix) { return action.startsWith(QLatin1String(prefix)); };
+    if (starts("bill.") || action == QLatin1String("work.checkout")) return bill.peek() == nullptr && bill.get();
+    if (starts("cons.") || action == QLatin1String("work.order") || action == QLatin1String("work.kitchen"))
+        return orderScreen.peek() == nullptr && orderScreen.get();
+    if (starts("register.")) return registerScreen.peek() == nullptr && registerScreen.get();
+    if (starts("work.")) return workScreen.peek() == nullptr && workScreen.get();
+    return false;
 }
 
 void TFormWork::showBoard() {

@@ -4,6 +4,7 @@
 #include "Dataset.h"
 
 #include <QFrame>
+#include <functional>
 #include <QWidget>
 
 class QComboBox;
@@ -27,6 +28,32 @@ class OrderScreen;
 
 // A screen or a part of one that ShowPanel switches: a frame marked as a panel.
 QFrame* makePanel(const QString& name, QWidget* parent = nullptr);
+
+// A screen built the first time it is used, so that start-up builds only what the first screen
+// needs. Used like a pointer; peek() tells whether it was built, without building it.
+template <class T>
+class LazyScreen {
+public:
+    void setBuilder(std::function<T*()> builder) { builder_ = std::move(builder); }
+    T* get() {
+        if (!screen_ && builder_) {
+            auto build = std::move(builder_);
+            builder_ = nullptr;
+            T* built = build();
+            if (!screen_) screen_ = built;
+        }
+        return screen_;
+    }
+    // For a builder that must hand the screen out before it has finished building others.
+    void set(T* screen) { screen_ = screen; }
+    T* peek() const { return screen_; }
+    T* operator->() { return get(); }
+    operator T*() { return get(); }
+
+private:
+    std::function<T*()> builder_;
+    T* screen_ = nullptr;
+};
 
 class TFormWork : public QWidget {
     Q_OBJECT
@@ -94,22 +121,23 @@ public:
     // --- about
     QFrame* pnl_about;
 
-    // --- the board's views and side panel, the opening screen pnl_Register, the work screen pnl_Work
-    WorkScreen* workScreen = nullptr;
-    RegisterScreen* registerScreen = nullptr;
+    // --- the board's views and side panel (built at once: the first screen after the login)
     TableBoard* tableBoard = nullptr;
-
-    // --- table moves, continuing and clearing (pop-up panels of the work screen)
-    TableMoves* moves = nullptr;
-
-    // --- day start and day end, business statistics, shift handover
+    // --- day start and day end, business statistics, shift handover (built at once: the login's
+    // day roll and the report menu need them)
     DayOperations* day = nullptr;
 
-    // --- the bill screen pnl_Bill (checkout and payment)
-    BillScreen* bill = nullptr;
-
-    // --- the order screen pnl_ConsItem (ordering, the kitchen list)
-    OrderScreen* orderScreen = nullptr;
+    // The screens built on first use:
+    // the opening screen pnl_Register, the work screen pnl_Work with the table moves, continuing
+    // and clearing (its pop-up panels), the bill screen pnl_Bill, the order screen pnl_ConsItem.
+    LazyScreen<WorkScreen> workScreen;
+    LazyScreen<RegisterScreen> registerScreen;
+    LazyScreen<TableMoves> moves;
+    LazyScreen<BillScreen> bill;
+    LazyScreen<OrderScreen> orderScreen;
+    // Builds the screen that runs `action` when it is not built yet; false when no screen of
+    // this form runs it.
+    bool buildScreenFor(const QString& action);
 
     // Shows the board screen with the picture view current, the login panel in front.
     void showBoard();

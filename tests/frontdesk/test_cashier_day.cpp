@@ -307,6 +307,28 @@ TEST_F(CashierDayTest, EnterOnTheListModeItemGridPicksTheItem) {
     EXPECT_EQ(focus(), screen->DBGrid4);
 }
 
+// ---------------------------------------------------------------- screens built on first use
+
+TEST_F(CashierDayTest, ScreensAreBuiltWhenTheCashierFirstReachesThem) {
+    // Start-up and login build the board only.
+    EXPECT_EQ(work->workScreen.peek(), nullptr);
+    EXPECT_EQ(work->registerScreen.peek(), nullptr);
+    EXPECT_EQ(work->bill.peek(), nullptr);
+    EXPECT_EQ(work->orderScreen.peek(), nullptr);
+    seated(101, "A02");
+    toWorkScreen("A02");
+    EXPECT_NE(work->moves.peek(), nullptr); // the work screen's own panels and keys come with it
+    EXPECT_EQ(work->orderScreen.peek(), nullptr);
+    // The keys of a screen not built yet build it and do what they do.
+    keypad(nullptr, Qt::Key_Plus);
+    EXPECT_EQ(panel(), "pnl_ConsItem");
+    key(Qt::Key_Escape);
+    ASSERT_EQ(panel(), "pnl_Work");
+    toBill();
+    EXPECT_EQ(focus(), bill()->DBEdit14);
+    EXPECT_EQ(bill()->lbl_BillShou->text(), "100.00");
+}
+
 // ---------------------------------------------------------------- controls with no action yet
 
 TEST_F(CashierDayTest, ControlsWhoseScreensAreNotThereAreNotShown) {
@@ -387,7 +409,7 @@ TEST_F(CashierDayTest, NumbersBeyondTheirFieldAreRefusedWithAMessageAndNeverStor
          [this] {
              toWorkScreen("A02");
              keypad(nullptr, Qt::Key_Plus);
-             auto* s = work->orderScreen;
+             kx::frontdesk::OrderScreen* s = work->orderScreen;
              QTest::keyClicks(s->EditDict_Number, "1001");
              QTest::keyClick(s->EditDict_Number, Qt::Key_Return);
              QApplication::processEvents();

@@ -15,6 +15,8 @@ xvfb=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
 unset QT_QPA_PLATFORM
+# Its own instance names: a program already running on this machine does not refuse it.
+export KESTRIX_INSTANCE_SCOPE="caption-$$"
 "$work/$(basename "$program")" >/dev/null 2>&1 &
 app=$!
 for _ in $(seq 100); do
