@@ -515,6 +515,11 @@ void DayOperations::handOver() {
     const QString remark = Edit10->text();
     db::inTransaction(db, QStringLiteral("B100010"), [&] {
         dm_->adoqry_paytypetemp->checkBrowseMode();
+        // The summary is taken again inside the transaction, over the lines it then marks: a
+        // bill another desk cleared since the screen opened is counted in this shift, not
+        // marked as handed over without being counted.
+        rebuildShiftSummary();
+        showShiftTotals();
         db::exec(db, QStringLiteral("update tableguespay set pay_flag=0"));
         // Payment lines of every visit no longer in use are handed over, also of visits a day
         // end has already removed; lines of visits checked out but not cleared stay.

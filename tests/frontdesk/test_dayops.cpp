@@ -1,5 +1,6 @@
 // Day start, day end with its backup, the business statistics, and the shift handover.
 #include "Check.h"
+#include "Connection.h"
 #include "DayOperations.h"
 #include "FrontDeskFixture.h"
 
@@ -240,6 +241,27 @@ TEST_F(DayOpsTest, HandoverWithNothingClearedShowsEveryPayTypeAtZero) {
     EXPECT_EQ(count("select count(*) from paytotaltemp where pay_type_coun<>0 or pay_type_mone<>0"), 0);
     EXPECT_EQ(day->lbl_TypeCoun->text(), "0");
     EXPECT_EQ(day->lbl_FactMone->text(), "0.00");
+}
+
+TEST_F(DayOpsTest, AHandoverCountsEveryLineItMarksEvenOneClearedMeanwhile) {
+    visit("A01", "1", 100);
+    work->toolb_Report->menu()->findChild<QAction*>("N2")->trigger();
+    EXPECT_EQ(day->lbl_TypeMone->text(), "100.00");
+    // Another desk clears a bill of 40 while this screen is open.
+    {
+        kx::db::Connection other;
+        other.open(path);
+        kx::db::exec(other.db(), "insert into AllGuesPay (pay_type_code,pay_type_name,pay_type_mone,tabl_gues_auto_recn,"
+                                 "pay_time,pay_flag) values ('Z','现金',40,999,?,0)",
+                     {kx::Clock::now()});
+    }
+    prompter.answer(true);
+    QTest::mouseClick(day->ToolButton51, Qt::LeftButton);
+    // What was marked as handed over is exactly what the shift's archived summary counts.
+    EXPECT_EQ(count("select count(*) from AllGuesPay where pay_flag=0"), 0);
+    EXPECT_EQ(kx::db::scalarNumber(db(), "select sum(pay_type_mone) from Allpaytotal"),
+              kx::db::scalarNumber(db(), "select sum(pay_type_mone) from AllGuesPay"));
+    EXPECT_EQ(kx::db::scalarNumber(db(), "select sum(pay_type_mone) from Allpaytotal"), 140);
 }
 
 TEST_F(DayOpsTest, HandoverSummarisesArchivesAndLogsTheCashierOut) {
