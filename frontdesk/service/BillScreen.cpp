@@ -448,7 +448,7 @@ void BillScreen::wire() {
     // refused and the receivable comes back.
     // (The edit's own text: a refused amount replaced while the edit reports its change.)
     connect(DBEdit12, &QLineEdit::textChanged, this, [this] {
-        if (dm_->adoqry_TableGues->modified()) showTotals(DBEdit12->text());
+        if (checkout_->active()) showTotals(DBEdit12->text());
     });
     connect(DBEdit12, &QLineEdit::textEdited, this, guard([this](const QString& text) {
                 if (checkout_->receivedTyped(text)) return;
@@ -650,6 +650,7 @@ void BillScreen::enterBill() {
     const Dataset* v = dm_->adoqry_TableGues;
     DBGrid8->setVisible(v->field(QStringLiteral("cons_type_code")).asString() == QLatin1String("9"));
     showReceived();
+    showTotals(DBEdit12->text());
     main_->ShowPanel(pnl_Bill, main_->pnl_Parent, 1);
     focusAmount();
 }

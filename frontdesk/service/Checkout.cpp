@@ -169,14 +169,11 @@ bool Checkout::enter() {
     }
     if (!v.active() || v.isEmpty()) return false;
 
+    // The bill is computed in the row and stored once, as computed: never a receivable of 0
+    // that every board would show if the program stopped while the bill is on the screen.
     v.edit();
     set(v, "tabl_gues_pay_narr", QString());
-    set(v, "tabl_gues_shou", 0.0);
-    set(v, "tabl_gues_fact", 0.0);
-    v.post();
     dm_.adoqry_DiscItem->applyFilter(QStringLiteral("disc_code='%1'").arg(quoted(text(v, "disc_code"))));
-
-    v.edit();
     ReTotal(dm_);
     // The order lines lose their discounts below, so the receivable carries none: the discount
     // amount of an earlier visit to this screen must not stay on the row.
@@ -192,6 +189,9 @@ bool Checkout::enter() {
     if (taxed) TotalTax(dm_, double(v.field(QStringLiteral("tabl_gues_coun")).asInt()));
     else set(v, "tabl_gues_tax", 0.0);
     set(v, "tabl_gues_fact", num(v, "tabl_gues_shou"));
+    v.post();
+    // The screen's changes go on in the row until the checkout stores them or "回退" drops them.
+    v.edit();
     noteReceived();
 
     if (text(v, "cons_type_code") == QLatin1String("9") && dm_.adoqry_ConsTimeMode->active())
@@ -309,7 +309,7 @@ void Checkout::schemeChosen() {
 
 bool Checkout::receivedTyped(const QString& typed) {
     Dataset& v = *dm_.adoqry_TableGues;
-    if (!v.modified()) return true;
+    if (!active_) return true;
     if (toCents(num(v, "tabl_gues_shou")) < toCents(typedNumber(typed))) {
         prompter().information(QStringLiteral("输入的实收金额大于应收金额，请重新输入！"));
         return false;

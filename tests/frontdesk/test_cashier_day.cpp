@@ -82,6 +82,19 @@ TEST_F(CashierDayTest, LeavingTheBillLandsOnTheWorkScreenWithItsLinesFocused) {
     }
 }
 
+TEST_F(CashierDayTest, WhileTheBillIsShownTheStoredVisitHoldsItsReceivable) {
+    // Were the program to stop now, every board would show the bill's amount, not 0.00.
+    seated(101, "A02");
+    sql("update TableGuestlist set tabl_gues_shou=0, tabl_gues_fact=0 where tabl_gues_auto_recn=101");
+    dm->adoqry_TableGues->refresh();
+    toWorkScreen("A02");
+    toBill();
+    EXPECT_EQ(bill()->lbl_BillShou->text(), "100.00");
+    EXPECT_EQ(kx::db::scalarNumber(db(), "select tabl_gues_shou from TableGuestlist where tabl_gues_auto_recn=101"), 100);
+    EXPECT_EQ(kx::db::scalarNumber(db(), "select tabl_gues_fact from TableGuestlist where tabl_gues_auto_recn=101"), 100);
+    EXPECT_EQ(bill()->lbl_Total1->text(), "100元");
+}
+
 TEST_F(CashierDayTest, ContinuingAnAccountLeavesTheVisitsEditsUsable) {
     seated(102, "A03", "3");
     toWorkScreen("A03");
