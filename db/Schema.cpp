@@ -1,5 +1,7 @@
 #include "Schema.h"
 
+#include "TableInfo.h"
+
 #include "Errors.h"
 #include "InitialData.h"
 #include "Sql.h"
@@ -319,8 +321,9 @@ QStringList visitTables() {
 ))"),
         QStringLiteral("CREATE TABLE TableGuestlist (\n  ") + visitColumns(true) + QStringLiteral("\n)"),
         QStringLiteral("CREATE TABLE TableConsList (") + consColumns(ConsKind::Live) + QStringLiteral("\n)"),
+        // The order pad: the lines one front desk (desk_id) is ordering for one visit.
         QStringLiteral("CREATE TABLE TableConsListTemp (") + consColumns(ConsKind::Pad) +
-            QStringLiteral("\n)"),
+            QStringLiteral(",\n  desk_id VARCHAR(38)\n)"),
         QStringLiteral(R"(CREATE TABLE bookin (
   book_code INTEGER PRIMARY KEY AUTOINCREMENT,
   book_name VARCHAR(20),
@@ -808,6 +811,15 @@ const std::vector<SchemaStep>& upgradeSteps() {
              exec(db, QStringLiteral("CREATE INDEX IF NOT EXISTS idx_AllGuesPay_pay_flag ON AllGuesPay "
                                      "(pay_flag, pay_type_code)"));
          }},
+        // 3: the order pad's lines carry the front desk that ordered them, so two desks ordering
+        // for one visit keep each other's lines.
+        {3,
+         [](QSqlDatabase db) {
+             if (scalarInt(db, QStringLiteral("SELECT count(*) FROM pragma_table_info('TableConsListTemp') "
+                                              "WHERE name = 'desk_id'")) == 0)
+                 exec(db, QStringLiteral("ALTER TABLE TableConsListTemp ADD COLUMN desk_id VARCHAR(38)"));
+             clearTableInfoCache();
+         }},
     };
     return steps;
 }
@@ -815,7 +827,7 @@ const std::vector<SchemaStep>& upgradeSteps() {
 } // namespace
 
 int currentSchemaVersion() {
-    return 2;
+    return 3;
 }
 
 QStringList schemaTables() {

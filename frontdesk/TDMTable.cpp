@@ -1,5 +1,7 @@
 #include "TDMTable.h"
 
+#include <QUuid>
+
 #include "Prompter.h"
 
 namespace kx::frontdesk {
@@ -10,7 +12,8 @@ Dataset* TDMTable::make(const char* name, const QString& sql) {
     return ds;
 }
 
-TDMTable::TDMTable(QSqlDatabase db, QObject* parent) : QObject(parent), db_(db) {
+TDMTable::TDMTable(QSqlDatabase db, QObject* parent)
+    : QObject(parent), deskId(QUuid::createUuid().toString(QUuid::WithoutBraces)), db_(db) {
     setObjectName(QStringLiteral("DMTable"));
     adoqry_TableDept = make("adoqry_TableDept", QStringLiteral("SELECT * FROM DepartmentList"));
     adoqry_TableType = make("adoqry_TableType", QStringLiteral("SELECT * FROM TableTypeList"));

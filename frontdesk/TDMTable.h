@@ -17,6 +17,9 @@ public:
     // Creates the datasets on the connection and opens them (all but adoqry_tabletypetemp).
     explicit TDMTable(QSqlDatabase db, QObject* parent = nullptr);
     QSqlDatabase database() const { return db_; }
+    // This front desk while it runs: the order pad's lines it writes carry it, so two desks
+    // ordering for one visit at once never take or lose each other's lines.
+    const QString deskId;
 
     Dataset* adoqry_TableDept;
     Dataset* adoqry_TableType;

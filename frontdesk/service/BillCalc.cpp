@@ -181,8 +181,8 @@ int storePadLineTotals(const TDMTable& dm, qint64 visitKey) {
     {
         QSqlQuery q = db::run(dm.database(),
                               QStringLiteral("SELECT tabl_cons_ID, tabl_cons_coun, item_unit_pric, item_type_flag "
-                                             "FROM TableConsListTemp WHERE tabl_gues_auto_recn = ?"),
-                              {visitKey});
+                                             "FROM TableConsListTemp WHERE tabl_gues_auto_recn = ? AND desk_id = ?"),
+                              {visitKey, dm.deskId});
         while (q.next()) {
             // As in arithmetic on the columns, a missing factor leaves the total empty.
             QVariant total;
@@ -193,10 +193,10 @@ int storePadLineTotals(const TDMTable& dm, qint64 visitKey) {
         }
     }
     if (cases.isEmpty()) return 0;
-    params << visitKey;
+    params << visitKey << dm.deskId;
     db::exec(dm.database(),
              QStringLiteral("UPDATE TableConsListTemp SET tabl_cons_tota = CASE tabl_cons_ID %1 ELSE tabl_cons_tota END "
-                            "WHERE tabl_gues_auto_recn = ?")
+                            "WHERE tabl_gues_auto_recn = ? AND desk_id = ?")
                  .arg(cases.join(QLatin1Char(' '))),
              params);
     return int(cases.size());

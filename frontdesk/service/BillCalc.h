@@ -60,8 +60,8 @@ double lineTotal(const TDMTable& dm, double count, double price, double typeFlag
 // What the order pad shows as a line's amount (count x price, without the sign): as the
 // stored total for "小数进一" and "四舍五入", IntWay of the product for "保留小数".
 double padItemTotal(const TDMTable& dm, double count, double price);
-// Writes tabl_cons_tota of every line of one visit's order pad (TableConsListTemp) by the rounding of
-// line totals. Returns the number of lines written.
+// Writes tabl_cons_tota of every line this desk has on one visit's order pad (TableConsListTemp)
+// by the rounding of line totals. Returns the number of lines written.
 int storePadLineTotals(const TDMTable& dm, qint64 visitKey);
 
 // --- visit subtotals ----------------------------------------------------------------

@@ -100,7 +100,8 @@ void Ordering::openPad(qint64 visitKey, const QString& tableCode) {
     Dataset& pad = *dm_->adoqry_TableConsTemp;
     pad.cancel();
     pad.close();
-    db::exec(dm_->database(), QStringLiteral("DELETE FROM TableConsListTemp WHERE tabl_gues_auto_recn = ?"), {visitKey});
+    db::exec(dm_->database(), QStringLiteral("DELETE FROM TableConsListTemp WHERE tabl_gues_auto_recn = ? AND desk_id = ?"),
+             {visitKey, dm_->deskId});
     reopenPad();
 }
 
@@ -108,8 +109,8 @@ void Ordering::reopenPad() {
     Dataset& pad = *dm_->adoqry_TableConsTemp;
     // The components of set menus are lines of their own but never shown on the pad.
     pad.setSql(QStringLiteral("select * from TableConsListTemp where grou_code is null and tabl_gues_auto_recn=? "
-                              "order by tabl_cons_ID"),
-               {visitKey_});
+                              "and desk_id=? order by tabl_cons_ID"),
+               {visitKey_, dm_->deskId});
     pad.open();
     pad.last();
 }
@@ -145,6 +146,7 @@ Ordering::Pick Ordering::pickCurrentItem() {
         const QString type = items.field(QStringLiteral("item_type_code")).asString();
         pad.append();
         pad.field(QStringLiteral("tabl_gues_auto_recn")).setValue(visitKey_);
+        pad.field(QStringLiteral("desk_id")).setValue(dm_->deskId);
         pad.field(QStringLiteral("tabl_code")).setValue(tableCode_);
         pad.field(QStringLiteral("clas_code")).setValue(classCode);
         pad.field(QStringLiteral("kind_code")).setValue(kind);
@@ -194,14 +196,14 @@ void Ordering::addSetMenuComponents(const QString& setMenuCode, const QString& s
     db::exec(dm_->database(),
              QStringLiteral("INSERT INTO TableConsListTemp (kind_code, item_code, item_unit_pric, tabl_cons_coun, "
                             "tabl_gues_auto_recn, menu_type_code, item_type_code, cons_grou_narr, grou_code, "
-                            "item_type_flag, clas_code, tabl_code) "
+                            "item_type_flag, clas_code, tabl_code, desk_id) "
                             "SELECT c.kind_code, g.item_code, i.item_unit_pric, g.grou_coun, ?, '3', i.item_type_code, "
-                            "?, ?, 0, i.clas_code, ? "
+                            "?, ?, 0, i.clas_code, ?, ? "
                             "FROM ItemGroup g, itemlist i, classlist c "
                             "WHERE i.clas_code = c.clas_code AND g.item_code = i.item_code "
                             "AND (g.grou_mix_code IS NULL OR g.grou_mix_code = '') AND g.grou_code = ? "
                             "ORDER BY g.grou_ID"),
-             {visitKey_, QStringLiteral("套餐-") + setMenuName, setMenuCode, tableCode_, setMenuCode});
+             {visitKey_, QStringLiteral("套餐-") + setMenuName, setMenuCode, tableCode_, dm_->deskId, setMenuCode});
 }
 
 Ordering::Check Ordering::lineCheck() {
@@ -294,8 +296,9 @@ bool Ordering::deleteLine() {
     const QString code = pad.field(QStringLiteral("item_code")).asString();
     pad.close();
     db::exec(dm_->database(),
-             QStringLiteral("DELETE FROM TableConsListTemp WHERE tabl_gues_auto_recn = ? AND (item_code = ? OR grou_code = ?)"),
-             {visitKey_, code, code});
+             QStringLiteral("DELETE FROM TableConsListTemp WHERE tabl_gues_auto_recn = ? AND desk_id = ? "
+                            "AND (item_code = ? OR grou_code = ?)"),
+             {visitKey_, dm_->deskId, code, code});
     reopenPad();
     return true;
 }
@@ -322,8 +325,8 @@ void Ordering::storeLineTotals(const QString& when) {
     db::exec(dm_->database(),
              QStringLiteral("UPDATE TableConsListTemp SET tabl_dedu_tota = tabl_cons_coun * item_dedu_pric * item_type_flag, "
                             "tabl_cost_tota = tabl_cons_coun * item_cost_pric * item_type_flag, tabl_cons_time = ? "
-                            "WHERE tabl_gues_auto_recn = ?"),
-             {when, visitKey_});
+                            "WHERE tabl_gues_auto_recn = ? AND desk_id = ?"),
+             {when, visitKey_, dm_->deskId});
 }
 
 void Ordering::commitPad(StatusProgress* progress) {
@@ -333,6 +336,8 @@ void Ordering::commitPad(StatusProgress* progress) {
     Dataset& visit = *dm_->adoqry_TableGues;
 
     QVariantList changedItems;
+    // Only this desk's lines of the pad: another desk may be ordering for the same visit.
+    const QString desk = dm_->deskId;
     db::inTransaction(db, QStringLiteral("B100007"), [&] {
         // The visit whose lines these are is the one recomputed.
         if (visit.isEmpty() || visit.field(QStringLiteral("tabl_gues_auto_recn")).asInt() != key) {
@@ -349,79 +354,79 @@ void Ordering::commitPad(StatusProgress* progress) {
             step(progress);
 
             // The components of a set menu: its quantity times theirs, and its stock sign.
-            const QString setMenu = QStringLiteral("(SELECT MIN(b.%1) FROM TableConsListTemp b WHERE b.tabl_gues_auto_recn = ? "
+            const QString setMenu = QStringLiteral("(SELECT MIN(b.%1) FROM TableConsListTemp b WHERE b.tabl_gues_auto_recn = ? AND b.desk_id = ? "
                                                    "AND b.item_type_code = '2' AND b.item_code = TableConsListTemp.grou_code)");
             db::exec(db,
                      QStringLiteral("UPDATE TableConsListTemp SET tabl_cons_coun = tabl_cons_coun * %1, item_coun_flag = %2 "
-                                    "WHERE tabl_gues_auto_recn = ? AND grou_code IS NOT NULL AND EXISTS "
-                                    "(SELECT 1 FROM TableConsListTemp b WHERE b.tabl_gues_auto_recn = ? "
+                                    "WHERE tabl_gues_auto_recn = ? AND desk_id = ? AND grou_code IS NOT NULL AND EXISTS "
+                                    "(SELECT 1 FROM TableConsListTemp b WHERE b.tabl_gues_auto_recn = ? AND b.desk_id = ? "
                                     "AND b.item_type_code = '2' AND b.item_code = TableConsListTemp.grou_code)")
                          .arg(setMenu.arg(QStringLiteral("tabl_cons_coun")), setMenu.arg(QStringLiteral("item_coun_flag"))),
-                     {key, key, key, key});
+                     {key, desk, key, desk, key, desk, key, desk});
             step(progress);
 
             // The names of the operator and the commission staff member.
             db::exec(db,
                      QStringLiteral("UPDATE TableConsListTemp SET oper_name = (SELECT b.oper_name FROM operatorlist b "
-                                    "WHERE b.oper_code = TableConsListTemp.oper_code) WHERE tabl_gues_auto_recn = ? "
+                                    "WHERE b.oper_code = TableConsListTemp.oper_code) WHERE tabl_gues_auto_recn = ? AND desk_id = ? "
                                     "AND oper_code IN (SELECT oper_code FROM operatorlist)"),
-                     {key});
+                     {key, desk});
             db::exec(db,
                      QStringLiteral("UPDATE TableConsListTemp SET dedu_oper_name = (SELECT b.dedu_oper_name "
                                     "FROM deduoperatorlist b WHERE b.dedu_oper_code = TableConsListTemp.dedu_oper_code) "
-                                    "WHERE tabl_gues_auto_recn = ? AND dedu_oper_code IN "
+                                    "WHERE tabl_gues_auto_recn = ? AND desk_id = ? AND dedu_oper_code IN "
                                     "(SELECT dedu_oper_code FROM deduoperatorlist)"),
-                     {key});
+                     {key, desk});
             step(progress);
 
             // Service rates: the visit's rate on lines of classes that take a service charge,
             // set-menu components excepted; 100 (none) elsewhere.
-            db::exec(db, QStringLiteral("UPDATE TableConsListTemp SET serv_perc = 100 WHERE tabl_gues_auto_recn = ?"), {key});
+            db::exec(db, QStringLiteral("UPDATE TableConsListTemp SET serv_perc = 100 WHERE tabl_gues_auto_recn = ? AND desk_id = ?"), {key, desk});
             const qint64 rate = visit.field(QStringLiteral("cons_mode_serv")).asInt();
             if (rate > 0)
                 db::exec(db,
-                         QStringLiteral("UPDATE TableConsListTemp SET serv_perc = ? WHERE tabl_gues_auto_recn = ? "
+                         QStringLiteral("UPDATE TableConsListTemp SET serv_perc = ? WHERE tabl_gues_auto_recn = ? AND desk_id = ? "
                                         "AND grou_code IS NULL AND clas_code IN "
                                         "(SELECT clas_code FROM classlist WHERE COALESCE(clas_allo_serv, 0) <> 0)"),
-                         {rate, key});
+                         {rate, key, desk});
         }
 
         // The lines become the visit's.
         const QString columns = QString::fromLatin1(kCopiedColumns);
         db::exec(db,
-                 QStringLiteral("INSERT INTO TableConsList (%1) SELECT %1 FROM TableConsListTemp WHERE tabl_gues_auto_recn = ?")
+                 QStringLiteral("INSERT INTO TableConsList (%1) SELECT %1 FROM TableConsListTemp WHERE tabl_gues_auto_recn = ? AND desk_id = ?")
                      .arg(columns),
-                 {key});
+                 {key, desk});
 
         // Stock of single items with counted stock.
         db::exec(db,
                  QStringLiteral("UPDATE itemlist SET item_coun = COALESCE(item_coun, 0) - "
                                 "(SELECT SUM(b.tabl_cons_coun * b.item_coun_flag) FROM TableConsListTemp b "
-                                "WHERE b.tabl_gues_auto_recn = ? AND b.item_code = itemlist.item_code) "
+                                "WHERE b.tabl_gues_auto_recn = ? AND b.desk_id = ? AND b.item_code = itemlist.item_code) "
                                 "WHERE item_type_code = '1' AND item_limi = ? AND item_code IN "
-                                "(SELECT item_code FROM TableConsListTemp WHERE tabl_gues_auto_recn = ?)"),
-                 {key, kLimited, key});
+                                "(SELECT item_code FROM TableConsListTemp WHERE tabl_gues_auto_recn = ? AND desk_id = ?)"),
+                 {key, desk, kLimited, key, desk});
         // Stock of the components of items made of components.
         db::exec(db,
                  QStringLiteral("UPDATE itemlist SET item_coun = COALESCE(item_coun, 0) - "
                                 "(SELECT SUM(a.tabl_cons_coun * g.grou_coun * a.item_coun_flag) "
-                                "FROM TableConsListTemp a, ItemGroup g WHERE a.tabl_gues_auto_recn = ? "
+                                "FROM TableConsListTemp a, ItemGroup g WHERE a.tabl_gues_auto_recn = ? AND a.desk_id = ? "
                                 "AND a.item_type_code = '3' AND a.item_code = g.grou_code AND g.item_code = itemlist.item_code) "
                                 "WHERE (item_type_code = '1' OR item_type_code = '4') AND item_code IN "
-                                "(SELECT g.item_code FROM TableConsListTemp a, ItemGroup g WHERE a.tabl_gues_auto_recn = ? "
+                                "(SELECT g.item_code FROM TableConsListTemp a, ItemGroup g WHERE a.tabl_gues_auto_recn = ? AND a.desk_id = ? "
                                 "AND a.item_type_code = '3' AND a.item_code = g.grou_code)"),
-                 {key, key});
+                 {key, desk, key, desk});
         // The items whose stock this commit changed: those on the pad, the components of its
         // composites, and every set menu and composite (their counts follow their components).
         QSqlQuery touched = db::run(
             db,
-            QStringLiteral("SELECT item_code FROM TableConsListTemp WHERE tabl_gues_auto_recn = ? "
-                           "UNION SELECT g.item_code FROM TableConsListTemp a, ItemGroup g WHERE a.tabl_gues_auto_recn = ? "
+            QStringLiteral("SELECT item_code FROM TableConsListTemp WHERE tabl_gues_auto_recn = ? AND desk_id = ? "
+                           "UNION SELECT g.item_code FROM TableConsListTemp a, ItemGroup g WHERE a.tabl_gues_auto_recn = ? AND a.desk_id = ? "
                            "AND a.item_code = g.grou_code UNION SELECT grou_code FROM ItemGroup"),
-            {key, key});
+            {key, desk, key, desk});
         while (touched.next()) changedItems.append(touched.value(0));
         // The pad has done its work: its lines are the visit's now.
-        db::exec(db, QStringLiteral("DELETE FROM TableConsListTemp WHERE tabl_gues_auto_recn = ?"), {key});
+        db::exec(db, QStringLiteral("DELETE FROM TableConsListTemp WHERE tabl_gues_auto_recn = ? AND desk_id = ?"), {key, desk});
         step(progress);
 
         // What the stock now allows of every set menu and composite.

@@ -114,6 +114,7 @@ TEST_F(BillCalcTest, PadLineTotalsAreStoredByTheSettingAndShownAsThePadShowsThem
     addLine({.clas = "F", .count = 2, .price = 7.2, .flag = 0, .menu = "3", .total = 99}, "TableConsListTemp");
     TDMTable& d = desk();
     addLine({.visit = 2, .clas = "F", .count = 1, .price = 5, .total = 7}, "TableConsListTemp");
+    db::exec(db(), QStringLiteral("UPDATE TableConsListTemp SET desk_id = ?"), {d.deskId});
     EXPECT_EQ(storePadLineTotals(d, 1), 3);
     QSqlQuery q = db::run(db(), QStringLiteral("SELECT tabl_cons_tota FROM TableConsListTemp WHERE tabl_gues_auto_recn = 1 "
                                                "ORDER BY tabl_cons_ID"));

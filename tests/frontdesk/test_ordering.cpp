@@ -19,12 +19,14 @@ const QString kStockWarning = QStringLiteral("库存数已小于[5],库存下限
 TEST_F(OrderTest, OpensWithAnEmptyPadForItsVisitAndLeavesWithEsc) {
     const qint64 other = openVisit("A02");
     const qint64 key = openVisit("A01");
-    // Pad rows another front desk is filling for its own table, and rows this visit left behind.
-    for (qint64 k : {other, key})
+    // Pad rows another front desk is filling for its own table and for this one, and rows this
+    // desk left behind for this visit.
+    for (const auto& [k, desk] : {std::pair{other, QStringLiteral("another desk")}, std::pair{key, QStringLiteral("another desk")},
+                                  std::pair{key, dm->deskId}})
         kx::db::exec(db(),
-                     "INSERT INTO TableConsListTemp (tabl_gues_auto_recn, item_code, tabl_cons_coun, menu_type_code) "
-                     "VALUES (?, '1001', 1, '1')",
-                     {k});
+                     "INSERT INTO TableConsListTemp (tabl_gues_auto_recn, item_code, tabl_cons_coun, menu_type_code, desk_id) "
+                     "VALUES (?, '1001', 1, '1', ?)",
+                     {k, desk});
     openOrderScreen();
 
     EXPECT_EQ(currentPanel(), "pnl_ConsItem");
@@ -37,8 +39,12 @@ TEST_F(OrderTest, OpensWithAnEmptyPadForItsVisitAndLeavesWithEsc) {
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
     EXPECT_FALSE(kx::EnterAsTab::isInstalled());
     EXPECT_NE(main->StatusBar1->findChild<QProgressBar*>(), nullptr);
-    EXPECT_TRUE(pad(key).empty());
-    EXPECT_EQ(pad(other).size(), 1u); // the other table's pad is left alone
+    EXPECT_TRUE(dm->adoqry_TableConsTemp->isEmpty());
+    EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from TableConsListTemp where tabl_gues_auto_recn=? and desk_id=?",
+                                {key, dm->deskId}),
+              0);
+    EXPECT_EQ(pad(key).size(), 1u);   // what another desk orders for this visit is left alone
+    EXPECT_EQ(pad(other).size(), 1u); // and so is the other table's pad
     EXPECT_EQ(screen->lbl_Table->text(), "A01  大厅1号台");
 
     // Nothing picked: Esc leaves at once, Enter moves on again.
@@ -532,7 +538,7 @@ TEST_F(OrderTest, ACommitTouchesOnlyItsOwnVisitsPadRows) {
          {std::tuple{"6002", 2.0, "1", ""}, std::tuple{"4001", 6.0, "3", "6002"}, std::tuple{"4001", 5.0, "1", ""}})
         kx::db::exec(db(),
                      "INSERT INTO TableConsListTemp (tabl_gues_auto_recn, item_code, item_type_code, tabl_cons_coun, "
-                     "menu_type_code, item_unit_pric, grou_code) VALUES (?, ?, ?, ?, ?, 10, NULLIF(?, ''))",
+                     "menu_type_code, item_unit_pric, grou_code, desk_id) VALUES (?, ?, ?, ?, ?, 10, NULLIF(?, ''), 'other')",
                      {other, item, QString(item) == "6002" ? "2" : "1", count, mode, group});
     const auto theirs = pad(other);
 

@@ -12,14 +12,14 @@ cp "$program" "$work/"
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
 unset QT_QPA_PLATFORM
 # Its own instance names: a program already running on this machine does not refuse it.
 export KESTRIX_INSTANCE_SCOPE="caption-$$"
 "$work/$(basename "$program")" >/dev/null 2>&1 &
 app=$!
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   for w in $(xwininfo -root -children 2>/dev/null | grep -o '0x[0-9a-f]\+'); do
     # _NET_WM_NAME is what window managers show; Qt appends a display name there.
     name=$(xprop -id "$w" _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME([A-Z0-9_]*) = "\(.*\)"$/\1/p')
