@@ -7,9 +7,9 @@
 #include "Schema.h"
 #include "Sql.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QElapsedTimer>
 #include <QSqlQuery>
 
 namespace kx::db {
@@ -19,7 +19,9 @@ namespace {
 void usage(QTextStream& err) {
     err << "usage: kestrix-db create [--empty] FILE\n"
            "       kestrix-db check FILE\n"
-           "       kestrix-db generate [--years N] [--visits-per-day N] [--seed N] FILE\n";
+           "       kestrix-db generate [--years N] [--visits-per-day N] [--seed N]\n"
+           "                          [--tables N] [--items N] [--members N] [--live-cleared N] [--live-open "
+           "N] FILE\n";
 }
 
 void removeDatabaseFiles(const QString& path) {
@@ -113,9 +115,23 @@ int generate(const QString& path, const GenerateOptions& options, QTextStream& o
             exec(conn.db(), QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
             run(conn.db(), QStringLiteral("ANALYZE"));
         }
-        out << "generated " << path << ": " << summary.days << " business days, " << summary.visits << " visits, "
-            << summary.lines << " order lines, " << summary.payments << " payment lines in "
+        out << "generated " << path << ": " << summary.days << " business days, " << summary.visits
+            << " visits, " << summary.lines << " order lines, " << summary.payments << " payment lines in "
             << QString::number(timer.elapsed() / 1000.0, 'f', 1) << " s\n";
+        if (options.tables || options.items || options.members || options.liveCleared || options.liveOpen) {
+            Connection conn;
+            conn.open(path);
+            const auto count = [&](const char* sql) {
+                return scalarInt(conn.db(), QString::fromLatin1(sql));
+            };
+            out << "venue: " << count("SELECT count(*) FROM TableList") << " tables, "
+                << count("SELECT count(*) FROM itemlist WHERE COALESCE(item_type_code, '1') <> '4'")
+                << " orderable items, " << count("SELECT count(*) FROM MemberList")
+                << " member cards; open day: "
+                << count("SELECT count(*) FROM TableGuestlist WHERE tabl_gues_use = 0") << " cleared visits, "
+                << count("SELECT count(*) FROM TableGuestlist WHERE tabl_gues_use <> 0")
+                << " tables in use\n";
+        }
         return 0;
     } catch (const DbError& e) {
         removeDatabaseFiles(path);
@@ -134,6 +150,16 @@ bool takeNumber(QStringList& rest, const QString& name, qint64 min, qint64* valu
     if (!ok || v < min) return false;
     *value = v;
     rest.remove(i, 2);
+    return true;
+}
+
+// "--name N" for a venue-scale option: left unset when absent.
+bool takeScale(QStringList& rest, const QString& name, qint64 min, qint64 max, std::optional<int>* value) {
+    qint64 v = -1;
+    if (!takeNumber(rest, name, min, &v)) return false;
+    if (v < 0) return true;
+    if (v > max) return false;
+    *value = int(v);
     return true;
 }
 
@@ -158,7 +184,12 @@ int runDbTool(const QStringList& args, QTextStream& out, QTextStream& err, const
         qint64 years = options.years, visits = options.visitsPerDay, seed = qint64(options.seed);
         if (!takeNumber(rest, QStringLiteral("--years"), 0, &years) ||
             !takeNumber(rest, QStringLiteral("--visits-per-day"), 0, &visits) ||
-            !takeNumber(rest, QStringLiteral("--seed"), 0, &seed) || rest.size() != 1 ||
+            !takeNumber(rest, QStringLiteral("--seed"), 0, &seed) ||
+            !takeScale(rest, QStringLiteral("--tables"), 1, 2000, &options.tables) ||
+            !takeScale(rest, QStringLiteral("--items"), 1, 100000, &options.items) ||
+            !takeScale(rest, QStringLiteral("--members"), 0, 1000000, &options.members) ||
+            !takeScale(rest, QStringLiteral("--live-cleared"), 0, 20000, &options.liveCleared) ||
+            !takeScale(rest, QStringLiteral("--live-open"), 0, 2000, &options.liveOpen) || rest.size() != 1 ||
             rest[0].startsWith(QLatin1String("--")) || years > 50 || visits > 5000) {
             usage(err);
             return 2;
