@@ -332,8 +332,18 @@ void OrderScreen::wire() {
         if (role != Qt::DisplayRole || (column != 0 && column != 2)) return QVariant();
         const int f = pad->fieldIndex(QStringLiteral("item_code"));
         if (f < 0) return QVariant();
-        const auto it = itemNames_.constFind(pad->valueAt(row, f).toString());
-        if (it == itemNames_.constEnd()) return QVariant();
+        const QString code = pad->valueAt(row, f).toString();
+        auto it = itemNames_.constFind(code);
+        if (it == itemNames_.constEnd()) {
+            // Read as the pad shows them, one item at a time: a catalogue of thousands is never
+            // read whole when the screen opens.
+            QSqlQuery q = db::run(dm_->database(),
+                                  QStringLiteral("SELECT item_name, item_unit FROM itemlist WHERE item_code = ?"), {code});
+            const bool found = q.next();
+            it = itemNames_.insert(code, found ? QPair<QString, QString>{q.value(0).toString(), q.value(1).toString()}
+                                               : QPair<QString, QString>{});
+            if (!found) return QVariant();
+        }
         return column == 0 ? it->first : it->second;
     });
 
@@ -721,9 +731,8 @@ void OrderScreen::setTeal(bool on) {
 }
 
 void OrderScreen::loadItemNames() {
+    // Names are read again as the pad needs them, so a name changed meanwhile shows.
     itemNames_.clear();
-    QSqlQuery q = db::run(dm_->database(), QStringLiteral("SELECT item_code, item_name, item_unit FROM itemlist"));
-    while (q.next()) itemNames_.insert(q.value(0).toString(), {q.value(1).toString(), q.value(2).toString()});
 }
 
 // ---------------------------------------------------------------- catalogue changes

@@ -141,6 +141,7 @@ private:
     void searchChanged(const QString& text);
     void showAllItems();
     void restoreItemsSql();
+    // Forgets the item names shown on the pad; they are read again as lines need them.
     void loadItemNames();
     void setTeal(bool on);
     // After the quantity or price of a line: back to where items are chosen.
