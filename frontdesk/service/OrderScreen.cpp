@@ -519,7 +519,7 @@ void OrderScreen::open() {
     // While the order screen is shown, Enter belongs to its own controls.
     EnterAsTab::remove();
     open_ = true;
-    loadItemNames();
+    forgetItemNames();
     ordering_.openPad(key, tableCode);
     setEditorsEnabled(false);
     progress_ = std::make_unique<StatusProgress>(main_->StatusBar1);
@@ -730,7 +730,7 @@ void OrderScreen::setTeal(bool on) {
     DBGrid2->viewport()->update();
 }
 
-void OrderScreen::loadItemNames() {
+void OrderScreen::forgetItemNames() {
     // Names are read again as the pad needs them, so a name changed meanwhile shows.
     itemNames_.clear();
 }
@@ -780,7 +780,7 @@ void OrderScreen::saveNewItem() {
     }
     if (result != Ordering::AddItem::Added) return;
     for (QLineEdit* e : {Edit12, Edit13, Edit14, Edit15, Edit16}) e->clear();
-    loadItemNames();
+    forgetItemNames();
 }
 
 void OrderScreen::printKitchenList() { kx::frontdesk::printKitchenList(*dm_, *work_->AuxQuery1); }

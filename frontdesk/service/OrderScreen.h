@@ -142,7 +142,7 @@ private:
     void showAllItems();
     void restoreItemsSql();
     // Forgets the item names shown on the pad; they are read again as lines need them.
-    void loadItemNames();
+    void forgetItemNames();
     void setTeal(bool on);
     // After the quantity or price of a line: back to where items are chosen.
     void backToPicking();
