@@ -13,6 +13,7 @@ namespace {
 ProgramKind programKind = ProgramKind::FrontDesk;
 std::function<void()> closeCallback;
 bool closeRequested = false;
+std::function<void()> afterStaleData;
 
 // The program closes once; failures while it is closing only show their boxes.
 void closeSilently() {
@@ -65,6 +66,10 @@ QString ErrorGuard::transactionFailedText(const QString& code) {
            QStringLiteral("]即将关闭，请记录此错误编码然后与开发商联系，谢谢合作！");
 }
 
+void ErrorGuard::setAfterStaleData(std::function<void()> refresh) {
+    afterStaleData = std::move(refresh);
+}
+
 void ErrorGuard::configure(ProgramKind kind, std::function<void()> closeSilently) {
     programKind = kind;
     closeCallback = std::move(closeSilently);
@@ -79,6 +84,13 @@ bool guarded(const std::function<void()>& work) {
     try {
         work();
         return true;
+    } catch (const StaleData& e) {
+        const StaleData stale = e;
+        safely([&] {
+            inform(stale.message);
+            if (stale.refresh) stale.refresh();
+            if (afterStaleData) afterStaleData();
+        });
     } catch (const SilentAbort&) {
     } catch (const TransactionFailed& e) {
         const QString code = e.code();

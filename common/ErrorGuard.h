@@ -2,6 +2,8 @@
 // Runs the work of an event handler and handles every way it can end, so that no exception
 // ever crosses the Qt event loop:
 //   - a silent abort ends the action quietly;
+//   - a refused stale write (another desk was first) shows its message, reads again what was
+//     stale, and the program goes on;
 //   - a failed transaction shows its failure code and closes the program;
 //   - in the front desk, the two conversion errors of typed entries show their notices and the
 //     program goes on;
@@ -28,6 +30,9 @@ class ErrorGuard {
     static const QString InvalidDateTimeText;
     static const QString InternalErrorText;
     static QString transactionFailedText(const QString& code);
+    // What the program reads again after a refused stale write has been shown (the front desk:
+    // its board and the visit on screen).
+    static void setAfterStaleData(std::function<void()> refresh);
 };
 
 // Runs `work`; true when it finished normally, false when it ended by an exception (handled).

@@ -2,12 +2,14 @@
 
 #include "Sql.h"
 #include "TableInfo.h"
+#include "Transaction.h"
 #include "Values.h"
 
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QPointer>
 #include <QSet>
 #include <cmath>
 
@@ -15,7 +17,7 @@ namespace kx::db {
 
 namespace {
 
-const QString kRowidAlias = QStringLiteral("__kx_rowid");
+const QString kKeyAlias = QStringLiteral("__kx_key");
 
 FieldKind kindFromDeclared(const ColumnInfo& c) {
     const QString t = c.declaredType.toUpper();
@@ -57,6 +59,13 @@ bool sameValue(const QVariant& a, const QVariant& b) {
     if (a.typeId() == QMetaType::QDateTime) return a.toDateTime() == b.toDateTime();
     if (a.typeId() == QMetaType::Bool) return a.toBool() == b.toBool();
     return a.toDouble() == b.toDouble();
+}
+
+// Whether a value read again from the database is still the one this copy read. An empty
+// text and no text are one to the cashier (a cleared edit may store either).
+bool sameStored(const FieldDef& def, const QVariant& now, const QVariant& was) {
+    if (def.kind == FieldKind::String && now.toString().isEmpty() && was.toString().isEmpty()) return true;
+    return sameValue(now, was) && isNull(now) == isNull(was);
 }
 
 // A key's text for the lookup index: numbers in one normal form, texts as they stand.
@@ -249,7 +258,7 @@ void Dataset::setSql(const QString& sql, const QVariantList& params) {
     params_ = params;
 }
 
-QString Dataset::rewriteForRowid(const QString& sql, QString* base) const {
+QString Dataset::rewriteForKey(const QString& sql, QString* base) const {
     base->clear();
     const QString trimmed = sql.trimmed();
     if (!trimmed.startsWith(QLatin1String("select"), Qt::CaseInsensitive)) return sql;
@@ -288,16 +297,18 @@ QString Dataset::rewriteForRowid(const QString& sql, QString* base) const {
     }
     if (tableColumns(db_, table).empty()) return sql;
     *base = table;
-    // "select" is six letters; the rowid goes first so every other column keeps its name.
-    return QStringLiteral("SELECT \"%1\".rowid AS %2, ").arg(alias, kRowidAlias) + trimmed.mid(6).trimmed();
+    // "select" is six letters; the key goes first so every other column keeps its name.
+    const QString key = keyColumn(db_, table);
+    const QString keyRef = key == QLatin1String("rowid") ? key : QStringLiteral("\"%1\"").arg(key);
+    return QStringLiteral("SELECT \"%1\".%2 AS %3, ").arg(alias, keyRef, kKeyAlias) + trimmed.mid(6).trimmed();
 }
 
-void Dataset::buildFields(const QSqlRecord& rec, int rowidColumn) {
+void Dataset::buildFields(const QSqlRecord& rec, int keyColumnIndex) {
     fields_.clear();
     fieldByName_.clear();
     const std::vector<ColumnInfo>* cols = baseTable_.isEmpty() ? nullptr : &tableColumns(db_, baseTable_);
     for (int c = 0; c < rec.count(); ++c) {
-        if (c == rowidColumn) continue;
+        if (c == keyColumnIndex) continue;
         FieldDef def;
         def.name = rec.fieldName(c);
         def.role = FieldRole::Data;
@@ -329,8 +340,9 @@ void Dataset::open() {
     if (active()) return;
     if (beforeOpen) beforeOpen(*this);
     QString base;
-    const QString effective = rewriteForRowid(sql_, &base);
+    const QString effective = rewriteForKey(sql_, &base);
     baseTable_ = base;
+    keyColumn_ = base.isEmpty() ? QString() : keyColumn(db_, base);
     QSqlQuery q(db_);
     q.setForwardOnly(true);
     if (!q.prepare(effective)) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql_);
@@ -338,12 +350,12 @@ void Dataset::open() {
     if (!q.exec()) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql_);
 
     const QSqlRecord rec = q.record();
-    const int rowidColumn = baseTable_.isEmpty() ? -1 : rec.indexOf(kRowidAlias);
-    buildFields(rec, rowidColumn);
-    const int dataCount = rec.count() - (rowidColumn >= 0 ? 1 : 0);
+    const int keyColumnIndex = baseTable_.isEmpty() ? -1 : rec.indexOf(kKeyAlias);
+    buildFields(rec, keyColumnIndex);
+    const int dataCount = rec.count() - (keyColumnIndex >= 0 ? 1 : 0);
     std::vector<int> sourceColumn;
     for (int c = 0; c < rec.count(); ++c)
-        if (c != rowidColumn) sourceColumn.push_back(c);
+        if (c != keyColumnIndex) sourceColumn.push_back(c);
 
     beginStructure();
     rows_.clear();
@@ -352,7 +364,7 @@ void Dataset::open() {
     while (q.next()) {
         Row row;
         row.v.resize(fields_.size());
-        if (rowidColumn >= 0) row.rowid = q.value(rowidColumn).toLongLong();
+        if (keyColumnIndex >= 0) row.key = q.value(keyColumnIndex);
         for (int f = 0; f < dataCount; ++f) {
             const QVariant raw = q.value(sourceColumn[size_t(f)]);
             FieldDef& def = fields_[size_t(f)];
@@ -408,20 +420,37 @@ void Dataset::refresh() {
     open();
 }
 
+void Dataset::refreshCurrent() {
+    requireActive();
+    if (state_ != Browse) cancel();
+    const Row* row = currentRow();
+    if (!row || baseTable_.isEmpty()) return;
+    refreshRowsBy(-1, {row->key});
+}
+
 void Dataset::refreshRows(const QString& keyField, const QVariantList& keys) {
     requireActive();
     const int keyIndex = fieldIndex(keyField);
     if (keyIndex < 0 || fields_[size_t(keyIndex)].role != FieldRole::Data)
         throw DbError(QStringLiteral("%1: no field %2 to read rows by").arg(name(), keyField));
+    refreshRowsBy(keyIndex, keys);
+}
+
+void Dataset::refreshRowsBy(int keyIndex, const QVariantList& keys) {
+    // keyIndex -1: by the base table's key the dataset reads beside its fields.
+    auto keyOf = [&](const Row& row) {
+        return keyIndex < 0 ? keyText(row.key) : row.v[size_t(keyIndex)].toString();
+    };
     if (keys.isEmpty()) return;
     if (state_ != Browse) cancel();
 
     QString base;
-    const QString effective = rewriteForRowid(sql_, &base);
+    const QString effective = rewriteForKey(sql_, &base);
     QStringList marks;
     for (int i = 0; i < keys.size(); ++i) marks << QStringLiteral("?");
     const QString sql = QStringLiteral("SELECT * FROM (%1) AS kx_rows WHERE kx_rows.\"%2\" IN (%3)")
-                            .arg(effective, fields_[size_t(keyIndex)].name, marks.join(QLatin1Char(',')));
+                            .arg(effective, keyIndex < 0 ? kKeyAlias : fields_[size_t(keyIndex)].name,
+                                 marks.join(QLatin1Char(',')));
     QSqlQuery q(db_);
     q.setForwardOnly(true);
     if (!q.prepare(sql)) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql);
@@ -430,18 +459,18 @@ void Dataset::refreshRows(const QString& keyField, const QVariantList& keys) {
     if (!q.exec()) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql);
 
     const QSqlRecord rec = q.record();
-    const int rowidColumn = baseTable_.isEmpty() ? -1 : rec.indexOf(kRowidAlias);
+    const int keyColumnIndex = baseTable_.isEmpty() ? -1 : rec.indexOf(kKeyAlias);
     // The data fields in the order of the result, as open() laid them out.
     std::vector<int> sourceColumn;
     for (int c = 0; c < rec.count(); ++c)
-        if (c != rowidColumn) sourceColumn.push_back(c);
+        if (c != keyColumnIndex) sourceColumn.push_back(c);
     const int dataCount = std::min(int(sourceColumn.size()), int(fields_.size()));
 
     QHash<QString, Row> fetched;
     while (q.next()) {
         Row row;
         row.v.resize(fields_.size());
-        if (rowidColumn >= 0) row.rowid = q.value(rowidColumn).toLongLong();
+        if (keyColumnIndex >= 0) row.key = q.value(keyColumnIndex);
         for (int f = 0; f < dataCount; ++f) {
             try {
                 row.v[size_t(f)] = convert(fields_[size_t(f)], q.value(sourceColumn[size_t(f)]));
@@ -450,17 +479,19 @@ void Dataset::refreshRows(const QString& keyField, const QVariantList& keys) {
             }
         }
         if (onCalcFields) calcRow(row);
-        fetched.insert(row.v[size_t(keyIndex)].toString(), std::move(row));
+        const QString k = keyOf(row);
+        fetched.insert(k, std::move(row));
     }
     q.finish();
 
     QSet<QString> wanted;
-    for (const QVariant& k : keys) wanted.insert(convert(fields_[size_t(keyIndex)], k).toString());
+    for (const QVariant& k : keys)
+        wanted.insert(keyIndex < 0 ? keyText(k) : convert(fields_[size_t(keyIndex)], k).toString());
     int current = cur_ >= 0 && cur_ < int(visible_.size()) ? visible_[size_t(cur_)] : -1;
     std::vector<int> changed;
     std::vector<int> gone;
     for (int i = 0; i < int(rows_.size()); ++i) {
-        const QString k = rows_[size_t(i)].v[size_t(keyIndex)].toString();
+        const QString k = keyOf(rows_[size_t(i)]);
         if (!wanted.contains(k)) continue;
         auto it = fetched.find(k);
         if (it == fetched.end()) {
@@ -813,26 +844,79 @@ void Dataset::edit() {
     if (afterEdit) afterEdit(*this);
 }
 
-void Dataset::readBack(Row& row) {
+void Dataset::readBack(Row& row, qint64 rowid) {
     QStringList cols;
     std::vector<int> target;
+    cols << keyReference();
     for (int f = 0; f < int(fields_.size()); ++f) {
         if (!fields_[size_t(f)].writable) continue;
         cols << QStringLiteral("\"%1\"").arg(fields_[size_t(f)].baseColumn);
         target.push_back(f);
     }
-    if (cols.isEmpty()) return;
     QSqlQuery q = run(db_, QStringLiteral("SELECT %1 FROM \"%2\" WHERE rowid=?").arg(cols.join(QLatin1Char(',')), baseTable_),
-                      {row.rowid});
+                      {rowid});
     if (!q.next()) return;
+    row.key = q.value(0);
     for (int i = 0; i < int(target.size()); ++i) {
         const FieldDef& def = fields_[size_t(target[size_t(i)])];
         try {
-            row.v[size_t(target[size_t(i)])] = convert(def, q.value(i));
+            row.v[size_t(target[size_t(i)])] = convert(def, q.value(i + 1));
         } catch (const ConversionError&) {
             row.v[size_t(target[size_t(i)])] = QVariant();
         }
     }
+}
+
+QString Dataset::keyReference() const {
+    return keyColumn_ == QLatin1String("rowid") ? keyColumn_ : QStringLiteral("\"%1\"").arg(keyColumn_);
+}
+
+void Dataset::checkUnchanged(const Row& row, const std::vector<int>& changed) {
+    // The changed columns must still hold what this copy read; the row must still be there.
+    QStringList cols;
+    for (int f : changed) cols << QStringLiteral("\"%1\"").arg(fields_[size_t(f)].baseColumn);
+    QSqlQuery q = run(db_,
+                      QStringLiteral("SELECT %1 FROM \"%2\" WHERE %3=?")
+                          .arg(cols.isEmpty() ? QStringLiteral("1") : cols.join(QLatin1Char(',')), baseTable_,
+                               keyReference()),
+                      {row.key});
+    bool same = q.next();
+    for (int i = 0; same && i < int(changed.size()); ++i) {
+        const FieldDef& def = fields_[size_t(changed[size_t(i)])];
+        QVariant now;
+        try {
+            now = convert(def, q.value(i));
+        } catch (const ConversionError&) {
+        }
+        const QVariant& was = row.v[size_t(changed[size_t(i)])];
+        same = sameStored(def, now, was);
+    }
+    q.finish();
+    if (!same) refuseStale();
+}
+
+void Dataset::refuseStale() {
+    QPointer<Dataset> self(this);
+    throw StaleData(StaleData::Text, [self] {
+        if (self) self->reload();
+    });
+}
+
+void Dataset::reload() {
+    if (!active()) return;
+    cancel();
+    const Row* row = currentRow();
+    const QVariant key = row ? row->key : QVariant();
+    const int at = cur_;
+    refresh();
+    if (!row || visible_.empty()) return;
+    for (int i = 0; i < int(visible_.size()); ++i) {
+        if (rows_[size_t(visible_[size_t(i)])].key == key) {
+            setRecNo(i + 1);
+            return;
+        }
+    }
+    setRecNo(std::clamp(at, 0, int(visible_.size()) - 1) + 1);
 }
 
 void Dataset::post() {
@@ -843,10 +927,12 @@ void Dataset::post() {
     if (beforePost) beforePost(*this);
     Row* row = currentRow();
     if (!row) throw DbError(QStringLiteral("%1: no current row").arg(name()));
+    qint64 insertedRowid = 0;
     try {
         if (state_ == Edit) {
             QStringList sets;
             QVariantList values;
+            std::vector<int> changed;
             for (int f = 0; f < int(fields_.size()); ++f) {
                 const FieldDef& def = fields_[size_t(f)];
                 if (!def.writable || def.kind == FieldKind::AutoInc) continue;
@@ -855,11 +941,22 @@ void Dataset::post() {
                 if (sameValue(now, was) && isNull(now) == isNull(was)) continue;
                 sets << QStringLiteral("\"%1\"=?").arg(def.baseColumn);
                 values << now;
+                changed.push_back(f);
             }
             if (!sets.isEmpty()) {
-                values << buffer_.rowid;
-                exec(db_, QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid=?").arg(baseTable_, sets.join(QLatin1Char(','))),
-                     values);
+                // Written by key, and only over what this copy read: the check and the write
+                // share one transaction, so no other desk writes between them.
+                Transaction tx(db_);
+                checkUnchanged(*row, changed);
+                values << row->key;
+                if (exec(db_, QStringLiteral("UPDATE \"%1\" SET %2 WHERE %3=?")
+                                  .arg(baseTable_, sets.join(QLatin1Char(',')), keyReference()),
+                         values) != 1)
+                    refuseStale();
+                tx.commit();
+                // A changed key names the row from now on.
+                const int keyField = fieldIndex(keyColumn_);
+                if (keyField >= 0 && fields_[size_t(keyField)].writable) buffer_.key = buffer_.v[size_t(keyField)];
             }
         } else {
             QStringList cols;
@@ -876,7 +973,7 @@ void Dataset::post() {
                 cols.isEmpty() ? QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES").arg(baseTable_)
                                : QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
                                      .arg(baseTable_, cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-            buffer_.rowid = kx::db::insert(db_, sql, values);
+            insertedRowid = kx::db::insert(db_, sql, values);
         }
     } catch (const DbError& e) {
         // A refused post leaves the row in edit with what was typed.
@@ -886,7 +983,7 @@ void Dataset::post() {
     }
     const bool wasInsert = state_ == Insert;
     *row = buffer_;
-    if (wasInsert) readBack(*row);
+    if (wasInsert) readBack(*row, insertedRowid);
     if (onCalcFields) calcRow(*row);
     modified_ = false;
     bumpGeneration();
@@ -933,7 +1030,8 @@ void Dataset::remove() {
     if (!canModify()) throw DbError(QStringLiteral("%1: Cannot modify a read-only dataset").arg(name()));
     if (beforeDelete) beforeDelete(*this);
     if (beforeScroll) beforeScroll(*this);
-    exec(db_, QStringLiteral("DELETE FROM \"%1\" WHERE rowid=?").arg(baseTable_), {row->rowid});
+    if (exec(db_, QStringLiteral("DELETE FROM \"%1\" WHERE %2=?").arg(baseTable_, keyReference()), {row->key}) != 1)
+        refuseStale();
     beginStructure();
     const int rowIndex = visible_[size_t(cur_)];
     rows_.erase(rows_.begin() + rowIndex);

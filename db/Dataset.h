@@ -2,7 +2,9 @@
 // A dataset: a named, live snapshot of one SELECT with a current row, edited row by row.
 //
 // It holds every row of its result in memory. A posted row is written to the base table at
-// once (by rowid, only the columns that changed). Moving off a row that is being edited posts
+// once, by the table's key and only the columns that changed, and only while those columns
+// still hold what this copy read: a row another program changed or removed in the meantime
+// is refused with StaleData (nothing stored; the guard shows it and the dataset reads again). Moving off a row that is being edited posts
 // it when it was changed and cancels it otherwise. Grids see a dataset through DatasetModel,
 // edits through the binders of common/; they follow the dataset through its signals.
 #include "Errors.h"
@@ -95,12 +97,17 @@ public:
     void close();
     // Closes and opens again; the current row is then the first.
     void refresh();
+    // Reads the whole SELECT again (cancelling an edit) and stays on the current row where it
+    // still is.
+    void reload();
     // Reads again only the rows whose `keyField` holds one of `keys`, as the dataset's SELECT
     // gives them now: changed rows take their new values, rows no longer there leave, new rows
     // join at the end. The current row stays the current one (unless it left) and the filter
     // applies. An edit in progress is cancelled first. For an action that changed
     // a few rows of a large table: the cost grows with the rows read, not with the table.
     void refreshRows(const QString& keyField, const QVariantList& keys);
+    // Reads the current row again by its table's key (see refreshRows).
+    void refreshCurrent();
     bool active() const { return state_ != Inactive; }
     State state() const { return state_; }
     // The table rows are written back to, empty when the SELECT is not over one table.
@@ -210,7 +217,7 @@ private:
     friend class Field;
     struct Row {
         std::vector<QVariant> v;
-        qint64 rowid = 0;
+        QVariant key; // the base table's key (see keyColumn)
     };
     struct Term {
         int field;
@@ -236,13 +243,18 @@ private:
     void emitRowChanged(int row);
     void emitCurrent();
     void setState(State s);
-    void readBack(Row& row);
-    QString rewriteForRowid(const QString& sql, QString* base) const;
+    void readBack(Row& row, qint64 rowid);
+    QString rewriteForKey(const QString& sql, QString* base) const;
+    QString keyReference() const;
+    void refreshRowsBy(int keyIndex, const QVariantList& keys);
+    void checkUnchanged(const Row& row, const std::vector<int>& changed);
+    [[noreturn]] void refuseStale();
 
     QSqlDatabase db_;
     QString sql_;
     QVariantList params_;
     QString baseTable_;
+    QString keyColumn_;
     State state_ = Inactive;
     std::vector<FieldDef> fields_;
     std::vector<FieldDef> extraFields_; // lookup and calculated fields, kept across opens

@@ -1,12 +1,25 @@
 #pragma once
 // The exceptions the data layer and the screens raise, and that the error guard handles.
 #include <QString>
+#include <functional>
 #include <stdexcept>
 
 namespace kx {
 
 // The silent stop of an action: shows nothing, leaves posted changes as they are.
 struct SilentAbort {};
+
+// A write refused because what it decided on no longer holds: another desk changed or removed
+// the row, or took the table, first. Nothing was stored (the transaction rolls back as for any
+// silent abort). The error guard shows `message` and then runs `refresh`, which reads again
+// what was stale.
+struct StaleData : SilentAbort {
+    static inline const QString Text = QStringLiteral("数据已被其它站点修改，请刷新后重新操作！");
+    explicit StaleData(QString text = Text, std::function<void()> afterwards = {})
+        : message(std::move(text)), refresh(std::move(afterwards)) {}
+    QString message;
+    std::function<void()> refresh;
+};
 
 // A statement or post the database refused.
 class DbError : public std::runtime_error {

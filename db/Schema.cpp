@@ -785,6 +785,35 @@ SELECT dept_name AS "部门名称",
 FROM dept_rows
 ORDER BY sort_group, sort_code)";
 
+// Tables whose rows have no natural key get a counter of their own, so every row can be
+// written back by key (a rowid alone may change when the file is vacuumed).
+const char* const kCounterKeyedTables[] = {
+    "ItemListTemp", "ConsTimeModeTemp", "tableguespay", "AllGues", "AllCons", "AllGuesPay",
+    "Paytotaltemp", "Allpaytotal", "AllOtherInCome", "SetupPay", "setupprint", "membManage",
+    "Hangguesin", "systemlog"};
+
+const QString kCounterKey = QStringLiteral("rec_ID");
+
+QString tableNameOf(const QString& statement) {
+    const QString head = statement.section(QLatin1Char('('), 0, 0).simplified(); // "CREATE TABLE name"
+    return head.section(QLatin1Char(' '), 2, 2);
+}
+
+bool takesCounterKey(const QString& table) {
+    for (const char* t : kCounterKeyedTables)
+        if (table.compare(QLatin1String(t), Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
+QString withCounterKey(const QString& statement) {
+    if (!takesCounterKey(tableNameOf(statement))) return statement;
+    const int close = statement.lastIndexOf(QLatin1Char(')'));
+    QString body = statement.left(close);
+    while (!body.isEmpty() && body.back().isSpace()) body.chop(1);
+    return body + QStringLiteral(",\n  ") + kCounterKey + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT\n") +
+           statement.mid(close);
+}
+
 QStringList allTableStatements() {
     QStringList out;
     for (const char* s : kCatalogueTables)
@@ -793,7 +822,51 @@ QStringList allTableStatements() {
     for (const char* s : kPeopleTables)
         out << QString::fromUtf8(s);
     out << stockAndLogTables();
+    for (QString& statement : out) statement = withCounterKey(statement);
     return out;
+}
+
+// Rebuilds each table that has no counter key yet with one, keeping every row in its order
+// and the table's indexes.
+void addCounterKeys(QSqlDatabase db) {
+    for (const QString& statement : allTableStatements()) {
+        const QString table = tableNameOf(statement);
+        if (!takesCounterKey(table)) continue;
+        QStringList oldColumns;
+        bool keyed = false;
+        {
+            QSqlQuery q = run(db, QStringLiteral("PRAGMA table_info(\"%1\")").arg(table));
+            while (q.next()) {
+                const QString name = q.value(1).toString();
+                if (name.compare(kCounterKey, Qt::CaseInsensitive) == 0) keyed = true;
+                oldColumns << name;
+            }
+        }
+        if (keyed || oldColumns.isEmpty()) continue;
+        const QString fresh = QStringLiteral("kx_new_") + table;
+        QString create = statement;
+        create.replace(create.indexOf(table), table.size(), fresh);
+        exec(db, create);
+        QStringList shared;
+        {
+            QSqlQuery q = run(db, QStringLiteral("PRAGMA table_info(\"%1\")").arg(fresh));
+            while (q.next()) {
+                const QString name = q.value(1).toString();
+                for (const QString& old : oldColumns)
+                    if (old.compare(name, Qt::CaseInsensitive) == 0) shared << QStringLiteral("\"%1\"").arg(name);
+            }
+        }
+        const QString cols = shared.join(QLatin1Char(','));
+        exec(db, QStringLiteral("INSERT INTO \"%1\" (%2) SELECT %2 FROM \"%3\" ORDER BY rowid").arg(fresh, cols, table));
+        exec(db, QStringLiteral("DROP TABLE \"%1\"").arg(table));
+        exec(db, QStringLiteral("ALTER TABLE \"%1\" RENAME TO \"%2\"").arg(fresh, table));
+        const QString on = QStringLiteral(" ON %1 (").arg(table);
+        for (const char* index : kIndexes) {
+            const QString text = QString::fromUtf8(index);
+            if (text.contains(on, Qt::CaseInsensitive)) exec(db, text);
+        }
+    }
+    clearTableInfoCache();
 }
 
 void setVersion(QSqlDatabase db, int version) {
@@ -820,6 +893,8 @@ const std::vector<SchemaStep>& upgradeSteps() {
                  exec(db, QStringLiteral("ALTER TABLE TableConsListTemp ADD COLUMN desk_id VARCHAR(38)"));
              clearTableInfoCache();
          }},
+        // 4: tables without a natural key get a counter, so every row is written back by key.
+        {4, [](QSqlDatabase db) { addCounterKeys(db); }},
     };
     return steps;
 }
@@ -827,15 +902,12 @@ const std::vector<SchemaStep>& upgradeSteps() {
 } // namespace
 
 int currentSchemaVersion() {
-    return 3;
+    return 4;
 }
 
 QStringList schemaTables() {
     QStringList names;
-    for (const QString& s : allTableStatements()) {
-        const QString head = s.section(QLatin1Char('('), 0, 0).simplified(); // "CREATE TABLE name"
-        names << head.section(QLatin1Char(' '), 2, 2);
-    }
+    for (const QString& s : allTableStatements()) names << tableNameOf(s);
     return names;
 }
 

@@ -29,6 +29,7 @@ const std::vector<ColumnInfo>& tableColumns(QSqlDatabase db, const QString& tabl
         ColumnInfo c;
         c.name = q.value(1).toString();
         c.declaredType = q.value(2).toString().trimmed();
+        c.notNull = q.value(3).toInt() != 0;
         c.primaryKey = q.value(5).toInt() > 0;
         if (c.primaryKey) ++pkCount;
         static const QRegularExpression sized(QStringLiteral("\\(\\s*(\\d+)\\s*(?:,\\s*(\\d+)\\s*)?\\)"));
@@ -42,6 +43,23 @@ const std::vector<ColumnInfo>& tableColumns(QSqlDatabase db, const QString& tabl
         }
         cols.push_back(c);
     }
+    q.finish();
+    // One-column unique indexes (UNIQUE constraints among them) make a column unique.
+    QStringList uniqueIndexes;
+    QSqlQuery idx = run(db, QStringLiteral("PRAGMA index_list(\"%1\")").arg(safe));
+    while (idx.next())
+        if (idx.value(2).toInt() != 0) uniqueIndexes << idx.value(1).toString();
+    idx.finish();
+    for (const QString& index : uniqueIndexes) {
+        QString safeIndex = index;
+        safeIndex.remove(QLatin1Char('"'));
+        QSqlQuery info = run(db, QStringLiteral("PRAGMA index_info(\"%1\")").arg(safeIndex));
+        QStringList names;
+        while (info.next()) names << info.value(2).toString();
+        if (names.size() != 1) continue;
+        for (ColumnInfo& c : cols)
+            if (c.name.compare(names.front(), Qt::CaseInsensitive) == 0) c.unique = true;
+    }
     // A single INTEGER PRIMARY KEY is the rowid: the counter of the table.
     if (pkCount == 1) {
         for (ColumnInfo& c : cols)
@@ -49,6 +67,22 @@ const std::vector<ColumnInfo>& tableColumns(QSqlDatabase db, const QString& tabl
                 c.autoIncrement = true;
     }
     return *cache().insert(key, std::move(cols));
+}
+
+QString keyColumn(QSqlDatabase db, const QString& table) {
+    const std::vector<ColumnInfo>& cols = tableColumns(db, table);
+    const ColumnInfo* primary = nullptr;
+    int primaryCount = 0;
+    for (const ColumnInfo& c : cols)
+        if (c.primaryKey) {
+            primary = &c;
+            ++primaryCount;
+        }
+    if (primaryCount == 1) return primary->name;
+    if (primaryCount == 0)
+        for (const ColumnInfo& c : cols)
+            if (c.unique && c.notNull) return c.name;
+    return QStringLiteral("rowid");
 }
 
 void clearTableInfoCache() { cache().clear(); }

@@ -83,11 +83,6 @@ qint64 openTable(TFormWMain& main, TDMTable& dm) {
         v.field(QStringLiteral("tabl_gues_auto_recn")).setValue(key);
         v.post();
 
-        Dataset& setup = *dm.adoqry_SetupPay;
-        setup.edit();
-        setup.field(QStringLiteral("auto_recn")).setValue(key + 1);
-        setup.post();
-
         v.refreshRows(QStringLiteral("tabl_gues_auto_recn"), {key});
         progress.step();
         if (!v.locate(QStringLiteral("tabl_gues_auto_recn"), key))
@@ -110,6 +105,7 @@ qint64 openTable(TFormWMain& main, TDMTable& dm) {
 
     v.refreshRows(QStringLiteral("tabl_gues_auto_recn"), {key});
     v.locate(QStringLiteral("tabl_gues_auto_recn"), key);
+    dm.adoqry_SetupPay->refreshCurrent(); // the counter moved on
     progress.step();
     dm.adoqry_TableCons->setSql(QStringLiteral("Select * from TableConsList where 1=2"));
     dm.adoqry_TableCons->open();

@@ -40,6 +40,21 @@ void PrintTo(const Outcome& o, std::ostream* os) {
     *os << o.name;
 }
 
+// A refused stale write shows its message, then reads again what was stale and what the
+// program registered, once each, and the program goes on.
+TEST(ErrorGuardStale, ShowsTheMessageThenRefreshesWhatWasStale) {
+    ScriptedPrompter prompter;
+    QStringList order;
+    kx::ErrorGuard::setAfterStaleData([&] { order << QStringLiteral("board"); });
+    kx::guarded([&] {
+        throw kx::StaleData(QStringLiteral("此台已被其它站点占用！"), [&] {
+            order << QStringLiteral("dataset after ") + prompter.texts().join(QLatin1Char('|'));
+        });
+    });
+    kx::ErrorGuard::setAfterStaleData({});
+    EXPECT_EQ(order, QStringList({QStringLiteral("dataset after 此台已被其它站点占用！"), QStringLiteral("board")}));
+}
+
 // The close callbacks capture locals of the test: leave the guard without one.
 class ErrorGuardTest : public ::testing::Test {
   protected:
@@ -75,6 +90,12 @@ INSTANTIATE_TEST_SUITE_P(
         Outcome{"normal_end", FD, [] {}, true, {}, 0},
         Outcome{"silent_abort", FD, [] { throw kx::SilentAbort{}; }, false, {}, 0},
         Outcome{"silent_abort_back_office", BO, [] { throw kx::SilentAbort{}; }, false, {}, 0},
+        Outcome{"stale_write_goes_on",
+                FD,
+                [] { throw kx::StaleData(); },
+                false,
+                {infoBox(QStringLiteral("数据已被其它站点修改，请刷新后重新操作！"))},
+                0},
         Outcome{
             "transaction_front_desk",
             FD,

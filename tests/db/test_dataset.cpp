@@ -1,5 +1,7 @@
 // The dataset: a snapshot of one SELECT with a current row, edited and posted row by row.
+#include "Connection.h"
 #include "Dataset.h"
+#include "Errors.h"
 #include "DatasetModel.h"
 #include "Sql.h"
 #include "TestDb.h"
@@ -174,6 +176,96 @@ TEST_F(DatasetTest, RowsOfATableWithoutKeyAreWrittenByRowid) {
     ds->first();
     ds->remove();
     EXPECT_EQ(kx::db::scalarInt(tdb.db(), "select b from nokey"), 2);
+}
+
+// Another program on the same file (a second front desk, the back office) changes or removes
+// rows this dataset holds. A write decided on a copy that no longer holds is refused: nothing is
+// stored, and the refusal reads the dataset again, on the same row.
+struct StaleCase {
+    const char* name;
+    const char* otherDesk;  // what the other program did to row 002 meanwhile
+    bool remove;            // this dataset removes the row instead of changing its price
+    bool refused;
+    const char* storedAfter; // row 002 as "name/price", or "" when gone
+};
+
+const StaleCase kStaleCases[] = {
+    {"SameColumnChanged", "UPDATE items SET price = 30 WHERE item_code = '002'", false, true, "口水鸡/30"},
+    {"RowRemoved", "DELETE FROM items WHERE item_code = '002'", false, true, ""},
+    {"RowRemovedBeforeRemove", "DELETE FROM items WHERE item_code = '002'", true, true, ""},
+    {"RowRemovedAndAddedAgain", "DELETE FROM items WHERE item_code = '002'; "
+                                "INSERT INTO items (item_code, item_name, price) VALUES ('002', '白切鸡', 40)",
+     false, true, "白切鸡/40"},
+    {"OtherColumnChanged", "UPDATE items SET item_name = '椒麻鸡' WHERE item_code = '002'", false, false, "椒麻鸡/35"},
+    {"SameValueWrittenAgain", "UPDATE items SET price = 28.5 WHERE item_code = '002'", false, false, "口水鸡/35"},
+    {"OtherRowChanged", "UPDATE items SET price = 1 WHERE item_code = '003'", true, false, ""},
+};
+
+class StaleWriteTest : public DatasetTest, public ::testing::WithParamInterface<StaleCase> {};
+
+TEST_P(StaleWriteTest, IsRefusedOnlyWhenWhatItChangesNoLongerHolds) {
+    const StaleCase& c = GetParam();
+    Dataset* ds = items();
+    ASSERT_TRUE(ds->locate("item_code", "002"));
+    kx::db::Connection other;
+    other.open(tdb.path());
+    for (const QString& statement : QString::fromUtf8(c.otherDesk).split(QStringLiteral("; ")))
+        kx::db::exec(other.db(), statement);
+
+    std::function<void()> refresh;
+    QString message;
+    try {
+        if (c.remove) {
+            ds->remove();
+        } else {
+            ds->edit();
+            ds->field("price").setValue(35);
+            ds->post();
+        }
+    } catch (const kx::StaleData& e) {
+        message = e.message;
+        refresh = e.refresh;
+    }
+    EXPECT_EQ(!message.isEmpty(), c.refused);
+    const QString stored = kx::db::scalarText(tdb.db(), "select item_name || '/' || printf('%g', price) from items where item_code='002'");
+    EXPECT_EQ(stored, QString::fromUtf8(c.storedAfter));
+    if (!c.refused) return;
+    EXPECT_EQ(message, "数据已被其它站点修改，请刷新后重新操作！");
+    ASSERT_TRUE(refresh);
+    refresh();
+    EXPECT_EQ(ds->state(), Dataset::Browse);
+    if (stored.isEmpty()) {
+        EXPECT_FALSE(ds->locate("item_code", "002"));
+        EXPECT_EQ(ds->field("item_code").asString(), "003") << "the row after the one that went";
+    } else {
+        EXPECT_EQ(ds->field("item_code").asString(), "002");
+        EXPECT_EQ(ds->field("item_name").asString() + "/" + ds->field("price").asString(), stored);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Dataset, StaleWriteTest, ::testing::ValuesIn(kStaleCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DatasetTest, AChangedKeyIsWrittenByTheKeyItHad) {
+    Dataset* ds = items();
+    ASSERT_TRUE(ds->locate("item_code", "003"));
+    ds->edit();
+    ds->field("item_code").setValue("030");
+    ds->post();
+    ds->edit();
+    ds->field("price").setValue(70);
+    ds->post();
+    EXPECT_EQ(kx::db::scalarText(tdb.db(), "select group_concat(item_code || '=' || printf('%g', price)) from items where price >= 68"),
+              "030=70");
+}
+
+TEST_F(DatasetTest, RefreshCurrentReadsTheRowByItsKey) {
+    Dataset* ds = items("select item_name, price from items order by item_code");
+    ds->setRecNo(3);
+    kx::db::exec(tdb.db(), "UPDATE items SET price = 99 WHERE item_code = '003'");
+    ds->refreshCurrent();
+    EXPECT_EQ(ds->recNo(), 3);
+    EXPECT_EQ(ds->field("price").asFloat(), 99);
 }
 
 TEST_F(DatasetTest, ARefusedPostLeavesTheRowInEditWithWhatWasTyped) {

@@ -8,6 +8,7 @@
 #include "Values.h"
 
 #include <QDate>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
@@ -61,7 +62,7 @@ const TableCase kTables[] = {
     {"classlist", 8, "clas_allo_spec", "BOOLEAN"},
     {"ManuFacturelist", 3, "manu_code", "VARCHAR(1)"},
     {"itemlist", 12, "item_unit_pric", "DOUBLE"},
-    {"ItemListTemp", 12, "item_coun", "DOUBLE"},
+    {"ItemListTemp", 13, "item_coun", "DOUBLE"},
     {"ItemTypeList", 2, "item_type_code", "VARCHAR(1)"},
     {"ItemGroup", 6, "grou_coun", "DECIMAL(18,2)"},
     {"UnitList", 2, "unit_name", "VARCHAR(4)"},
@@ -72,7 +73,7 @@ const TableCase kTables[] = {
     {"ConsTypeList", 2, "cons_type_code", "VARCHAR(1)"},
     {"ConsModeList", 13, "cons_mode_serv", "SMALLINT"},
     {"ConsTimeMode", 5, "cons_time_star", "DATETIME"},
-    {"ConsTimeModeTemp", 2, "cons_time_end", "DATETIME"},
+    {"ConsTimeModeTemp", 3, "cons_time_end", "DATETIME"},
     {"PayTypeList", 5, "pay_star_mone", "DOUBLE"},
     {"discountlist", 4, "disc_code", "VARCHAR(3)"},
     {"DiscItem", 4, "clas_code", "VARCHAR(50)"},
@@ -86,16 +87,16 @@ const TableCase kTables[] = {
     {"TableConsListTemp", 50, "desk_id", "VARCHAR(38)"},
     {"bookin", 8, "book_tele", "VARCHAR(18)"},
     // payments and archives
-    {"tableguespay", 9, "pay_flag", "BOOLEAN"},
-    {"AllGues", 64, "tota_stan", "DOUBLE"},
-    {"AllCons", 47, "tabl_tz_bill", "DOUBLE"},
-    {"AllGuesPay", 9, "pay_time", "DATETIME"},
-    {"Paytotaltemp", 6, "pay_type_coun", "INTEGER"},
-    {"Allpaytotal", 11, "pay_date_work", "DATETIME"},
-    {"AllOtherInCome", 4, "othe_inco_time", "DATETIME"},
+    {"tableguespay", 10, "pay_flag", "BOOLEAN"},
+    {"AllGues", 65, "tota_stan", "DOUBLE"},
+    {"AllCons", 48, "tabl_tz_bill", "DOUBLE"},
+    {"AllGuesPay", 10, "pay_time", "DATETIME"},
+    {"Paytotaltemp", 7, "pay_type_coun", "INTEGER"},
+    {"Allpaytotal", 12, "pay_date_work", "DATETIME"},
+    {"AllOtherInCome", 5, "othe_inco_time", "DATETIME"},
     // settings
-    {"SetupPay", 26, "pay_set_tax_perc", "DECIMAL(16,2)"},
-    {"setupprint", 50, "set_prn_72_fiel", "VARCHAR(255)"},
+    {"SetupPay", 27, "pay_set_tax_perc", "DECIMAL(16,2)"},
+    {"setupprint", 51, "set_prn_72_fiel", "VARCHAR(255)"},
     // staff, members, credit accounts, stock, log
     {"managertype", 3, "mana_code", "VARCHAR(2)"},
     {"Limitedlist", 6, "limi_name", "VARCHAR(50)"},
@@ -106,9 +107,9 @@ const TableCase kTables[] = {
     {"deduoperatorlist", 5, "dedu_oper_stan", "DOUBLE"},
     {"MembType", 8, "memb_Type_name", "VARCHAR(12)"},
     {"MemberList", 17, "memb_pass", "VARCHAR(128)"},
-    {"membManage", 5, "memb_mana_inte", "DOUBLE"},
+    {"membManage", 6, "memb_mana_inte", "DOUBLE"},
     {"HangGues", 9, "hang_gues_limi", "DOUBLE"},
-    {"Hangguesin", 7, "hang_gues_inco_date", "DATETIME"},
+    {"Hangguesin", 8, "hang_gues_inco_date", "DATETIME"},
     {"StoreWorkType", 3, "stor_work_type_code", "VARCHAR(2)"},
     {"WorkList", 12, "work_name_s", "VARCHAR(10)"},
     {"StoreBill", 16, "stor_deta_flag", "INTEGER"},
@@ -116,7 +117,7 @@ const TableCase kTables[] = {
     {"StoreDetail", 14, "item_mone", "DECIMAL(16,2)"},
     {"AllStoreDetail", 14, "stor_bill_ID", "INTEGER"},
     {"WorkDetail", 7, "work_flag", "BOOLEAN"},
-    {"systemlog", 3, "log_time", "DATETIME"},
+    {"systemlog", 4, "log_time", "DATETIME"},
 };
 
 // Reads only: one database serves every table.
@@ -180,12 +181,12 @@ TEST_F(SchemaTest, CopiesKeepTheColumnsOfWhatTheyCopyInOrder) {
     const QStringList visit = columnNames(db(), QStringLiteral("TableGuestlist"));
     EXPECT_EQ(columnNames(db(), QStringLiteral("AllGues")).mid(0, visit.size()), visit);
     EXPECT_EQ(columnNames(db(), QStringLiteral("AllGues")).mid(visit.size()),
-              (QStringList{"grou_name", "area_name", "tota_y", "tota_z", "tota_l", "tota_stan"}));
+              (QStringList{"grou_name", "area_name", "tota_y", "tota_z", "tota_l", "tota_stan", "rec_ID"}));
 
     const QStringList lines = columnNames(db(), QStringLiteral("TableConsList"));
     // The pad is an order line and the desk that orders it.
     EXPECT_EQ(columnNames(db(), QStringLiteral("TableConsListTemp")), lines + QStringList{"desk_id"});
-    EXPECT_EQ(columnNames(db(), QStringLiteral("AllCons")), lines.mid(0, 47));
+    EXPECT_EQ(columnNames(db(), QStringLiteral("AllCons")), lines.mid(0, 47) + QStringList{"rec_ID"});
     EXPECT_EQ(lines.mid(47), (QStringList{"tabl_cons_ID", "tabl_cons_tran"}));
 
     EXPECT_EQ(columnsOf(db(), QStringLiteral("AllStoreBill")), columnsOf(db(), QStringLiteral("StoreBill")));
@@ -193,6 +194,7 @@ TEST_F(SchemaTest, CopiesKeepTheColumnsOfWhatTheyCopyInOrder) {
               columnsOf(db(), QStringLiteral("StoreDetail")));
     QStringList itemCols = columnNames(db(), QStringLiteral("itemlist"));
     QStringList tempCols = columnNames(db(), QStringLiteral("ItemListTemp"));
+    EXPECT_EQ(tempCols.takeLast(), QStringLiteral("rec_ID"));
     std::sort(itemCols.begin(), itemCols.end());
     std::sort(tempCols.begin(), tempCols.end());
     EXPECT_EQ(tempCols, itemCols);
@@ -212,6 +214,12 @@ TEST_F(SchemaTest, CounterColumnsAreAutoIncrementKeys) {
         {"StoreDetail", "stor_deta_ID"},
         {"AllStoreDetail", "stor_deta_ID"},
         {"WorkDetail", "work_ID"},
+        // Rows without a natural key get a counter of their own.
+        {"tableguespay", "rec_ID"},
+        {"AllGues", "rec_ID"},
+        {"AllCons", "rec_ID"},
+        {"SetupPay", "rec_ID"},
+        {"systemlog", "rec_ID"},
     };
     for (const auto& [table, column] : counters) {
         const QString sql = scalarText(db(), QStringLiteral("SELECT sql FROM sqlite_master WHERE name = ?"),
@@ -375,6 +383,39 @@ TEST(SchemaVersion, RefusesAForeignFileAndCreatesOnAnEmptyOne) {
     EXPECT_EQ(columnsOf(empty.db(), QStringLiteral("TableGuestlist")).size(), 58);
     // Schema only: the initial rows come with prepareDatabase.
     EXPECT_EQ(scalarInt(empty.db(), QStringLiteral("SELECT count(*) FROM SetupPay")), 0);
+}
+
+// A file of the version before: its tables without a natural key gain a counter, keeping every
+// row in its order and the table's indexes.
+TEST_F(SchemaTest, UpgradeGivesKeylessTablesACounterAndKeepsRowsAndIndexes) {
+    for (const QString table : {QStringLiteral("tableguespay"), QStringLiteral("systemlog")}) {
+        QString sql = scalarText(db(), QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"),
+                                 {table});
+        sql.remove(QRegularExpression(QStringLiteral(",\\s*rec_ID INTEGER PRIMARY KEY AUTOINCREMENT")));
+        exec(db(), QStringLiteral("DROP TABLE ") + table);
+        exec(db(), sql);
+    }
+    ASSERT_EQ(scalarInt(db(), QStringLiteral("SELECT count(*) FROM pragma_table_info('tableguespay') WHERE name = 'rec_ID'")), 0);
+    exec(db(), QStringLiteral("INSERT INTO tableguespay (pay_type_code, pay_type_mone, tabl_gues_auto_recn) VALUES "
+                              "('Z', 10, 7), ('M', 20, 7), ('B', 30, 8)"));
+    exec(db(), QStringLiteral("DELETE FROM tableguespay WHERE pay_type_code = 'Z'"));
+    exec(db(), QStringLiteral("INSERT INTO tableguespay (pay_type_code, pay_type_mone, tabl_gues_auto_recn) VALUES ('H', 5, 9)"));
+    exec(db(), QStringLiteral("PRAGMA user_version = 3"));
+
+    upgradeSchema(db());
+    EXPECT_EQ(schemaVersion(db()), currentSchemaVersion());
+    EXPECT_EQ(scalarText(db(), QStringLiteral("SELECT group_concat(pay_type_code || pay_type_mone || '#' || rec_ID, ' ') "
+                                              "FROM (SELECT * FROM tableguespay ORDER BY rec_ID)")),
+              QStringLiteral("M20.0#1 B30.0#2 H5.0#3"));
+    EXPECT_EQ(scalarInt(db(), QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND "
+                                             "name = 'idx_tableguespay_recn'")),
+              1);
+    exec(db(), QStringLiteral("INSERT INTO tableguespay (pay_type_code) VALUES ('R')"));
+    EXPECT_EQ(scalarInt(db(), QStringLiteral("SELECT rec_ID FROM tableguespay WHERE pay_type_code = 'R'")), 4);
+    EXPECT_EQ(scalarInt(db(), QStringLiteral("SELECT count(*) FROM pragma_table_info('systemlog') WHERE name = 'rec_ID'")), 1);
+    // The next start finds nothing to do.
+    upgradeSchema(db());
+    EXPECT_EQ(scalarInt(db(), QStringLiteral("SELECT count(*) FROM tableguespay")), 4);
 }
 
 // Each step runs in its own transaction: a failing step leaves the file at the last good
