@@ -64,33 +64,35 @@ qint64 drawVisitKey(QSqlDatabase db) {
     return key;
 }
 
-qint64 openTable(TFormWMain& main, TDMTable& dm) {
+qint64 openTable(TDMTable& dm, const std::function<void()>& step) {
     Dataset& v = *dm.adoqry_TableGues;
     Dataset& board = *dm.adoqry_table;
     if (v.state() != Dataset::Insert) throw SilentAbort(); // nothing being opened
     const QString code = v.field(QStringLiteral("tabl_code")).asString();
     QSqlDatabase db = dm.database();
 
-    StatusProgress progress(main.StatusBar1);
-    progress.step();
+    auto progress = [&step] {
+        if (step) step();
+    };
+    progress();
     qint64 key = 0;
     db::inTransaction(db, QString::fromLatin1(kOpeningFailureCode), [&] {
         const QString stored =
             db::scalarText(db, QStringLiteral("SELECT tabl_stat_code FROM TableList WHERE tabl_code = ?"), {code});
-        if (stored != QLatin1String("1") && stored != QLatin1String("5"))
-            throw DbError(QStringLiteral("table %1 is no longer free (state %2)").arg(code, stored));
+        // Another front desk may have opened the table since this board read it.
+        if (stored != QLatin1String("1") && stored != QLatin1String("5")) throw StaleData();
         key = drawVisitKey(db);
         v.field(QStringLiteral("tabl_gues_auto_recn")).setValue(key);
         v.post();
 
         v.refreshRows(QStringLiteral("tabl_gues_auto_recn"), {key});
-        progress.step();
+        progress();
         if (!v.locate(QStringLiteral("tabl_gues_auto_recn"), key))
             throw DbError(QStringLiteral("visit %1 not found after posting").arg(key));
         v.edit();
-        progress.step();
+        progress();
         ChangeConsType(dm, int(v.field(QStringLiteral("tabl_gues_coun")).asInt()));
-        progress.step();
+        progress();
         v.post();
 
         if (board.field(QStringLiteral("tabl_code")).asString() != code &&
@@ -100,16 +102,16 @@ qint64 openTable(TFormWMain& main, TDMTable& dm) {
         board.field(QStringLiteral("tabl_gues_auto_recn")).setValue(key);
         board.field(QStringLiteral("tabl_stat_code")).setValue(QStringLiteral("2"));
         board.post();
-        progress.step();
+        progress();
     });
 
     v.refreshRows(QStringLiteral("tabl_gues_auto_recn"), {key});
     v.locate(QStringLiteral("tabl_gues_auto_recn"), key);
     dm.adoqry_SetupPay->refreshCurrent(); // the counter moved on
-    progress.step();
+    progress();
     dm.adoqry_TableCons->setSql(QStringLiteral("Select * from TableConsList where 1=2"));
     dm.adoqry_TableCons->open();
-    progress.step();
+    progress();
     return key;
 }
 

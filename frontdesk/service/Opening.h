@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 // Opening a table: the new visit's defaults, starting an opening on the board's current table,
 // storing it ("开台 +", one transaction) and cancelling it ("回退"). The screens call these;
 // tests and the benchmark call them without clicking.
@@ -36,12 +37,12 @@ qint64 drawVisitKey(QSqlDatabase db);
 // "开台 +": stores the appended visit with a freshly drawn key, applies its consumption mode
 // (ChangeConsType with the visit's guest count) and puts the board's table in use, all in one
 // transaction; then reloads the visits on the new one and empties adoqry_TableCons. Advances
-// the status-bar progress bar after each stage. A failure rolls everything back and raises
-// TransactionFailed with kOpeningFailureCode (the error guard shows it and closes the
+// `step` (the status-bar progress bar) after each stage. A failure rolls everything back and
+// raises TransactionFailed with kOpeningFailureCode (the error guard shows it and closes the
 // program). The table must still be free or booked in the database: one that another front
-// desk has opened meanwhile fails the same way instead of losing that desk's visit.
-// Returns the new visit's key.
-qint64 openTable(TFormWMain& main, TDMTable& dm);
+// desk has opened meanwhile is refused with StaleData, storing nothing, instead of losing
+// that desk's visit. Returns the new visit's key.
+qint64 openTable(TDMTable& dm, const std::function<void()>& step = {});
 
 // "回退": cancels the unsaved visit and any edit of the board row; a table without bookings
 // is set free ("1"), a table with bookings keeps its state.

@@ -5,6 +5,7 @@
 #include "Opening.h"
 #include "NumberEntry.h"
 #include "PanelKit.h"
+#include "ProgressBar.h"
 #include "TDMTable.h"
 #include "TFormWMain.h"
 #include "TFormWork.h"
@@ -169,7 +170,19 @@ void RegisterScreen::open() {
     // What is typed reaches the visit before the opening writes its key into it (a change of
     // the row shows the row's values again in every bound edit).
     for (QLineEdit* e : {DBEdit1, DBEdit2, DBEdit3, DBEdit4}) emit e->editingFinished();
-    openTable(*main_, *dm_);
+    try {
+        StatusProgress progress(main_->StatusBar1);
+        openTable(*dm_, [&progress] { progress.step(); });
+    } catch (const StaleData&) {
+        // Another front desk opened the table first: nothing was stored; back to the board,
+        // which the refusal reads again.
+        dm_->adoqry_TableGues->cancel();
+        dm_->adoqry_table->cancel();
+        main_->ShowPanel(work_->pnl_TableState, main_->pnl_Parent, 1);
+        work_->EditDict_TableState->setEnabled(true);
+        work_->EditDict_TableState->setFocus();
+        throw;
+    }
     workScreen_->setEditsEnabled(true);
     workScreen_->showScreen(true);
 }

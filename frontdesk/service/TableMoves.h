@@ -49,9 +49,6 @@ public:
 
     // "续单": reopens a checked-out account (B100003).
     void continueAccount();
-    // Reopens the current visit's account inside the caller's transaction: member card and
-    // credit account get back what the visit recorded, payment lines go, the table becomes "4".
-    void Goon();
     // "清台 -": frees a checked-out table and archives its visit (B100006).
     void clearTable();
     // "回退" and Esc on the work screen: closes an open pop-up panel, else back to the board.

@@ -291,8 +291,17 @@ void TFormWork::buildAbout() {
     connect(close2, &QPushButton::clicked, this, [this] { hideAbout(); });
 }
 
+TFormWork::~TFormWork() { ErrorGuard::setAfterStaleData({}); }
+
 void TFormWork::attach(TDMTable* dm) {
     dm_ = dm;
+    // After another front desk won a race, the board and the visits show what is stored now,
+    // each staying on its row.
+    ErrorGuard::setAfterStaleData([this] {
+        if (!dm_) return;
+        dm_->adoqry_table->reload();
+        dm_->adoqry_TableGues->reload();
+    });
     bindLookupCombo(dbl_order, dm->adoqry_SetupPay, QStringLiteral("orde_code"), dm->adoqry_order,
                     QStringLiteral("orde_code"), QStringLiteral("orde_name"));
     Login* login = new Login(main_, this, dm);

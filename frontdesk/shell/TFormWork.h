@@ -59,6 +59,7 @@ class TFormWork : public QWidget {
     Q_OBJECT
 public:
     explicit TFormWork(TFormWMain* main);
+    ~TFormWork() override;
     // Binds the screens to the data module and wires their buttons.
     void attach(TDMTable* dm);
 
