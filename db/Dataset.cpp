@@ -895,6 +895,16 @@ void Dataset::checkUnchanged(const Row& row, const std::vector<int>& changed) {
     if (!same) refuseStale();
 }
 
+void Dataset::requireUnchanged() {
+    requireActive();
+    const Row* row = currentRow();
+    if (!row || baseTable_.isEmpty()) return;
+    std::vector<int> all;
+    for (int f = 0; f < int(fields_.size()); ++f)
+        if (fields_[size_t(f)].writable) all.push_back(f);
+    checkUnchanged(*row, all);
+}
+
 void Dataset::refuseStale() {
     QPointer<Dataset> self(this);
     throw StaleData(StaleData::Text, [self] {

@@ -154,6 +154,9 @@ public:
     void cancel();
     void remove();
     bool modified() const { return modified_; }
+    // Refuses with StaleData unless the current row as this dataset last read or wrote it
+    // (not an edit in progress) is, column for column, what the database holds now.
+    void requireUnchanged();
     // Posts an edit in progress when it changed something, cancels it otherwise.
     void checkBrowseMode();
 

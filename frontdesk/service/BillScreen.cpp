@@ -6,6 +6,7 @@
 #include "PanelKit.h"
 #include "Prompter.h"
 #include "TDMTable.h"
+#include "VisitMoves.h"
 #include "TFormWMain.h"
 #include "TFormWork.h"
 #include "TableBoard.h"
@@ -656,8 +657,30 @@ void BillScreen::enterBill() {
 }
 
 void BillScreen::back() {
-    checkout_->leave();
+    try {
+        checkout_->leave();
+    } catch (const StaleData&) {
+        work_->workScreen->showScreen(false);
+        throw;
+    }
     work_->workScreen->showScreen(false);
+}
+
+void BillScreen::afterLostRace(qint64 visitKey) {
+    Dataset& v = *dm_->adoqry_TableGues;
+    const bool stillOpen = v.active() && !v.isEmpty() &&
+                           v.field(QStringLiteral("tabl_gues_auto_recn")).asInt() == visitKey &&
+                           visitOpen(dm_->database(), visitKey);
+    if (stillOpen) {
+        // Its lines as they are now, and the bill computed again on them.
+        if (dm_->adoqry_TableCons->active()) dm_->adoqry_TableCons->refresh();
+        enterBill();
+        return;
+    }
+    // Checked out, moved or joined elsewhere: the board shows what became of it.
+    checkout_->abandon();
+    main_->ShowPanel(work_->pnl_TableState, main_->pnl_Parent, 1);
+    work_->EditDict_TableState->setFocus();
 }
 
 void BillScreen::settle() {
@@ -666,7 +689,21 @@ void BillScreen::settle() {
     if (discount_ == Discount::Refused) restoreDiscount();
     const QString received = DBEdit12->text();
     const QString tableCode = dm_->adoqry_TableGues->field(QStringLiteral("tabl_code")).asString();
-    switch (checkout_->settle(received, false, main_->StatusBar1, main_->statusPanel[0])) {
+    const qint64 visitKey = dm_->adoqry_TableGues->field(QStringLiteral("tabl_gues_auto_recn")).asInt();
+    SettleOutcome outcome = SettleOutcome::Refused;
+    try {
+        outcome = checkout_->settle(received, false, main_->StatusBar1, main_->statusPanel[0]);
+    } catch (StaleData& stale) {
+        // Another desk changed the visit after this bill was computed: nothing was stored.
+        // Once the refusal is shown and the visit read again, the bill is computed again.
+        auto reload = stale.refresh;
+        stale.refresh = [this, reload, visitKey] {
+            if (reload) reload();
+            afterLostRace(visitKey);
+        };
+        throw;
+    }
+    switch (outcome) {
     case SettleOutcome::Stored:
         // The board, its tables read again so the table shows checked out, with the table just
         // paid still the current one.

@@ -42,6 +42,9 @@ public:
     // The operations of the screen's buttons and keys.
     void enterBill();     // "结帐 *" on the work screen
     void back();          // "回退", Esc
+    // After a checkout refused because the visit changed elsewhere: the bill computed again
+    // when the visit is still open here, else back to the board.
+    void afterLostRace(qint64 visitKey);
     void settle();        // "结帐 *", numeric-pad *
     void preview();       // "预览 F10"
     void print();         // "打印 /", numeric-pad /

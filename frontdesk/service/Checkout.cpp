@@ -9,6 +9,7 @@
 #include "Prompter.h"
 #include "Sql.h"
 #include "TDMTable.h"
+#include "VisitMoves.h"
 #include "Transaction.h"
 #include "Values.h"
 
@@ -211,9 +212,16 @@ void Checkout::leave() {
     Dataset& v = *dm_.adoqry_TableGues;
     cancelAccountEdits();
     v.cancel();
+    // The bill ends however the store below goes (another desk may have changed the visit).
+    active_ = false;
     v.edit();
     ReTotal(dm_);
     v.post();
+}
+
+void Checkout::abandon() {
+    cancelAccountEdits();
+    dm_.adoqry_TableGues->cancel();
     active_ = false;
 }
 
@@ -524,6 +532,12 @@ QString Checkout::storeInTransaction(double memberAmount, double creditAmount, S
     try {
         db::inTransaction(dm_.database(), QStringLiteral("B100001"), [&] {
             QSqlDatabase db = dm_.database();
+            // The visit as the bill was computed on it: stored as this screen read it (another
+            // desk may have ordered for it, checked it out, moved or joined it meanwhile), in use
+            // and not checked out.
+            Dataset& visit = *dm_.adoqry_TableGues;
+            visit.requireUnchanged();
+            requireVisitOpen(db, visit.field(QStringLiteral("tabl_gues_auto_recn")).asInt());
             // The balances first, each re-checked where it is changed: when another front desk
             // spent the money meanwhile, nothing of this checkout is stored.
             if (memberAmount != 0) {

@@ -79,6 +79,8 @@ public:
     // "回退": drops what the bill changed on the visit, stores the receivable without discount
     // and tax again.
     void leave();
+    // Ends the bill without storing anything (the visit changed elsewhere meanwhile).
+    void abandon();
 
     // "确定" of the member tab: the card whose number and password match, or none (refused with
     // a message). The member's name becomes the guest's name.

@@ -11,7 +11,9 @@
 #include "TFormWMain.h"
 #include "Transaction.h"
 #include "Values.h"
+#include "VisitMoves.h"
 
+#include <QPointer>
 #include <QSqlQuery>
 #include <QStringList>
 
@@ -329,6 +331,34 @@ void Ordering::storeLineTotals(const QString& when) {
              {when, visitKey_, dm_->deskId});
 }
 
+void Ordering::requireStock(QSqlDatabase db, qint64 key, const QString& desk) {
+    QSqlQuery shortItem = db::run(
+        db,
+        QStringLiteral("WITH uses AS ("
+                       "SELECT item_code, tabl_cons_coun * item_coun_flag AS n FROM TableConsListTemp "
+                       "WHERE tabl_gues_auto_recn = ? AND desk_id = ? "
+                       "UNION ALL SELECT g.item_code, a.tabl_cons_coun * g.grou_coun * a.item_coun_flag "
+                       "FROM TableConsListTemp a, ItemGroup g WHERE a.tabl_gues_auto_recn = ? AND a.desk_id = ? "
+                       "AND a.item_type_code = '3' AND a.item_code = g.grou_code), "
+                       "needs AS (SELECT item_code, SUM(n) AS need FROM uses GROUP BY item_code) "
+                       "SELECT i.item_code, i.item_name, COALESCE(i.item_coun, 0) FROM itemlist i JOIN needs u "
+                       "ON u.item_code = i.item_code WHERE i.item_limi = ? AND i.item_type_code IN ('1', '4') "
+                       "AND u.need > 0 AND COALESCE(i.item_coun, 0) + 0.000001 < u.need ORDER BY i.item_code LIMIT 1"),
+        {key, desk, key, desk, kLimited});
+    if (!shortItem.next()) return;
+    const QString code = shortItem.value(0).toString();
+    const QString name = shortItem.value(1).toString();
+    const double stock = shortItem.value(2).toDouble();
+    shortItem.finish();
+    Dataset* items = dm_->adoqry_ConsItem;
+    QPointer<Dataset> itemsNow(items);
+    throw StaleData(QStringLiteral("[") + name + QStringLiteral("/") + number(stock) +
+                        QStringLiteral("]点单数已经超过库存数，请重新输入数量！"),
+                    [itemsNow, code] {
+                        if (itemsNow && itemsNow->active()) itemsNow->refreshRows(QStringLiteral("item_code"), {code});
+                    });
+}
+
 void Ordering::commitPad(StatusProgress* progress) {
     QSqlDatabase db = dm_->database();
     const qint64 key = visitKey_;
@@ -339,6 +369,9 @@ void Ordering::commitPad(StatusProgress* progress) {
     // Only this desk's lines of the pad: another desk may be ordering for the same visit.
     const QString desk = dm_->deskId;
     db::inTransaction(db, QStringLiteral("B100007"), [&] {
+        // The visit is still open here: another desk may have checked it out, joined or moved
+        // it since this order screen opened.
+        requireVisitOpen(db, key);
         // The visit whose lines these are is the one recomputed.
         if (visit.isEmpty() || visit.field(QStringLiteral("tabl_gues_auto_recn")).asInt() != key) {
             visit.setFiltered(false);
@@ -390,6 +423,11 @@ void Ordering::commitPad(StatusProgress* progress) {
                                         "(SELECT clas_code FROM classlist WHERE COALESCE(clas_allo_serv, 0) <> 0)"),
                          {rate, key, desk});
         }
+
+        // Counted stock still covers every use of this commit: another desk may have sold the
+        // same items meanwhile. An item ordered on its own, inside a set menu and as an
+        // ingredient of composites needs the sum of all its uses.
+        requireStock(db, key, desk);
 
         // The lines become the visit's.
         const QString columns = QString::fromLatin1(kCopiedColumns);

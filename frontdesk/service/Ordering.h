@@ -111,7 +111,12 @@ public:
     // pad was empty. `progress` (may be null) is advanced after each stage.
     bool commit(StatusProgress* progress = nullptr);
     // The commit without the question and the posting of the pad line (the stages above).
+    // Inside its transaction it checks again that the visit is open and that counted stock
+    // covers every use (requireStock); a lost race stores nothing (StaleData).
     void commitPad(StatusProgress* progress = nullptr);
+    // Refuses with the stock message (StaleData) when counted stock no longer covers what this
+    // desk's pad for the visit takes, all uses of an item summed.
+    void requireStock(QSqlDatabase db, qint64 key, const QString& desk);
 
     // --- catalogue changes from the order screen
 

@@ -44,12 +44,15 @@ QString archivedVisitColumns(QSqlDatabase db) {
 
 } // namespace
 
+bool visitOpen(QSqlDatabase db, qint64 key) {
+    return db::exists(db,
+                      QStringLiteral("SELECT 1 FROM TableGuestlist WHERE tabl_gues_auto_recn = ? AND tabl_gues_use <> 0 "
+                                     "AND COALESCE(tabl_gues_stat, '') <> '3'"),
+                      {key});
+}
+
 void requireVisitOpen(QSqlDatabase db, qint64 key) {
-    if (!db::exists(db,
-                    QStringLiteral("SELECT 1 FROM TableGuestlist WHERE tabl_gues_auto_recn = ? AND tabl_gues_use <> 0 "
-                                   "AND COALESCE(tabl_gues_stat, '') <> '3'"),
-                    {key}))
-        throw StaleData();
+    if (!visitOpen(db, key)) throw StaleData();
 }
 
 void requireTableFree(QSqlDatabase db, const QString& tableCode) {

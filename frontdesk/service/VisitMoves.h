@@ -16,7 +16,9 @@ namespace kx::frontdesk {
 
 class TDMTable;
 
-// Refuses (StaleData) unless the visit is stored, in use and not checked out.
+// Whether the visit is stored, in use and not checked out.
+bool visitOpen(QSqlDatabase db, qint64 key);
+// Refuses (StaleData) unless it is.
 void requireVisitOpen(QSqlDatabase db, qint64 key);
 // Refuses (StaleData) unless the table is stored and free ("1").
 void requireTableFree(QSqlDatabase db, const QString& tableCode);
