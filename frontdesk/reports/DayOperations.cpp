@@ -72,6 +72,57 @@ QLineEdit* amountEdit(const QString& name, QWidget* parent) {
 
 } // namespace
 
+// ---------------------------------------------------------------- the day, without screens
+
+void startDay(TDMTable& dm) {
+    Dataset* setup = dm.adoqry_SetupPay;
+    QSqlDatabase db = dm.database();
+    db::inTransaction(db, QStringLiteral("B100008"), [&] {
+        // Not started meanwhile by another desk.
+        if (db::exists(db, QStringLiteral("SELECT 1 FROM SetupPay WHERE COALESCE(pay_star, 0) <> 0"))) throw StaleData();
+        db::exec(db, QStringLiteral("update otherincomelist set othe_inco_mone=0"));
+        if (setup->state() == Dataset::Browse) setup->edit();
+        setup->field(QStringLiteral("time_work")).setValue(QDateTime(Clock::today(), QTime(0, 0)));
+        setup->field(QStringLiteral("pay_star")).setValue(true);
+        setup->field(QStringLiteral("time_star")).setValue(Clock::now());
+        setup->post();
+    });
+}
+
+void endDay(TDMTable& dm, const QDateTime& business, const std::function<void()>& step) {
+    Dataset* setup = dm.adoqry_SetupPay;
+    QSqlDatabase db = dm.database();
+    auto progress = [&step] {
+        if (step) step();
+    };
+    db::inTransaction(db, QStringLiteral("B100009"), [&] {
+        // Still the day this desk is ending: another desk may have ended it first.
+        if (!db::exists(db, QStringLiteral("SELECT 1 FROM SetupPay WHERE COALESCE(pay_star, 0) <> 0 AND date(time_work) = date(?)"),
+                        {business}))
+            throw StaleData();
+        dm.adoqry_otherincome->checkBrowseMode();
+        progress();
+        db::exec(db, QStringLiteral("update tableconslist set tabl_cons_flag=0"));
+        progress();
+        db::exec(db, QStringLiteral("update tableconslist set tabl_cons_flag=1 where tabl_gues_auto_recn in "
+                                    "(select tabl_gues_auto_recn from tableguestlist where tabl_gues_use=0)"));
+        progress();
+        db::exec(db, QStringLiteral("delete from tableguestlist where tabl_gues_use=0"));
+        progress();
+        db::exec(db, QStringLiteral("delete from tableconslist where tabl_cons_flag<>0"));
+        progress();
+        db::exec(db, QStringLiteral("insert into AllOtherInCome(othe_inco_code,othe_inco_name,othe_inco_mone,othe_inco_time) "
+                                    "select othe_inco_code,othe_inco_name,othe_inco_mone,? from otherincomelist"),
+                 {business});
+        progress();
+        if (setup->state() == Dataset::Browse) setup->edit();
+        setup->field(QStringLiteral("pay_star")).setValue(false);
+        setup->field(QStringLiteral("time_end")).setValue(Clock::now());
+        setup->post();
+        progress();
+    });
+}
+
 DayOperations::DayOperations(TFormWMain* main, TFormWork* work, TDMTable* dm)
     : QObject(work), main_(main), work_(work), dm_(dm) {
     build();
@@ -264,15 +315,7 @@ void DayOperations::dayStart(bool fromButton) {
         }
         if (!prompter().question(QStringLiteral("请确认是否进行[日始处理]!"))) throw SilentAbort();
     }
-    Dataset* setup = dm_->adoqry_SetupPay;
-    db::inTransaction(main_->db(), QStringLiteral("B100008"), [&] {
-        db::exec(main_->db(), QStringLiteral("update otherincomelist set othe_inco_mone=0"));
-        if (setup->state() == Dataset::Browse) setup->edit();
-        setup->field(QStringLiteral("time_work")).setValue(QDateTime(Clock::today(), QTime(0, 0)));
-        setup->field(QStringLiteral("pay_star")).setValue(true);
-        setup->field(QStringLiteral("time_star")).setValue(Clock::now());
-        setup->post();
-    });
+    startDay(*dm_);
     showDayState();
     lbl_time->setText(showDateTime(Clock::now()));
     dm_->adoqry_otherincome->refresh();
@@ -358,29 +401,7 @@ void DayOperations::dayEnd(bool fromButton) {
     }
     StatusProgress progress(main_->StatusBar1, main_->statusPanel[0]);
     Dataset* setup = dm_->adoqry_SetupPay;
-    const QDateTime business = QDateTime(dm_->setup.date(QStringLiteral("time_work")), QTime(0, 0));
-    db::inTransaction(db, QStringLiteral("B100009"), [&] {
-        dm_->adoqry_otherincome->checkBrowseMode();
-        progress.step();
-        db::exec(db, QStringLiteral("update tableconslist set tabl_cons_flag=0"));
-        progress.step();
-        db::exec(db, QStringLiteral("update tableconslist set tabl_cons_flag=1 where tabl_gues_auto_recn in "
-                                    "(select tabl_gues_auto_recn from tableguestlist where tabl_gues_use=0)"));
-        progress.step();
-        db::exec(db, QStringLiteral("delete from tableguestlist where tabl_gues_use=0"));
-        progress.step();
-        db::exec(db, QStringLiteral("delete from tableconslist where tabl_cons_flag<>0"));
-        progress.step();
-        db::exec(db, QStringLiteral("insert into AllOtherInCome(othe_inco_code,othe_inco_name,othe_inco_mone,othe_inco_time) "
-                                    "select othe_inco_code,othe_inco_name,othe_inco_mone,? from otherincomelist"),
-                 {business});
-        progress.step();
-        if (setup->state() == Dataset::Browse) setup->edit();
-        setup->field(QStringLiteral("pay_star")).setValue(false);
-        setup->field(QStringLiteral("time_end")).setValue(Clock::now());
-        setup->post();
-        progress.step();
-    });
+    endDay(*dm_, QDateTime(dm_->setup.date(QStringLiteral("time_work")), QTime(0, 0)), [&progress] { progress.step(); });
     // The copy shows the day as it was before the day end; it is made while the cashier goes on.
     if (backup) finishInBackground(std::move(backup));
     // The visits of the day are gone from the live tables; the data module follows.

@@ -3,8 +3,10 @@
 // business statistics by department, and the shift handover with its report.
 #include "ReportFrame.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <future>
 #include <memory>
 
@@ -24,6 +26,17 @@ namespace kx::frontdesk {
 class TDMTable;
 class TFormWMain;
 class TFormWork;
+
+// The database work of the day, without any screen. Each runs in its transaction and first
+// checks the day's state again there: another front desk may have started or ended the day
+// meanwhile, which stores nothing and ends in StaleData.
+//
+// Day start (B100008): the other income of the day back to 0; the business day is today, started.
+void startDay(TDMTable& dm);
+// Day end (B100009) of the business day `business` (must still be the started day): cleared
+// visits and their lines leave the live tables, the other income is archived, the day ends.
+// `step` is called after each stage.
+void endDay(TDMTable& dm, const QDateTime& business, const std::function<void()>& step = {});
 
 class DayOperations : public QObject {
     Q_OBJECT
