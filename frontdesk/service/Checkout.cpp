@@ -568,6 +568,10 @@ QString Checkout::storeInTransaction(double memberAmount, double creditAmount, S
             }
             storeCheckout(progress);
         });
+    } catch (const StaleData&) {
+        // Nothing was stored: the table row shown as checked out goes back to what is stored.
+        dm_.adoqry_table->cancel();
+        throw;
     } catch (const SilentAbort&) {
         if (refusal.isEmpty()) throw;
     } catch (...) {

@@ -378,6 +378,9 @@ void Ordering::commitPad(StatusProgress* progress) {
             if (!visit.locate(QStringLiteral("tabl_gues_auto_recn"), key))
                 throw DbError(QStringLiteral("visit %1 not found").arg(key));
         }
+        // Its charges are computed from the stored lines: the row is read as stored now
+        // (another desk may have committed to it meanwhile), unless the cashier is editing it.
+        if (visit.state() == Dataset::Browse) visit.refreshCurrent();
         {
             // The item grids stay still while the pad is rewritten.
             ControlsOff still(items);

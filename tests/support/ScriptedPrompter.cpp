@@ -70,6 +70,7 @@ bool ScriptedPrompter::questionDefaultYes(const QString& text) {
 bool ScriptedPrompter::ask(const QString& text, bool yesIsDefault) {
     record({QStringLiteral("question"), text, ProductTitle, yesIsDefault});
     if (answers_.empty()) {
+        if (yesBeyondScript_) return true;
         ++unanswered_;
         return false;
     }

@@ -32,6 +32,8 @@ class ScriptedPrompter : public Prompter {
     // Queues the answers of the next questions (true = Yes).
     void answer(bool yes);
     void answers(std::initializer_list<bool> yes);
+    // Questions beyond the queued answers are answered Yes (for tests of what follows them).
+    void answerYesBeyondScript(bool on) { yesBeyondScript_ = on; }
     // Questions asked with no answer queued (they were answered No).
     int unanswered() const { return unanswered_; }
     int pendingAnswers() const { return int(answers_.size()); }
@@ -59,6 +61,7 @@ class ScriptedPrompter : public Prompter {
     QList<Box> boxes_;
     std::deque<bool> answers_;
     int unanswered_ = 0;
+    bool yesBeyondScript_ = false;
     std::function<void(const Box&)> hook_;
 };
 
@@ -102,6 +105,7 @@ class ScriptedModalHost : public ModalHost {
     std::deque<std::function<int(QDialog*)>> dialogs_;
     std::deque<QString> fileNames_;
     int unanswered_ = 0;
+    bool yesBeyondScript_ = false;
 };
 
 } // namespace kx::test
