@@ -18,7 +18,10 @@
 #include "TDMTable.h"
 #include "VisitMoves.h"
 
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QThread>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -101,6 +104,29 @@ struct Desk {
     std::unique_ptr<kx::frontdesk::Ordering> ordering;
 };
 
+// The invariants every pair of actions must leave behind.
+void expectConsistentFile(QSqlDatabase db) {
+    EXPECT_EQ(kx::db::checkDatabase(db).join(QLatin1Char('\n')).toStdString(), "");
+    // Each checked-out visit's payment lines make up its amount received.
+    EXPECT_EQ(scalarInt(db, QStringLiteral("SELECT count(*) FROM TableGuestlist g WHERE g.tabl_gues_stat = '3' AND "
+                                             "abs(g.tabl_gues_fact - (SELECT total(p.pay_type_mone) FROM tableguespay p "
+                                             "WHERE p.tabl_gues_auto_recn = g.tabl_gues_auto_recn)) > 0.005")),
+              0);
+    // Payments only of visits that exist.
+    EXPECT_EQ(scalarInt(db, QStringLiteral("SELECT count(*) FROM tableguespay p WHERE NOT EXISTS (SELECT 1 FROM "
+                                             "TableGuestlist g WHERE g.tabl_gues_auto_recn = p.tabl_gues_auto_recn)")),
+              0);
+    // Lines only of visits that exist.
+    EXPECT_EQ(scalarInt(db, QStringLiteral("SELECT count(*) FROM TableConsList l WHERE NOT EXISTS (SELECT 1 FROM "
+                                             "TableGuestlist g WHERE g.tabl_gues_auto_recn = l.tabl_gues_auto_recn)")),
+              0);
+    // The receivable of every open visit is what its lines come to.
+    EXPECT_EQ(scalarInt(db, QStringLiteral("SELECT count(*) FROM TableGuestlist g WHERE g.tabl_gues_use <> 0 AND "
+                                             "abs(g.tabl_gues_dish - (SELECT total(l.tabl_cons_tota) FROM TableConsList l "
+                                             "WHERE l.tabl_gues_auto_recn = g.tabl_gues_auto_recn)) > 0.005")),
+              0);
+}
+
 class TwoDesksTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -138,28 +164,7 @@ protected:
         return QStringLiteral("stored");
     }
 
-    // The invariants every pair of actions must leave behind.
-    void expectConsistent() {
-        EXPECT_EQ(kx::db::checkDatabase(db()).join(QLatin1Char('\n')).toStdString(), "");
-        // Each checked-out visit's payment lines make up its amount received.
-        EXPECT_EQ(scalarInt(db(), QStringLiteral("SELECT count(*) FROM TableGuestlist g WHERE g.tabl_gues_stat = '3' AND "
-                                                 "abs(g.tabl_gues_fact - (SELECT total(p.pay_type_mone) FROM tableguespay p "
-                                                 "WHERE p.tabl_gues_auto_recn = g.tabl_gues_auto_recn)) > 0.005")),
-                  0);
-        // Payments only of visits that exist.
-        EXPECT_EQ(scalarInt(db(), QStringLiteral("SELECT count(*) FROM tableguespay p WHERE NOT EXISTS (SELECT 1 FROM "
-                                                 "TableGuestlist g WHERE g.tabl_gues_auto_recn = p.tabl_gues_auto_recn)")),
-                  0);
-        // Lines only of visits that exist.
-        EXPECT_EQ(scalarInt(db(), QStringLiteral("SELECT count(*) FROM TableConsList l WHERE NOT EXISTS (SELECT 1 FROM "
-                                                 "TableGuestlist g WHERE g.tabl_gues_auto_recn = l.tabl_gues_auto_recn)")),
-                  0);
-        // The receivable of every open visit is what its lines come to.
-        EXPECT_EQ(scalarInt(db(), QStringLiteral("SELECT count(*) FROM TableGuestlist g WHERE g.tabl_gues_use <> 0 AND "
-                                                 "abs(g.tabl_gues_dish - (SELECT total(l.tabl_cons_tota) FROM TableConsList l "
-                                                 "WHERE l.tabl_gues_auto_recn = g.tabl_gues_auto_recn)) > 0.005")),
-                  0);
-    }
+    void expectConsistent() { expectConsistentFile(db()); }
 
     double cardUsed() const {
         return scalarNumber(db(), QStringLiteral("SELECT memb_use FROM MemberList WHERE memb_card_code = '8800001'"));
@@ -423,6 +428,64 @@ TEST_F(TwoDesksTest, DayEndOnTwoDesksArchivesTheDayOnce) {
     EXPECT_EQ(outcome([&] { kx::frontdesk::startDay(*a->dm); }), "stored");
     EXPECT_EQ(outcome([&] { kx::frontdesk::startDay(*b->dm); }), kStale);
     EXPECT_EQ(scalarText(db(), QStringLiteral("SELECT time_work FROM SetupPay")), "2026-12-10 00:00:00");
+}
+
+// Desks as processes of their own on one prepared file.
+class DeskProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path = dir.path() + QStringLiteral("/data/VenueData.MDB");
+        kx::db::Connection c;
+        c.open(path);
+        kx::db::prepareDatabase(c.db(), true, QDate(2026, 12, 9));
+        kx::db::exec(c.db(), QStringLiteral("UPDATE SetupPay SET oper_code = '01', mana_code = '01', orde_code = '1', "
+                                            "pay_star = 1, time_work = '2026-12-09 00:00:00', "
+                                            "pay_set_tax_perc = 0, pay_set_tax_mone = 0"));
+    }
+    void startWorker(QProcess& p, int rounds, int seed) {
+        p.start(QStringLiteral(KX_DESK_WORKER), {path, QString::number(rounds), QString::number(seed)});
+        ASSERT_TRUE(p.waitForStarted(10000));
+    }
+    void expectConsistent() {
+        kx::db::Connection c;
+        c.open(path);
+        expectConsistentFile(c.db());
+    }
+    QTemporaryDir dir;
+    QString path;
+};
+
+TEST_F(DeskProcessTest, TwoDesksRacingOverSixTablesKeepTheFileConsistent) {
+    QProcess first, second;
+    startWorker(first, 150, 1);
+    startWorker(second, 150, 2);
+    for (QProcess* p : {&first, &second}) {
+        ASSERT_TRUE(p->waitForFinished(180000));
+        EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+    }
+    expectConsistent();
+    kx::db::Connection c;
+    c.open(path);
+    EXPECT_GT(scalarInt(c.db(), QStringLiteral("SELECT count(*) FROM AllGues")) +
+                  scalarInt(c.db(), QStringLiteral("SELECT count(*) FROM TableGuestlist")),
+              0)
+        << "the desks did some work";
+}
+
+// A desk killed at any moment of opening, ordering, checking out or clearing leaves nothing
+// half-written: each transaction stands or falls as a whole.
+TEST_F(DeskProcessTest, ADeskKilledAtAnyMomentLeavesAConsistentFile) {
+    QRandomGenerator random(7);
+    for (int round = 0; round < 12; ++round) {
+        SCOPED_TRACE(round);
+        QProcess desk;
+        startWorker(desk, 1000000, round);
+        QThread::msleep(150 + random.bounded(400));
+        desk.kill(); // SIGKILL
+        ASSERT_TRUE(desk.waitForFinished(10000));
+        expectConsistent();
+    }
 }
 
 } // namespace
