@@ -123,6 +123,53 @@ void endDay(TDMTable& dm, const QDateTime& business, const std::function<void()>
     });
 }
 
+void addStartAmounts(QSqlDatabase db) {
+    db::exec(db, QStringLiteral("update paytotaltemp set pay_star_mone=b.pay_star_mone,"
+                                "pay_fact_mone=coalesce(b.pay_star_mone,0)+coalesce(paytotaltemp.pay_type_mone,0) "
+                                "from paytypelist b where paytotaltemp.pay_type_code=b.pay_type_code"));
+}
+
+void summarizeShift(QSqlDatabase db) {
+    db::exec(db, QStringLiteral("delete from paytotaltemp"));
+    if (db::scalarInt(db, QStringLiteral("select count(*) from allguespay where pay_flag=0")) == 0) {
+        db::exec(db, QStringLiteral("insert into paytotaltemp(pay_type_code,pay_type_name,pay_type_coun,pay_type_mone) "
+                                    "select pay_type_code,pay_type_name,0,0 from paytypelist"));
+    } else {
+        db::exec(db, QStringLiteral(
+                         "insert into paytotaltemp(pay_type_code,pay_type_name,pay_type_coun,pay_type_mone) "
+                         "select aa.pay_type_code,aa.pay_type_name,"
+                         "(select count(*) from AllGuesPay bb where bb.pay_type_code=aa.pay_type_code "
+                         "and bb.pay_type_mone>0 and bb.pay_flag=0),sum(aa.pay_type_mone) "
+                         "from AllGuesPay aa where aa.pay_flag=0 group by aa.pay_type_code,aa.pay_type_name"));
+    }
+    addStartAmounts(db);
+}
+
+void handOverShift(TDMTable& dm, const QDateTime& business, const QString& remark, const QString& operCode,
+                   const QString& operName) {
+    QSqlDatabase db = dm.database();
+    db::inTransaction(db, QStringLiteral("B100010"), [&] {
+        dm.adoqry_paytypetemp->checkBrowseMode();
+        // The summary is taken again inside the transaction, over the lines it then marks: a
+        // bill another desk cleared since the screen opened is counted in this shift, not
+        // marked as handed over without being counted.
+        summarizeShift(db);
+        db::exec(db, QStringLiteral("update tableguespay set pay_flag=0"));
+        // Payment lines of every visit no longer in use are handed over, also of visits a day
+        // end has already removed; lines of visits checked out but not cleared stay.
+        db::exec(db, QStringLiteral("update tableguespay set pay_flag=1 where tabl_gues_auto_recn not in "
+                                    "(select tabl_gues_auto_recn from tableguestlist where tabl_gues_use<>0)"));
+        db::exec(db, QStringLiteral("delete from tableguespay where pay_flag<>0"));
+        db::exec(db, QStringLiteral("update paytypelist set pay_star_mone=0"));
+        db::exec(db, QStringLiteral("update Allguespay set pay_flag=1 where pay_flag=0"));
+        db::exec(db, QStringLiteral("insert into Allpaytotal(pay_date_work,pay_rema,pay_type_code,pay_type_name,"
+                                    "pay_star_mone,pay_type_mone,pay_type_coun,pay_fact_mone,pay_date,oper_code,oper_name) "
+                                    "select ?,?,pay_type_code,pay_type_name,pay_star_mone,pay_type_mone,pay_type_coun,"
+                                    "pay_fact_mone,?,?,? from Paytotaltemp"),
+                 {business, remark, Clock::now(), operCode, operName});
+    });
+}
+
 DayOperations::DayOperations(TFormWMain* main, TFormWork* work, TDMTable* dm)
     : QObject(work), main_(main), work_(work), dm_(dm) {
     build();
@@ -464,27 +511,10 @@ void DayOperations::showTotals() {
 
 // ---------------------------------------------------------------- shift handover
 
-void DayOperations::rebuildShiftSummary() {
-    QSqlDatabase db = main_->db();
-    db::exec(db, QStringLiteral("delete from paytotaltemp"));
-    if (db::scalarInt(db, QStringLiteral("select count(*) from allguespay where pay_flag=0")) == 0) {
-        db::exec(db, QStringLiteral("insert into paytotaltemp(pay_type_code,pay_type_name,pay_type_coun,pay_type_mone) "
-                                    "select pay_type_code,pay_type_name,0,0 from paytypelist"));
-    } else {
-        db::exec(db, QStringLiteral(
-                         "insert into paytotaltemp(pay_type_code,pay_type_name,pay_type_coun,pay_type_mone) "
-                         "select aa.pay_type_code,aa.pay_type_name,"
-                         "(select count(*) from AllGuesPay bb where bb.pay_type_code=aa.pay_type_code "
-                         "and bb.pay_type_mone>0 and bb.pay_flag=0),sum(aa.pay_type_mone) "
-                         "from AllGuesPay aa where aa.pay_flag=0 group by aa.pay_type_code,aa.pay_type_name"));
-    }
-}
+void DayOperations::rebuildShiftSummary() { summarizeShift(main_->db()); }
 
 void DayOperations::showShiftTotals() {
     QSqlDatabase db = main_->db();
-    db::exec(db, QStringLiteral("update paytotaltemp set pay_star_mone=b.pay_star_mone,"
-                                "pay_fact_mone=coalesce(b.pay_star_mone,0)+coalesce(paytotaltemp.pay_type_mone,0) "
-                                "from paytypelist b where paytotaltemp.pay_type_code=b.pay_type_code"));
     // The waived amounts are not money: they stay out of the totals on the screen.
     QSqlQuery q = db::run(db, QStringLiteral("select sum(pay_star_mone),sum(pay_type_coun),sum(pay_type_mone),"
                                              "sum(pay_fact_mone) from paytotaltemp where pay_type_code<>'R'"));
@@ -522,6 +552,7 @@ void DayOperations::submitStartAmounts() {
     db::inTransaction(main_->db(), QStringLiteral("B100011"), [&] {
         Dataset* types = dm_->adoqry_paytypetemp;
         if (types->state() != Dataset::Browse) types->post();
+        addStartAmounts(main_->db());
         showShiftTotals();
     });
     dm_->adoqry_PayTemp->refresh();
@@ -534,27 +565,8 @@ void DayOperations::handOver() {
     const QString operCode = dm_->setup.text(QStringLiteral("oper_code"));
     const QString operName = dm_->setup.text(QStringLiteral("opername"));
     const QString remark = Edit10->text();
-    db::inTransaction(db, QStringLiteral("B100010"), [&] {
-        dm_->adoqry_paytypetemp->checkBrowseMode();
-        // The summary is taken again inside the transaction, over the lines it then marks: a
-        // bill another desk cleared since the screen opened is counted in this shift, not
-        // marked as handed over without being counted.
-        rebuildShiftSummary();
-        showShiftTotals();
-        db::exec(db, QStringLiteral("update tableguespay set pay_flag=0"));
-        // Payment lines of every visit no longer in use are handed over, also of visits a day
-        // end has already removed; lines of visits checked out but not cleared stay.
-        db::exec(db, QStringLiteral("update tableguespay set pay_flag=1 where tabl_gues_auto_recn not in "
-                                    "(select tabl_gues_auto_recn from tableguestlist where tabl_gues_use<>0)"));
-        db::exec(db, QStringLiteral("delete from tableguespay where pay_flag<>0"));
-        db::exec(db, QStringLiteral("update paytypelist set pay_star_mone=0"));
-        db::exec(db, QStringLiteral("update Allguespay set pay_flag=1 where pay_flag=0"));
-        db::exec(db, QStringLiteral("insert into Allpaytotal(pay_date_work,pay_rema,pay_type_code,pay_type_name,"
-                                    "pay_star_mone,pay_type_mone,pay_type_coun,pay_fact_mone,pay_date,oper_code,oper_name) "
-                                    "select ?,?,pay_type_code,pay_type_name,pay_star_mone,pay_type_mone,pay_type_coun,"
-                                    "pay_fact_mone,?,?,? from Paytotaltemp"),
-                 {business, remark, Clock::now(), operCode, operName});
-    });
+    handOverShift(*dm_, business, remark, operCode, operName);
+    showShiftTotals();
     dm_->adoqry_paytypetemp->refresh();
     dm_->adoqry_PayTemp->refresh();
     // The cashier of the shift is logged out; the next one chooses a shift.

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QObject>
+#include <QSqlDatabase>
 #include <QString>
 #include <functional>
 #include <future>
@@ -37,6 +38,15 @@ void startDay(TDMTable& dm);
 // visits and their lines leave the live tables, the other income is archived, the day ends.
 // `step` is called after each stage.
 void endDay(TDMTable& dm, const QDateTime& business, const std::function<void()>& step = {});
+// The shift's summary into Paytotaltemp: by pay type, the archived payments not yet handed
+// over, with the start amounts (addStartAmounts).
+void summarizeShift(QSqlDatabase db);
+void addStartAmounts(QSqlDatabase db);
+// The handover (B100010): the summary taken again inside the transaction and archived into
+// Allpaytotal, and exactly the payment lines it counted marked as handed over. A bill another
+// desk clears meanwhile falls in this shift or the next, never in none.
+void handOverShift(TDMTable& dm, const QDateTime& business, const QString& remark, const QString& operCode,
+                   const QString& operName);
 
 class DayOperations : public QObject {
     Q_OBJECT

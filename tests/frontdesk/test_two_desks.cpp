@@ -413,6 +413,25 @@ TEST_F(TwoDesksTest, BothOpeningOneTableKeepTheFirstVisit) {
     expectConsistent();
 }
 
+// Desk b shows its handover summary; desk a then clears a paid bill; b hands over. The bill is
+// counted in b's shift and marked, never marked without being counted.
+TEST_F(CheckedOutVisitTest, AHandoverWhileAnotherDeskClearsCountsWhatItMarks) {
+    const qint64 key = checkedOut();
+    kx::frontdesk::summarizeShift(b->db()); // b's screen, before the clear
+    EXPECT_DOUBLE_EQ(scalarNumber(db(), QStringLiteral("SELECT total(pay_type_mone) FROM Paytotaltemp")), 0);
+    kx::frontdesk::clearVisit(*a->dm);
+    kx::frontdesk::handOverShift(*b->dm, QDateTime(QDate(2026, 12, 9), QTime(0, 0)), QString(), QStringLiteral("01"),
+                                 QStringLiteral("管理员"));
+    EXPECT_DOUBLE_EQ(scalarNumber(db(), QStringLiteral("SELECT total(pay_type_mone) FROM Allpaytotal")), 76);
+    EXPECT_EQ(scalarInt(db(), QStringLiteral("SELECT count(*) FROM AllGuesPay WHERE tabl_gues_auto_recn = ? AND "
+                                             "pay_flag = 0"),
+                        {key}),
+              0);
+    // The next shift starts from nothing.
+    kx::frontdesk::summarizeShift(a->db());
+    EXPECT_DOUBLE_EQ(scalarNumber(db(), QStringLiteral("SELECT total(pay_type_mone) FROM Paytotaltemp")), 0);
+}
+
 TEST_F(TwoDesksTest, DayEndOnTwoDesksArchivesTheDayOnce) {
     kx::db::exec(db(), QStringLiteral("UPDATE otherincomelist SET othe_inco_mone = 10"));
     const qint64 incomes = scalarInt(db(), QStringLiteral("SELECT count(*) FROM otherincomelist"));
