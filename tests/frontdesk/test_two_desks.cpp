@@ -127,22 +127,25 @@ void expectConsistentFile(QSqlDatabase db) {
               0);
 }
 
+// The sample venue in `dir`: a cashier of the first shift logged in on a started day, no tax,
+// a member card with 500 on it. Returns the file's path.
+QString preparedVenue(const QTemporaryDir& dir) {
+    const QString path = dir.path() + QStringLiteral("/data/VenueData.MDB");
+    kx::db::Connection c;
+    c.open(path);
+    kx::db::prepareDatabase(c.db(), true, QDate(2026, 12, 9));
+    kx::db::exec(c.db(), QStringLiteral("UPDATE SetupPay SET oper_code = '01', mana_code = '01', orde_code = '1', "
+                                        "pay_star = 1, time_work = '2026-12-09 00:00:00', "
+                                        "pay_set_tax_perc = 0, pay_set_tax_mone = 0"));
+    kx::db::exec(c.db(), QStringLiteral("UPDATE MemberList SET memb_surp = 500, memb_use = 0 WHERE memb_card_code = '8800001'"));
+    return path;
+}
+
 class TwoDesksTest : public ::testing::Test {
 protected:
     void SetUp() override {
         kx::Clock::freeze(QDateTime(QDate(2026, 12, 9), QTime(12, 0)));
-        path = dir.path() + QStringLiteral("/data/VenueData.MDB");
-        {
-            kx::db::Connection c;
-            c.open(path);
-            kx::db::prepareDatabase(c.db(), true, QDate(2026, 12, 9));
-            // A cashier of the first shift logged in on a started day; a card with 500 on it.
-            kx::db::exec(c.db(), QStringLiteral("UPDATE SetupPay SET oper_code = '01', mana_code = '01', orde_code = '1', "
-                                                "pay_star = 1, time_work = '2026-12-09 00:00:00', "
-                                                "pay_set_tax_perc = 0, pay_set_tax_mone = 0"));
-            kx::db::exec(c.db(), QStringLiteral("UPDATE MemberList SET memb_surp = 500, memb_use = 0 "
-                                                "WHERE memb_card_code = '8800001'"));
-        }
+        path = preparedVenue(dir);
         a = std::make_unique<Desk>(path);
         b = std::make_unique<Desk>(path);
         prompter.answerYesBeyondScript(true);
@@ -453,13 +456,7 @@ TEST_F(TwoDesksTest, DayEndOnTwoDesksArchivesTheDayOnce) {
 class DeskProcessTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        path = dir.path() + QStringLiteral("/data/VenueData.MDB");
-        kx::db::Connection c;
-        c.open(path);
-        kx::db::prepareDatabase(c.db(), true, QDate(2026, 12, 9));
-        kx::db::exec(c.db(), QStringLiteral("UPDATE SetupPay SET oper_code = '01', mana_code = '01', orde_code = '1', "
-                                            "pay_star = 1, time_work = '2026-12-09 00:00:00', "
-                                            "pay_set_tax_perc = 0, pay_set_tax_mone = 0"));
+        path = preparedVenue(dir);
     }
     void startWorker(QProcess& p, int rounds, int seed) {
         p.start(QStringLiteral(KX_DESK_WORKER), {path, QString::number(rounds), QString::number(seed)});
