@@ -652,3 +652,36 @@ TEST_F(CheckoutTest, TheAmountsTypedBelongToOneFrontDesk) {
 }
 
 } // namespace
+
+namespace {
+
+// Another front desk commits an order to the visit while this bill is on the screen: the
+// checkout is refused with its message, nothing is stored, the bill is computed again on
+// screen on every line, and the cashier checks out the new amount.
+TEST_F(CheckoutTest, AVisitChangedElsewhereIsRefusedAndTheBillComputedAgain) {
+    seat("A01", "01", 4, dishes(105));
+    enterBill();
+    ASSERT_EQ(main->CurrentPanel(), bill->pnl_Bill);
+    kx::db::exec(db(), "INSERT INTO TableConsList (tabl_gues_auto_recn, tabl_code, clas_code, item_code, item_unit_pric, "
+                       "tabl_cons_coun, tabl_cons_tota, item_type_code, menu_type_code, item_type_flag, item_coun_flag, "
+                       "kind_code) VALUES (101, 'A01', 'C01', '1001', 20, 1, 20, '1', '1', 1, 1, 'C')");
+    kx::db::exec(db(), "UPDATE TableGuestlist SET tabl_gues_dish = tabl_gues_dish + 20, tabl_gues_shou = tabl_gues_shou + 20 "
+                       "WHERE tabl_gues_auto_recn = 101");
+    prompter.clear();
+    prompter.answer(true);
+    settleByKey();
+    EXPECT_TRUE(prompter.texts().contains("数据已被其它站点修改，请刷新后重新操作！")) << prompter.texts().join("|").toStdString();
+    EXPECT_TRUE(payLines().isEmpty());
+    EXPECT_EQ(visitText("tabl_gues_stat"), "2");
+    EXPECT_TRUE(main->isVisible());
+    ASSERT_EQ(main->CurrentPanel(), bill->pnl_Bill);
+    EXPECT_EQ(dm->adoqry_TableGues->field("tabl_gues_shou").asFloat(), 125);
+
+    prompter.clear();
+    prompter.answer(true);
+    settleByKey();
+    EXPECT_EQ(visitText("tabl_gues_stat"), "3");
+    EXPECT_EQ(visitValue("tabl_gues_fact"), 125);
+}
+
+} // namespace
