@@ -86,11 +86,10 @@ bool guarded(const std::function<void()>& work) {
         return true;
     } catch (const StaleData& e) {
         const StaleData stale = e;
-        safely([&] {
-            inform(stale.message);
-            if (stale.refresh) stale.refresh();
-            if (afterStaleData) afterStaleData();
-        });
+        safely([&] { inform(stale.message); });
+        // Reading again is itself guarded: a further lost race there is shown the same way.
+        if (stale.refresh) guarded(stale.refresh);
+        if (afterStaleData) guarded(afterStaleData);
     } catch (const SilentAbort&) {
     } catch (const TransactionFailed& e) {
         const QString code = e.code();

@@ -5,12 +5,12 @@
 #include "Transaction.h"
 #include "Values.h"
 
+#include <QPointer>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QPointer>
-#include <QSet>
 #include <cmath>
 
 namespace kx::db {
@@ -916,10 +916,11 @@ void Dataset::reload() {
     if (!active()) return;
     cancel();
     const Row* row = currentRow();
-    const QVariant key = row ? row->key : QVariant();
+    const bool hadRow = row != nullptr;
+    const QVariant key = hadRow ? row->key : QVariant();
     const int at = cur_;
     refresh();
-    if (!row || visible_.empty()) return;
+    if (!hadRow || visible_.empty()) return;
     for (int i = 0; i < int(visible_.size()); ++i) {
         if (rows_[size_t(visible_[size_t(i)])].key == key) {
             setRecNo(i + 1);

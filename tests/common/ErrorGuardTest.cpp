@@ -55,6 +55,25 @@ TEST(ErrorGuardStale, ShowsTheMessageThenRefreshesWhatWasStale) {
     EXPECT_EQ(order, QStringList({QStringLiteral("dataset after 此台已被其它站点占用！"), QStringLiteral("board")}));
 }
 
+// Reading again may lose a race of its own (another desk changed the row once more): that
+// refusal is shown too, and the program still goes on.
+TEST(ErrorGuardStale, ARefreshThatLosesAgainIsShownAndTheProgramGoesOn) {
+    ScriptedPrompter prompter;
+    int closes = 0;
+    kx::ErrorGuard::configure(ProgramKind::FrontDesk, [&] { ++closes; });
+    int reads = 0;
+    kx::guarded([&] {
+        throw kx::StaleData(kx::StaleData::Text, [&] {
+            ++reads;
+            throw kx::StaleData(QStringLiteral("此台已被其它站点占用！"), [&] { ++reads; });
+        });
+    });
+    kx::ErrorGuard::configure(ProgramKind::FrontDesk, {});
+    EXPECT_EQ(prompter.texts(), QStringList({kx::StaleData::Text, QStringLiteral("此台已被其它站点占用！")}));
+    EXPECT_EQ(reads, 2);
+    EXPECT_EQ(closes, 0);
+}
+
 // The close callbacks capture locals of the test: leave the guard without one.
 class ErrorGuardTest : public ::testing::Test {
   protected:

@@ -65,18 +65,23 @@ QStringList fingerprint(QSqlDatabase db) {
     return out;
 }
 
-class GeneratedVenueTest : public ::testing::Test {
+// One generated venue, read by every test of a suite; `Suite::options()` says what to generate.
+template <class Suite> class SharedVenueTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { venue = generated(small(7)).release(); }
+    static void SetUpTestSuite() { venue = generated(Suite::options()).release(); }
     static void TearDownTestSuite() {
         delete venue;
         venue = nullptr;
     }
     static QSqlDatabase db() { return venue->db(); }
     static qint64 count(const char* sql) { return scalarInt(db(), QString::fromUtf8(sql)); }
-    static kx::test::TempDatabase* venue;
+    static inline kx::test::TempDatabase* venue = nullptr;
 };
-kx::test::TempDatabase* GeneratedVenueTest::venue = nullptr;
+
+class GeneratedVenueTest : public SharedVenueTest<GeneratedVenueTest> {
+  public:
+    static auto options() { return small(7); }
+};
 
 TEST(GeneratorTest, SameSeedSameHistoryOtherSeedOtherHistory) {
     const auto a = generated(small(42));
@@ -259,18 +264,10 @@ QStringList catalogue(QSqlDatabase db) {
     return out;
 }
 
-class VenueScaleTest : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() { venue = generated(scaled(11)).release(); }
-    static void TearDownTestSuite() {
-        delete venue;
-        venue = nullptr;
-    }
-    static QSqlDatabase db() { return venue->db(); }
-    static qint64 count(const char* sql) { return scalarInt(db(), QString::fromUtf8(sql)); }
-    static kx::test::TempDatabase* venue;
+class VenueScaleTest : public SharedVenueTest<VenueScaleTest> {
+  public:
+    static auto options() { return scaled(11); }
 };
-kx::test::TempDatabase* VenueScaleTest::venue = nullptr;
 
 TEST_F(VenueScaleTest, HasWhatWasAskedForAndPassesTheCheck) {
     EXPECT_EQ(count("SELECT count(*) FROM TableList"), 60);
