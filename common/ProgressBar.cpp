@@ -40,7 +40,7 @@ StatusProgress::StatusProgress(QStatusBar* bar, QWidget* panel) {
     progress_->setGeometry(area);
     progress_->raise();
     progress_->show();
-    progress_->repaint();
+    running_.start();
 }
 
 StatusProgress::~StatusProgress() {
@@ -50,6 +50,9 @@ StatusProgress::~StatusProgress() {
 void StatusProgress::step() {
     if (!progress_) return;
     progress_->setValue(std::min(progress_->maximum(), progress_->value() + Step));
+    const qint64 now = running_.elapsed();
+    if (now < kPaintAfterMs || (paintedAt_ >= 0 && now - paintedAt_ < kPaintEveryMs)) return;
+    paintedAt_ = now;
     progress_->repaint();
 }
 

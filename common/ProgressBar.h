@@ -1,6 +1,7 @@
 #pragma once
 // The progress bar of a long operation, laid over the first panel of the status bar for as long
 // as the operation runs (also when it ends by an exception).
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QProgressBar>
 
@@ -19,13 +20,20 @@ class StatusProgress {
     StatusProgress(const StatusProgress&) = delete;
     StatusProgress& operator=(const StatusProgress&) = delete;
 
-    // Advances one step (10 of 100) and paints at once.
+    // Advances one step (10 of 100). The bar is painted at once only when the operation has
+    // already run long enough for the cashier to look at it (kPaintAfterMs, then at most every
+    // kPaintEveryMs): an immediate paint flushes everything waiting to be painted in the window,
+    // which would double the cost of the quick operations.
     void step();
+    static constexpr qint64 kPaintAfterMs = 100;
+    static constexpr qint64 kPaintEveryMs = 50;
     int value() const;
     QProgressBar* widget() const { return progress_; }
 
   private:
     QPointer<QProgressBar> progress_;
+    QElapsedTimer running_;
+    qint64 paintedAt_ = -1;
 };
 
 } // namespace kx

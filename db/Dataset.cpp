@@ -420,6 +420,101 @@ void Dataset::refresh() {
     open();
 }
 
+void Dataset::reread() {
+    if (!active() || baseTable_.isEmpty() || beforeOpen || beforeClose || afterClose) {
+        refresh();
+        return;
+    }
+    checkBrowseMode();
+    QString base;
+    const QString effective = rewriteForKey(sql_, &base);
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    if (!q.prepare(effective)) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql_);
+    for (const QVariant& p : params_) q.addBindValue(toDbValue(p));
+    if (!q.exec()) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql_);
+    const QSqlRecord rec = q.record();
+    const int keyColumnIndex = rec.indexOf(kKeyAlias);
+    const int dataCount = rec.count() - (keyColumnIndex >= 0 ? 1 : 0);
+    if (keyColumnIndex < 0 || dataCount != int(fields_.size()) - int(extraFields_.size())) {
+        q.finish();
+        refresh();
+        return;
+    }
+    std::vector<int> sourceColumn;
+    for (int c = 0; c < rec.count(); ++c)
+        if (c != keyColumnIndex) sourceColumn.push_back(c);
+
+    std::vector<Row> fresh;
+    fresh.reserve(rows_.size());
+    bool sameKeys = true;
+    while (q.next()) {
+        Row row;
+        row.v.resize(fields_.size());
+        row.key = q.value(keyColumnIndex);
+        const size_t at = fresh.size();
+        if (at >= rows_.size() || rows_[at].key != row.key) sameKeys = false;
+        for (int f = 0; f < dataCount; ++f) {
+            try {
+                row.v[size_t(f)] = convert(fields_[size_t(f)], q.value(sourceColumn[size_t(f)]));
+            } catch (const ConversionError&) {
+                row.v[size_t(f)] = QVariant();
+            }
+        }
+        if (onCalcFields) calcRow(row);
+        fresh.push_back(std::move(row));
+    }
+    q.finish();
+    if (!sameKeys || fresh.size() != rows_.size()) {
+        // Rows came, went or moved: the views start again, as after opening.
+        beginStructure();
+        rows_ = std::move(fresh);
+        bumpGeneration();
+        rebuildVisible();
+        cur_ = visible_.empty() ? -1 : 0;
+        bof_ = true;
+        eof_ = visible_.empty();
+        endStructure();
+    } else {
+        std::vector<int> changed;
+        for (size_t i = 0; i < rows_.size(); ++i) {
+            const Row& was = rows_[i];
+            Row& now = fresh[i];
+            bool same = true;
+            for (size_t f = 0; f < now.v.size() && same; ++f)
+                same = was.v[f] == now.v[f] && was.v[f].isNull() == now.v[f].isNull();
+            if (same) continue;
+            rows_[i] = std::move(now);
+            changed.push_back(int(i));
+        }
+        if (!changed.empty()) bumpGeneration();
+        const std::vector<int> before = visible_;
+        rebuildVisible();
+        if (visible_ != before) {
+            std::vector<int> after = std::move(visible_);
+            visible_ = before; // the views are told while they still see the old rows
+            beginStructure();
+            visible_ = std::move(after);
+            cur_ = visible_.empty() ? -1 : 0;
+            bof_ = true;
+            eof_ = visible_.empty();
+            endStructure();
+        } else {
+            for (int i : changed) {
+                const auto at = std::lower_bound(visible_.begin(), visible_.end(), i);
+                if (at != visible_.end() && *at == i) emitRowChanged(int(at - visible_.begin()));
+            }
+            cur_ = visible_.empty() ? -1 : 0;
+            bof_ = true;
+            eof_ = visible_.empty();
+            emitCurrent();
+        }
+    }
+    modified_ = false;
+    if (afterOpen) afterOpen(*this);
+    if (!visible_.empty() && afterScroll) afterScroll(*this);
+}
+
 void Dataset::refreshCurrent() {
     requireActive();
     if (state_ != Browse) cancel();
@@ -1234,19 +1329,35 @@ void Dataset::setFilter(const QString& expression) {
     if (filtered_) setFiltered(true);
 }
 
+void Dataset::applyFilter(const QString& expression) {
+    filterText_ = expression;
+    terms_.clear();
+    if (active()) parseFilter();
+    setFiltered(true);
+}
+
 void Dataset::setFiltered(bool on) {
     filtered_ = on;
     if (!active()) return;
     checkBrowseMode();
     if (terms_.empty() && !filterText_.trimmed().isEmpty()) parseFilter();
     if (beforeScroll) beforeScroll(*this);
-    beginStructure();
+    std::vector<int> before = visible_;
     rebuildVisible();
+    bumpGeneration();
+    // The same rows as before: the views keep theirs and only the current row moves.
+    const bool same = visible_ == before;
+    if (!same) {
+        std::vector<int> after = std::move(visible_);
+        visible_ = std::move(before); // the views are told while they still see the old rows
+        beginStructure();
+        visible_ = std::move(after);
+    }
     cur_ = visible_.empty() ? -1 : 0;
     bof_ = true;
     eof_ = visible_.empty();
-    bumpGeneration();
-    endStructure();
+    if (same) emitCurrent();
+    else endStructure();
     if (afterScroll) afterScroll(*this);
 }
 

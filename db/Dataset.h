@@ -100,6 +100,10 @@ public:
     // Reads the whole SELECT again (cancelling an edit) and stays on the current row where it
     // still is.
     void reload();
+    // Ends as refresh() does (the rows as the SELECT gives them now, the first one current),
+    // but when the same rows come back in the same order the views are told only which rows
+    // changed, so a board of many tables repaints one cell, not all of them.
+    void reread();
     // Reads again only the rows whose `keyField` holds one of `keys`, as the dataset's SELECT
     // gives them now: changed rows take their new values, rows no longer there leave, new rows
     // join at the end. The current row stays the current one (unless it left) and the filter
@@ -171,10 +175,7 @@ public:
     void setFiltered(bool on);
     bool filtered() const { return filtered_; }
     // Filters with an expression and switches filtering on.
-    void applyFilter(const QString& expression) {
-        setFilter(expression);
-        setFiltered(true);
-    }
+    void applyFilter(const QString& expression);
 
     // --- bound controls
     void disableControls();

@@ -708,7 +708,7 @@ void BillScreen::settle() {
         // The board, its tables read again so the table shows checked out, with the table just
         // paid still the current one.
         if (work_->tableBoard) work_->tableBoard->Sort();
-        else dm_->adoqry_table->refresh();
+        else dm_->adoqry_table->reread();
         dm_->adoqry_table->locate(QStringLiteral("tabl_code"), tableCode);
         main_->ShowPanel(work_->pnl_TableState, main_->pnl_Parent, 1);
         work_->EditDict_TableState->setFocus();

@@ -527,7 +527,12 @@ void TableBoard::sortCycle() {
 
 void TableBoard::Sort() {
     Dataset* board = dm_->adoqry_table;
-    board->setSql(QString::fromLatin1(kSortOrders[sort_ - 1].sql));
+    const QString sql = QString::fromLatin1(kSortOrders[sort_ - 1].sql);
+    if (board->active() && board->sql() == sql) {
+        board->reread(); // the same order: only the cells of changed tables repaint
+        return;
+    }
+    board->setSql(sql);
     board->open();
 }
 

@@ -219,7 +219,7 @@ void TableMoves::Sort() {
     }
     Dataset* board = dm_->adoqry_table;
     board->checkBrowseMode();
-    board->refresh();
+    board->reread();
 }
 
 // ---------------------------------------------------------------- continue
@@ -272,16 +272,17 @@ void TableMoves::backToBoard() {
     }
     if (state == QLatin1String("2") || state == QLatin1String("3") || state == QLatin1String("4")) resetInfoPages();
     {
-        board->disableControls();
-        struct Resume {
-            Dataset* d;
-            ~Resume() { d->enableControls(); }
-        } resume{board};
         const int recNo = board->recNo();
-        board->execCommand(QStringLiteral(
-            "update tablelist set tabl_gues_name=b.tabl_gues_name,tabl_gues_coun=b.tabl_gues_coun,"
-            "tabl_gues_time=b.tabl_gues_time,tabl_gues_shou=b.tabl_gues_shou from tableguestlist b "
-            "where tablelist.tabl_gues_auto_recn=b.tabl_gues_auto_recn"));
+        board->checkBrowseMode();
+        // Only tables whose guest fields differ are written.
+        db::exec(dm_->database(),
+                 QStringLiteral("update tablelist set tabl_gues_name=b.tabl_gues_name,tabl_gues_coun=b.tabl_gues_coun,"
+                                "tabl_gues_time=b.tabl_gues_time,tabl_gues_shou=b.tabl_gues_shou from tableguestlist b "
+                                "where tablelist.tabl_gues_auto_recn=b.tabl_gues_auto_recn and "
+                                "(tablelist.tabl_gues_name is not b.tabl_gues_name or "
+                                "tablelist.tabl_gues_coun is not b.tabl_gues_coun or "
+                                "tablelist.tabl_gues_time is not b.tabl_gues_time or "
+                                "tablelist.tabl_gues_shou is not b.tabl_gues_shou)"));
         Sort();
         board->first();
         if (recNo > 1) board->moveBy(recNo - 1);

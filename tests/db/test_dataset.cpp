@@ -672,4 +672,79 @@ TEST_F(DatasetTest, RefreshRowsTellsTheGridWhatChanged) {
     EXPECT_EQ(model.rowCount(), 5);
 }
 
+// What another desk does between two reads, and whether the views must start again.
+struct RereadCase {
+    const char* what;
+    const char* change; // empty: nothing changed
+    bool viewsStartAgain;
+};
+
+class RereadTest : public DatasetTest, public ::testing::WithParamInterface<RereadCase> {
+protected:
+    // Every value of every visible row, as the grid would show them.
+    QStringList contents(Dataset* ds) {
+        QStringList out;
+        for (int r = 0; r < ds->recordCount(); ++r)
+            for (int f = 0; f < ds->fieldCount(); ++f) out << ds->valueAt(r, f).toString();
+        return out;
+    }
+};
+
+TEST_P(RereadTest, EndsAsARefreshAndTellsTheViewsOnlyWhatChanged) {
+    Dataset* ds = items();
+    ds->applyFilter("clas_code<>'C'");
+    ds->last();
+    kx::db::DatasetModel model(ds, {{"item_code", "编号", ""}, {"price", "单价", "0.00"}});
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
+    if (*GetParam().change) kx::db::exec(tdb.db(), GetParam().change);
+
+    ds->reread();
+    Dataset* fresh = items();
+    fresh->applyFilter("clas_code<>'C'");
+    EXPECT_EQ(contents(ds), contents(fresh));
+    EXPECT_EQ(ds->recNo(), 1);
+    EXPECT_EQ(model.rowCount(), fresh->recordCount());
+    EXPECT_EQ(resets.count(), GetParam().viewsStartAgain ? 1 : 0);
+    if (!GetParam().viewsStartAgain) {
+        // One value changed: that row's cells; otherwise only the current-row marks.
+        const bool oneRow = *GetParam().change != 0;
+        bool rowTold = false;
+        for (const QList<QVariant>& c : changes)
+            if (c[0].value<QModelIndex>().row() == 1 && c[1].value<QModelIndex>().row() == 1) rowTold = true;
+        EXPECT_EQ(rowTold, oneRow);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RereadTest,
+    ::testing::Values(RereadCase{"nothing", "", false},
+                      RereadCase{"a price", "UPDATE items SET price = 30 WHERE item_code = '002'", false},
+                      RereadCase{"a new row", "INSERT INTO items (item_code, clas_code) VALUES ('0025', 'A')", true},
+                      RereadCase{"a row gone", "DELETE FROM items WHERE item_code = '001'", true},
+                      RereadCase{"a row out of the filter", "UPDATE items SET clas_code = 'C' WHERE item_code = '003'", true},
+                      RereadCase{"a row into the filter", "UPDATE items SET clas_code = 'B' WHERE item_code = '004'", true}),
+    [](const auto& info) {
+        std::string n = info.param.what;
+        for (char& c : n)
+            if (c == ' ') c = '_';
+        return n;
+    });
+
+TEST_F(DatasetTest, TheSameFilterAgainMovesToTheFirstRowWithoutStartingTheViewsAgain) {
+    Dataset* ds = items();
+    ds->applyFilter("clas_code='A'");
+    ds->last();
+    kx::db::DatasetModel model(ds, {{"item_code", "编号", ""}});
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    ds->applyFilter("clas_code='A'");
+    EXPECT_EQ(resets.count(), 0);
+    EXPECT_EQ(ds->recNo(), 1);
+    EXPECT_EQ(codes(ds), QStringList({"001", "002"}));
+    ds->applyFilter("clas_code='B'");
+    EXPECT_EQ(resets.count(), 1);
+    EXPECT_EQ(codes(ds), QStringList({"003"}));
+}
+
 } // namespace
