@@ -49,15 +49,18 @@ StatusProgress::~StatusProgress() {
 
 void StatusProgress::step() {
     if (!progress_) return;
-    progress_->setValue(std::min(progress_->maximum(), progress_->value() + Step));
+    value_ = std::min(progress_->maximum(), value_ + Step);
+    // QProgressBar::setValue paints at once itself: the bar is only given its value when it is
+    // to be painted.
     const qint64 now = running_.elapsed();
     if (now < kPaintAfterMs || (paintedAt_ >= 0 && now - paintedAt_ < kPaintEveryMs)) return;
     paintedAt_ = now;
+    progress_->setValue(value_);
     progress_->repaint();
 }
 
 int StatusProgress::value() const {
-    return progress_ ? progress_->value() : 0;
+    return progress_ ? value_ : 0;
 }
 
 } // namespace kx

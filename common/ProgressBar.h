@@ -34,6 +34,7 @@ class StatusProgress {
     QPointer<QProgressBar> progress_;
     QElapsedTimer running_;
     qint64 paintedAt_ = -1;
+    int value_ = 0;
 };
 
 } // namespace kx

@@ -1343,10 +1343,19 @@ void Dataset::setFiltered(bool on) {
     if (terms_.empty() && !filterText_.trimmed().isEmpty()) parseFilter();
     if (beforeScroll) beforeScroll(*this);
     std::vector<int> before = visible_;
-    rebuildVisible();
-    bumpGeneration();
+    // A filter over a lookup reads another dataset, which may have changed meanwhile.
+    const bool overOwnValues = std::all_of(terms_.begin(), terms_.end(), [this](const Term& t) {
+        return t.field >= 0 && t.field < int(fields_.size()) && fields_[size_t(t.field)].role == FieldRole::Data;
+    });
+    const bool upToDate = overOwnValues && visibleGeneration_ == generation_ && visibleFilter_ == filterText_ &&
+                          visibleFiltered_ == filtered_;
+    if (!upToDate) rebuildVisible();
     // The same rows as before: the views keep theirs and only the current row moves.
     const bool same = visible_ == before;
+    if (!same) bumpGeneration();
+    visibleGeneration_ = generation_;
+    visibleFilter_ = filterText_;
+    visibleFiltered_ = filtered_;
     if (!same) {
         std::vector<int> after = std::move(visible_);
         visible_ = std::move(before); // the views are told while they still see the old rows

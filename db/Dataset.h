@@ -275,6 +275,11 @@ private:
     QString filterText_;
     std::vector<Term> terms_;
     bool filtered_ = false;
+    // What the visible rows were last worked out from in setFiltered: the rows' generation and
+    // the filter. Unchanged, filtering again needs no pass over the rows.
+    quint64 visibleGeneration_ = 0;
+    QString visibleFilter_;
+    bool visibleFiltered_ = false;
     int controlsDisabled_ = 0;
     bool pendingReset_ = false;
     std::vector<std::pair<QObject*, std::function<void()>>> updateRecordHandlers_;

@@ -75,10 +75,15 @@ TDMTable::TDMTable(QSqlDatabase db, QObject* parent)
     };
 
     for (Dataset* ds : all_)
-        if (ds != adoqry_tabletypetemp) ds->open();
+        if (ds != adoqry_tabletypetemp && ds != adoqry_ConsItem && ds != adoqry_TableGues) ds->open();
 
     setup.attach(adoqry_SetupPay);
     setupPrint.attach(adoqry_SetupPrint);
+}
+
+void TDMTable::openWorkingData() {
+    adoqry_ConsItem->open();
+    adoqry_TableGues->open();
 }
 
 void TDMTable::defineLookups() {

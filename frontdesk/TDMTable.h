@@ -69,6 +69,11 @@ public:
     // Every dataset in the order of creation.
     const std::vector<Dataset*>& all() const { return all_; }
 
+    // The catalogue's items and the day's visits, the two datasets that grow with the venue,
+    // are opened once someone logs in: the login panel needs neither. Opening them again does
+    // nothing.
+    void openWorkingData();
+
 private:
     Dataset* make(const char* name, const QString& sql);
     void defineLookups();

@@ -471,8 +471,9 @@ SettleOutcome Checkout::settle(const QString& received, bool preview, QStatusBar
         return SettleOutcome::Refused;
     }
     active_ = false;
-    // The visit with the names the checkout copied into it.
+    // The visit and its lines with the names and marks the checkout copied into them.
     v.refreshRows(QStringLiteral("tabl_gues_auto_recn"), {key});
+    if (Dataset& lines = *dm_.adoqry_TableCons; lines.active() && lines.params() == QVariantList{key}) lines.reread();
     step();
     rereadAccounts();
     step();

@@ -21,6 +21,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpressionValidator>
+#include <QPixmapCache>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolButton>
@@ -58,43 +59,73 @@ QString quoted(const QString& v) {
 constexpr int kCellHeight = 68;
 
 // Paints one picture cell: code at the top, the state picture, the name right-aligned below.
+// A cell's picture is kept (by everything it shows) so that showing the board again, or moving
+// the current table, copies pictures instead of laying out the texts of every cell again.
 class CellDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        p->save();
-        const QRect r = option.rect.adjusted(1, 1, -1, -1);
-        p->fillRect(option.rect, Qt::white);
         if (index.data(BoardCellModel::CellRecordRole).toInt() < 0) {
-            p->restore();
+            p->fillRect(option.rect, Qt::white);
             return;
         }
         const bool current = index.data(BoardCellModel::CellCurrentRole).toBool();
-        p->fillRect(r, current ? layoutColour(kSelectedCellColour) : QColor(Qt::white));
+        const QString code = index.data(Qt::DisplayRole).toString();
+        const QString name = index.data(BoardCellModel::CellNameRole).toString();
+        const QPixmap picture = index.data(Qt::DecorationRole).value<QPixmap>();
+        const QColor marked = layoutColour(kSelectedCellColour);
+        const qreal ratio = p->device() ? p->device()->devicePixelRatioF() : 1.0;
+        const QString key = QStringLiteral("kx-board-cell|%1|%2|%3|%4|%5|%6x%7|%8|%9")
+                                .arg(code, name)
+                                .arg(picture.cacheKey())
+                                .arg(current ? marked.rgba() : 0u)
+                                .arg(current)
+                                .arg(option.rect.width())
+                                .arg(option.rect.height())
+                                .arg(ratio)
+                                .arg(option.font.key());
+        QPixmap cell;
+        if (!QPixmapCache::find(key, &cell)) {
+            cell = QPixmap(option.rect.size() * ratio);
+            cell.setDevicePixelRatio(ratio);
+            cell.fill(Qt::white);
+            QPainter cp(&cell);
+            paintCell(&cp, QRect(QPoint(0, 0), option.rect.size()), option.font, current ? marked : QColor(), code,
+                      name, picture);
+            cp.end();
+            QPixmapCache::insert(key, cell);
+        }
+        p->drawPixmap(option.rect.topLeft(), cell);
+    }
+
+private:
+    // `marked`: the current table's colour, invalid for the other tables.
+    static void paintCell(QPainter* p, const QRect& whole, const QFont& font, const QColor& marked, const QString& code,
+                          const QString& name, const QPixmap& picture) {
+        const QRect r = whole.adjusted(1, 1, -1, -1);
+        const bool current = marked.isValid();
+        p->fillRect(r, current ? marked : QColor(Qt::white));
         p->setPen(current ? QColor(0x6b, 0x8e, 0x3d) : QColor(0xc9, 0xcf, 0xd8));
         p->drawRect(r.adjusted(0, 0, -1, -1));
 
         // The picture at the top left with the code beside it; the name below, right-aligned
         // over the cell's whole width.
-        const QPixmap picture = index.data(Qt::DecorationRole).value<QPixmap>();
         if (!picture.isNull()) p->drawPixmap(r.left() + 5, r.top() + 4, picture);
-        QFont bold = option.font;
+        QFont bold = font;
         bold.setBold(true);
         bold.setPixelSize(14);
         p->setFont(bold);
         p->setPen(QColor(0x1a, 0x2a, 0x44));
         p->drawText(QRect(r.left() + kStateIconSize + 10, r.top() + 4, r.width() - kStateIconSize - 14, 22),
-                    Qt::AlignLeft | Qt::AlignVCenter, index.data(Qt::DisplayRole).toString());
+                    Qt::AlignLeft | Qt::AlignVCenter, code);
 
-        QFont plain = option.font;
+        QFont plain = font;
         plain.setPixelSize(12);
         p->setFont(plain);
         p->setPen(QColor(0x20, 0x20, 0x20));
         const QRect nameRect(r.left() + 4, r.bottom() - 22, r.width() - 9, 18);
-        const QString name = QFontMetrics(plain).elidedText(index.data(BoardCellModel::CellNameRole).toString(),
-                                                            Qt::ElideRight, nameRect.width());
-        p->drawText(nameRect, Qt::AlignRight | Qt::AlignVCenter, name);
-        p->restore();
+        p->drawText(nameRect, Qt::AlignRight | Qt::AlignVCenter,
+                    QFontMetrics(plain).elidedText(name, Qt::ElideRight, nameRect.width()));
     }
 };
 

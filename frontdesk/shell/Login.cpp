@@ -34,6 +34,7 @@ void Login::logIn() {
         work_->editoper->setFocus();
         throw SilentAbort();
     }
+    dm_->openWorkingData();
     Dataset* ops = dm_->adoqry_Operator;
     const QString operCode = ops->field(QStringLiteral("oper_code")).asString();
     const QString operName = ops->field(QStringLiteral("oper_name")).asString();

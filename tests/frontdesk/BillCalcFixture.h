@@ -110,6 +110,7 @@ protected:
     // Builds the data module and makes the visit its current row.
     frontdesk::TDMTable& desk(qint64 key = 1) {
         dm = std::make_unique<frontdesk::TDMTable>(db());
+        dm->openWorkingData(); // as a login does
         EXPECT_TRUE(dm->adoqry_TableGues->locate(QStringLiteral("tabl_gues_auto_recn"), key));
         return *dm;
     }

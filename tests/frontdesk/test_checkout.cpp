@@ -560,6 +560,7 @@ public:
     SecondDesk(const QString& path) {
         connection.open(path);
         dm = std::make_unique<kx::frontdesk::TDMTable>(connection.db());
+        dm->openWorkingData(); // as a login does
         checkout = std::make_unique<kx::frontdesk::Checkout>(*dm, [](const QString&) { return true; });
     }
     kx::db::Connection connection;

@@ -41,6 +41,7 @@ struct Desk {
     explicit Desk(const QString& path) {
         connection.open(path);
         dm = std::make_unique<TDMTable>(connection.db());
+        dm->openWorkingData(); // as a login does
         kx::frontdesk::installOpeningHooks(*dm);
         checkout = std::make_unique<kx::frontdesk::Checkout>(*dm, [](const QString&) { return true; });
         ordering = std::make_unique<kx::frontdesk::Ordering>(nullptr, dm.get());
