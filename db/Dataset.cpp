@@ -83,6 +83,42 @@ QString keyText(const QVariant& v) {
     }
 }
 
+// A set of keys compared as keyText compares them, without formatting whole numbers as text:
+// rows of a large table are matched against a few keys without a string made for each row.
+class KeySet {
+public:
+    void insert(const QVariant& v) {
+        qlonglong n = 0;
+        if (whole(v, &n)) ints_.insert(n);
+        else texts_.insert(keyText(v));
+    }
+    bool contains(const QVariant& v) const {
+        qlonglong n = 0;
+        if (whole(v, &n)) return ints_.contains(n);
+        return !texts_.isEmpty() && texts_.contains(keyText(v));
+    }
+
+private:
+    static bool whole(const QVariant& v, qlonglong* n) {
+        if (isNull(v)) return false;
+        switch (v.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::UInt:
+        case QMetaType::ULongLong: *n = v.toLongLong(); return true;
+        case QMetaType::Double: {
+            const double d = v.toDouble();
+            if (d != std::floor(d) || std::fabs(d) > 1e15) return false;
+            *n = qlonglong(d);
+            return true;
+        }
+        default: return false;
+        }
+    }
+    QSet<qlonglong> ints_;
+    QSet<QString> texts_;
+};
+
 // The position of a keyword at paren depth 0 outside quotes, or -1.
 int findTopLevel(const QString& sql, const QString& keyword, int from = 0) {
     int depth = 0;
@@ -579,20 +615,30 @@ void Dataset::refreshRowsBy(int keyIndex, const QVariantList& keys) {
     }
     q.finish();
 
-    QSet<QString> wanted;
-    for (const QVariant& k : keys)
-        wanted.insert(keyIndex < 0 ? keyText(k) : convert(fields_[size_t(keyIndex)], k).toString());
+    KeySet wanted;
+    for (const QVariant& k : keys) wanted.insert(keyIndex < 0 ? k : convert(fields_[size_t(keyIndex)], k));
     int current = cur_ >= 0 && cur_ < int(visible_.size()) ? visible_[size_t(cur_)] : -1;
     std::vector<int> changed;
     std::vector<int> gone;
+    // Whether the rows' places, the visible rows or a key a look-up index is built on change:
+    // only then do the visible rows and the look-up indexes have to be worked out again.
+    bool keysMoved = false;
+    const bool filtering = filtered_ && !terms_.empty();
+    bool visibleMoved = false;
     for (int i = 0; i < int(rows_.size()); ++i) {
-        const QString k = keyOf(rows_[size_t(i)]);
-        if (!wanted.contains(k)) continue;
-        auto it = fetched.find(k);
+        const Row& row = rows_[size_t(i)];
+        if (!wanted.contains(keyIndex < 0 ? row.key : row.v[size_t(keyIndex)])) continue;
+        auto it = fetched.find(keyOf(row));
         if (it == fetched.end()) {
             gone.push_back(i);
             continue;
         }
+        for (auto l = lookupIndex_.cbegin(); l != lookupIndex_.cend() && !keysMoved; ++l) {
+            const int f = fieldIndex(l.key());
+            keysMoved = f >= 0 && keyText(readFrom(row, f)) != keyText(readFrom(*it, f));
+        }
+        if (filtering && !visibleMoved)
+            visibleMoved = std::binary_search(visible_.begin(), visible_.end(), i) != matches(*it);
         rows_[size_t(i)] = std::move(*it);
         fetched.erase(it);
         changed.push_back(i);
@@ -604,11 +650,16 @@ void Dataset::refreshRowsBy(int keyIndex, const QVariantList& keys) {
         else if (current > *it) --current;
         rows_.erase(rows_.begin() + *it);
     }
-    bumpGeneration();
+    const bool sameRows = !added && gone.empty() && !visibleMoved;
+    const bool filterUpToDate =
+        visibleGeneration_ == generation_ && visibleFilter_ == filterText_ && visibleFiltered_ == filtered_;
+    if (!sameRows || keysMoved) bumpGeneration();
+    // Values alone changed, and none that decides the filter: the visible rows stand as they are.
+    if (sameRows && filterUpToDate) visibleGeneration_ = generation_;
 
     const std::vector<int> before = visible_;
-    rebuildVisible();
-    if (!added && gone.empty() && visible_ == before) {
+    if (!sameRows) rebuildVisible();
+    if (sameRows || (!added && gone.empty() && visible_ == before)) {
         // The same rows in the same places: only values changed.
         for (int i : changed) {
             const auto at = std::lower_bound(visible_.begin(), visible_.end(), i);

@@ -471,9 +471,9 @@ void Ordering::commitPad(StatusProgress* progress) {
         step(progress);
 
         // What the stock now allows of every set menu and composite.
-        db::exec(db, QStringLiteral("UPDATE itemlist SET item_coun = (SELECT v.retotal FROM viewReTotal v "
-                                    "WHERE v.grou_code = itemlist.item_code) "
-                                    "WHERE item_code IN (SELECT grou_code FROM viewReTotal)"));
+        // (The view is worked out once for all of them, not once per set menu.)
+        db::exec(db, QStringLiteral("UPDATE itemlist SET item_coun = v.retotal FROM viewReTotal v "
+                                    "WHERE v.grou_code = itemlist.item_code"));
         step(progress);
 
         // The visit's subtotals and charges.
