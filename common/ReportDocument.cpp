@@ -4,6 +4,9 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
+#include <QBuffer>
+#include <QPrinterInfo>
+#include <cmath>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QScreen>
@@ -40,6 +43,30 @@ std::unique_ptr<QTextDocument> ReportDocument::build() const {
 }
 
 QString ReportDocument::toPlainText() const { return build()->toPlainText(); }
+
+void ReportDocument::fitPageToContent() {
+    const QMarginsF margins = layout_.margins(QPageLayout::Millimeter);
+    const QSizeF page = layout_.pageSize().size(QPageSize::Millimeter);
+    const double widthMm = page.width() - margins.left() - margins.right();
+    if (widthMm <= 0) return;
+    // Laid out as a PDF of the same width lays it out, at its resolution.
+    QBuffer sink;
+    sink.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&sink);
+    constexpr int dpi = 1200;
+    writer.setResolution(dpi);
+    auto doc = std::make_unique<QTextDocument>();
+    doc->documentLayout()->setPaintDevice(&writer);
+    doc->setDocumentMargin(0);
+    doc->setDefaultFont(defaultFont());
+    doc->setHtml(html_);
+    doc->setTextWidth(widthMm / 25.4 * dpi);
+    const double contentMm = doc->size().height() / dpi * 25.4;
+    // A little room below, so the last line is never cut by rounding.
+    const double heightMm = std::ceil(contentMm + margins.top() + margins.bottom() + 2);
+    layout_ = QPageLayout(QPageSize(QSizeF(page.width(), heightMm), QPageSize::Millimeter, layout_.pageSize().name()),
+                          layout_.orientation(), margins, QPageLayout::Millimeter);
+}
 
 int ReportDocument::render(QPagedPaintDevice* device) const {
     auto doc = std::make_unique<QTextDocument>();
@@ -128,5 +155,29 @@ bool ReportDocument::preview(QWidget* parent) const {
 }
 
 QString ReportDocument::escape(const QString& text) { return text.toHtmlEscaped(); }
+
+bool ReportDocument::printToDefaultPrinter() const {
+    PrintOutput& out = printOutput();
+    if (!out.hasPrinter()) return false;
+    return out.print(*this);
+}
+
+bool PrintOutput::hasPrinter() { return !QPrinterInfo::defaultPrinter().isNull(); }
+
+bool PrintOutput::print(const ReportDocument& document) {
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) return false;
+    QPrinter printer(info, QPrinter::HighResolution);
+    document.print(&printer);
+    return true;
+}
+
+namespace {
+PrintOutput realOutput;
+PrintOutput* installedOutput = nullptr;
+} // namespace
+
+PrintOutput& printOutput() { return installedOutput ? *installedOutput : realOutput; }
+void installPrintOutput(PrintOutput* o) { installedOutput = o; }
 
 } // namespace kx

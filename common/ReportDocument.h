@@ -40,6 +40,10 @@ class ReportDocument {
                  QPageLayout::Orientation orientation = QPageLayout::Portrait);
     QPageLayout pageLayout() const { return layout_; }
 
+    // Makes the page as long as the content laid out at the page's width (a receipt roll):
+    // the document then prints on one page.
+    void fitPageToContent();
+
     // The document's text as it is laid out: what a reader of the page sees, line by line.
     QString toPlainText() const;
 
@@ -57,6 +61,10 @@ class ReportDocument {
     // when the document was printed or saved; false when the preview was closed without it.
     bool preview(QWidget* parent = nullptr) const;
 
+    // Prints on the system's default printer without a dialog, through the installed print
+    // output. False when no printer is installed (nothing printed).
+    bool printToDefaultPrinter() const;
+
     // Escapes a value for the HTML of a document.
     static QString escape(const QString& text);
 
@@ -67,5 +75,19 @@ class ReportDocument {
     QString html_;
     QPageLayout layout_;
 };
+
+// Where documents printed without a dialog go: the system's default printer. Tests install
+// their own to capture the document.
+class PrintOutput {
+  public:
+    virtual ~PrintOutput() = default;
+    virtual bool hasPrinter();
+    // Prints the document on the default printer; false when it could not.
+    virtual bool print(const ReportDocument& document);
+};
+
+PrintOutput& printOutput();
+// Installs `o` (not owned); nullptr restores the one that prints for real.
+void installPrintOutput(PrintOutput* o);
 
 } // namespace kx

@@ -1,5 +1,7 @@
 #include "BillScreen.h"
 
+#include "BillPrint.h"
+
 #include "Binder.h"
 #include "ErrorGuard.h"
 #include "NumberEntry.h"
@@ -80,6 +82,20 @@ BillScreen::BillScreen(TFormWMain* main, TFormWork* work, TDMTable* dm)
     build();
     bind();
     wire();
+    printBill = [this](bool toPrinter) { outputBill(toPrinter); };
+}
+
+void BillScreen::outputBill(bool toPrinter) {
+    const qint64 key = dm_->adoqry_TableGues->field(QStringLiteral("tabl_gues_auto_recn")).asInt();
+    openBillItems(*work_->AuxQuery6, key);
+    const BillContent content =
+        billContent(*dm_, *work_->AuxQuery6, checkout_->changeLine(), {Edit4->text(), lbl_HangWork->text(), lbl_HangUse->text()});
+    const ReportDocument document = billDocument(content);
+    if (!toPrinter) {
+        document.preview(main_);
+        return;
+    }
+    if (!document.printToDefaultPrinter()) prompter().information(kNoPrinter);
 }
 
 BillScreen::~BillScreen() = default;
@@ -735,6 +751,11 @@ void BillScreen::preview() { buildBill(false); }
 void BillScreen::print() {
     if (!printBill) return;
     if (!prompter().question(QStringLiteral("请确认是否进行打印帐单处理，请选择(是/否)！"))) return;
+    // Without a printer nothing is computed: the preview still shows the bill.
+    if (!printOutput().hasPrinter()) {
+        prompter().information(kNoPrinter);
+        return;
+    }
     buildBill(true);
 }
 

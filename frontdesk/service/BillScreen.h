@@ -36,8 +36,10 @@ public:
     Checkout& checkout() { return *checkout_; }
 
     // The bill layout: called with the payment of the preview pass computed and not stored;
-    // `toPrinter` false shows the preview, true prints. Nothing is set until bills are printed.
+    // `toPrinter` false shows the preview, true prints on the default printer.
     std::function<void(bool toPrinter)> printBill;
+    // Shown instead of printing when the system has no printer.
+    static inline const QString kNoPrinter = QStringLiteral("系统中没有安装打印机，请使用[预览 F10]！");
 
     // The operations of the screen's buttons and keys.
     void enterBill();     // "结帐 *" on the work screen
@@ -129,6 +131,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The bill built from the preview pass and shown in the preview or sent to the printer.
+    void outputBill(bool toPrinter);
     void build();
     void bind();
     void wire();

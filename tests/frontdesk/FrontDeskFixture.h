@@ -92,6 +92,7 @@ protected:
     }
 
     ScriptedPrompter prompter;
+    ScriptedModalHost dialogs; // no test ever waits on a real dialog
     QTemporaryDir dir;
     QString path;
     std::unique_ptr<frontdesk::TFormWMain> main;

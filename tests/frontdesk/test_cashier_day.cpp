@@ -351,16 +351,7 @@ TEST_F(CashierDayTest, ControlsWhoseScreensAreNotThereAreNotShown) {
     ASSERT_EQ(panel(), "pnl_Register");
     EXPECT_FALSE(opening()->toolb_In->isVisible());
     key(Qt::Key_Escape);
-    toWorkScreen("A02");
-    toBill();
-    EXPECT_FALSE(bill()->ToolButton3->isVisible());
-    EXPECT_FALSE(bill()->ToolButton23->isVisible());
-    // F10 and numeric-pad / compute nothing: the payment narrative stays empty.
-    key(Qt::Key_F10);
-    keypad(nullptr, Qt::Key_Slash);
-    EXPECT_TRUE(bill()->DBEdit13->text().isEmpty());
-    EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join("|").toStdString();
-    EXPECT_EQ(panel(), "pnl_Bill");
+    EXPECT_EQ(panel(), "pnl_TableState");
 }
 
 // ---------------------------------------------------------------- day, shift and login

@@ -1,6 +1,7 @@
 // The bill screen and the checkout: entering and leaving it, the payment by pay type, member
 // card and credit account, the checks before anything is stored, change, commission, what the
 // checkout stores, and two front desks charging one card.
+#include "CapturedPrints.h"
 #include "CheckoutFixture.h"
 #include "Connection.h"
 #include "Password.h"
@@ -542,6 +543,7 @@ TEST_F(CheckoutTest, PreviewComputesThePaymentAndStoresNothing) {
     EXPECT_EQ(dm->adoqry_Member->field("memb_surp").asFloat(), 500);
     EXPECT_EQ(bill->checkout().typedAmount("Z"), 250);
     // Printing asks first; the checkout afterwards charges the card once.
+    kx::test::CapturedPrints printer;
     printed = false;
     bill->printBill = [&](bool toPrinter) { printed = toPrinter; };
     prompter.answer(true);
