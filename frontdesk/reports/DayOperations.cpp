@@ -1,5 +1,7 @@
 #include "DayOperations.h"
 
+#include "BusinessDay.h"
+
 #include "Backup.h"
 #include "Binder.h"
 #include "Clock.h"
@@ -80,7 +82,7 @@ void startDay(TDMTable& dm) {
     db::inTransaction(db, QStringLiteral("B100008"), [&] {
         // Not started meanwhile by another desk.
         if (db::exists(db, QStringLiteral("SELECT 1 FROM SetupPay WHERE COALESCE(pay_star, 0) <> 0"))) throw StaleData();
-        db::exec(db, QStringLiteral("update otherincomelist set othe_inco_mone=0"));
+        db::openBusinessDay(db);
         if (setup->state() == Dataset::Browse) setup->edit();
         setup->field(QStringLiteral("time_work")).setValue(QDateTime(Clock::today(), QTime(0, 0)));
         setup->field(QStringLiteral("pay_star")).setValue(true);
@@ -102,19 +104,7 @@ void endDay(TDMTable& dm, const QDateTime& business, const std::function<void()>
             throw StaleData();
         dm.adoqry_otherincome->checkBrowseMode();
         progress();
-        db::exec(db, QStringLiteral("update tableconslist set tabl_cons_flag=0"));
-        progress();
-        db::exec(db, QStringLiteral("update tableconslist set tabl_cons_flag=1 where tabl_gues_auto_recn in "
-                                    "(select tabl_gues_auto_recn from tableguestlist where tabl_gues_use=0)"));
-        progress();
-        db::exec(db, QStringLiteral("delete from tableguestlist where tabl_gues_use=0"));
-        progress();
-        db::exec(db, QStringLiteral("delete from tableconslist where tabl_cons_flag<>0"));
-        progress();
-        db::exec(db, QStringLiteral("insert into AllOtherInCome(othe_inco_code,othe_inco_name,othe_inco_mone,othe_inco_time) "
-                                    "select othe_inco_code,othe_inco_name,othe_inco_mone,? from otherincomelist"),
-                 {business});
-        progress();
+        db::closeBusinessDay(db, business, progress);
         if (setup->state() == Dataset::Browse) setup->edit();
         setup->field(QStringLiteral("pay_star")).setValue(false);
         setup->field(QStringLiteral("time_end")).setValue(Clock::now());
