@@ -1,5 +1,7 @@
 #include "Password.h"
 
+#include "Sql.h"
+
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QPasswordDigestor>
@@ -63,6 +65,17 @@ bool verifyPassword(const QString& plain, const QString& stored) {
     const QByteArray expected = QByteArray::fromHex(parts[3].toLatin1());
     if (salt.isEmpty() || expected.size() != kHashBytes) return false;
     return sameBytes(derive(plain, salt, iterations), expected);
+}
+
+bool setSystemPassword(QSqlDatabase db, const QString& typed) {
+    const QString plain = typed.trimmed();
+    if (plain.isEmpty()) return false;
+    db::exec(db, QStringLiteral("UPDATE setupprint SET set_prn_92_fiel = ?"), {hashPassword(plain)});
+    return true;
+}
+
+bool systemPasswordMatches(QSqlDatabase db, const QString& typed) {
+    return verifyPassword(typed.trimmed(), db::scalarText(db, QStringLiteral("SELECT set_prn_92_fiel FROM setupprint")));
 }
 
 } // namespace kx

@@ -1,6 +1,7 @@
 #pragma once
 // Passwords of operators, member cards, credit accounts and the system management password
 // are kept as salted, slow hashes, never as the password itself.
+#include <QSqlDatabase>
 #include <QString>
 
 namespace kx {
@@ -17,5 +18,11 @@ bool verifyPassword(const QString& plain, const QString& stored);
 
 // The iterations new hashes use.
 int passwordIterations();
+
+// The system management password (setupprint.set_prn_92_fiel), set on the back office's venue
+// identity screen and asked for before reverse checkouts and credit repayments. Both take the
+// text as typed and trim it. Setting an empty text is refused (false, nothing stored).
+bool setSystemPassword(QSqlDatabase db, const QString& typed);
+bool systemPasswordMatches(QSqlDatabase db, const QString& typed);
 
 } // namespace kx

@@ -1,5 +1,7 @@
 #include "TFormWMain.h"
 
+#include "MainWindowKit.h"
+
 #include "Clock.h"
 #include "EnterAsTab.h"
 #include "ErrorGuard.h"
@@ -78,11 +80,7 @@ TFormWMain::TFormWMain(const QString& databaseFile, QWidget* parent) : QMainWind
     tick();
 
     // Where the screen allows it the window is centred; on an 800-pixel screen it fills it.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect avail = screen->availableGeometry();
-        if (screen->geometry().width() == 800) move(avail.topLeft());
-        else move(avail.center() - rect().center());
-    }
+    placeMainWindow(this);
 
     ErrorGuard::configure(ProgramKind::FrontDesk, [this] { closeSilently(); });
     qApp->installEventFilter(this);
@@ -108,15 +106,7 @@ void TFormWMain::tick() {
 
 void TFormWMain::ShowPanel(QWidget* panel, QWidget* host, int flag) {
     if (!panel || !host) return;
-    if (panel->parentWidget() != host) panel->setParent(host);
-    panel->move(0, 0);
-    if (host->layout() == nullptr) panel->resize(host->size());
-    for (QObject* child : host->children()) {
-        auto* w = qobject_cast<QWidget*>(child);
-        if (w && w != panel && w->property("isPanel").toBool()) w->hide();
-    }
-    panel->show();
-    panel->raise();
+    showPanel(panel, host);
     if (flag == 1) currentPanel_ = panel;
 }
 
@@ -227,7 +217,7 @@ void TFormWMain::showEvent(QShowEvent* e) {
 void TFormWMain::firstShow() {
     shown_ = true;
     setWindowTitle(QStringLiteral("Kestrix餐饮娱乐管理系统Ver 9.0-前台操作"));
-    if (QScreen* screen = QGuiApplication::primaryScreen(); screen && screen->geometry().width() == 640) {
+    if (screenTooSmall()) {
         SilentExit = true;
         prompter().information(QStringLiteral("请使用分辨率大于800*600的显示模式，现在系统将退出！"));
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
@@ -249,10 +239,7 @@ void TFormWMain::closeSilently() {
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
-void TFormWMain::showHelp() {
-    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kxhelp.html"));
-    modalHost().openDocument(path);
-}
+void TFormWMain::showHelp() { kx::showHelp(); }
 
 void TFormWMain::closeEvent(QCloseEvent* e) {
     if (closed_) {

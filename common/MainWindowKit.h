@@ -1,0 +1,22 @@
+#pragma once
+// What the two programs' main windows do alike: lending a screen panel to a host, placing the
+// window on the screen, the too-small screen, and the help page.
+class QWidget;
+
+namespace kx {
+
+// Lends `panel` to `host`: the host becomes its parent, it moves to the host's top left (and
+// takes the host's size where the host has no layout), shows in front, and every other panel of
+// the host (a widget with the property "isPanel") hides.
+void showPanel(QWidget* panel, QWidget* host);
+
+// Centres a main window on the screen; on an 800-pixel-wide screen it goes to the top left.
+void placeMainWindow(QWidget* window);
+
+// A 640-pixel-wide screen, on which neither program runs.
+bool screenTooSmall();
+
+// Opens the help page beside the program (kxhelp.html) through the modal host.
+void showHelp();
+
+} // namespace kx
