@@ -29,7 +29,11 @@
 #include "ReportDocument.h"
 #include "Schema.h"
 #include "Sql.h"
+#include "TDMManage.h"
+#include "TDMSetup.h"
 #include "TDMTable.h"
+#include "TFormChild.h"
+#include "TFormSMain.h"
 #include "TFormWMain.h"
 #include "TFormWork.h"
 #include "TableBoard.h"
@@ -113,6 +117,7 @@ enum class Target {
     Cashier,      // ≤ 50 ms and ≤ 1.2 × the fresh database
     DayEnd,       // ≤ 1 s
     ProcessStart, // ≤ 1.5 × the bare window process on the same file
+    SameAsFresh,  // ≤ 1.5 × the fresh database
 };
 constexpr double kCashierMs = 50, kCashierRatio = 1.2, kDayEndMs = 1000, kStartRatio = 1.5, kPeakMb = 150;
 
@@ -140,6 +145,7 @@ const char* const kStartProcess = "start-up, process to process";
 const char* const kStartFindable = "  of it: until the main window is findable";
 const char* const kBareProcess = "bare window process, same file";
 const char* const kStartInProcess = "start-up in this process";
+const char* const kBackOfficeStart = "back office: start-up to its login panel";
 const char* const kBareInProcess = "bare window in this process";
 const char* const kPasswordAlone = "password check alone (PBKDF2)";
 const char* const kChooseCard = "choose a card";
@@ -157,6 +163,7 @@ void declareRows() {
     rowOf(QString::fromUtf8(kBareProcess), Target::None);
     rowOf(QString::fromUtf8(kStartInProcess), Target::None);
     rowOf(QString::fromUtf8(kBareInProcess), Target::None);
+    rowOf(QString::fromUtf8(kBackOfficeStart), Target::SameAsFresh);
     for (const char* a : {"open a table", "order screen", "commit the pad (20 lines)", "back to the board",
                           "table's work screen", "enter the bill"})
         rowOf(QString::fromUtf8(a), Target::Cashier);
@@ -462,6 +469,36 @@ void startUpInProcess(benchmark::State& state, const Database& d) {
         record(QString::fromUtf8(kBareInProcess), Target::None, d, bare);
         window.reset();
         conn.close();
+        state.SetIterationTime(ms / 1000.0);
+    }
+}
+
+// The back office built as its entry builds it, shown with its login panel, in this process.
+void backOfficeStartUp(benchmark::State& state, const Database& d) {
+    closeDesk();
+    for (auto _ : state) {
+        std::unique_ptr<backoffice::TFormSMain> main;
+        std::unique_ptr<backoffice::TFormChild> child;
+        std::unique_ptr<backoffice::TDMManage> manage;
+        std::unique_ptr<backoffice::TDMSetup> setup;
+        const double ms = timed([&] {
+            main = std::make_unique<backoffice::TFormSMain>(d.path);
+            child = std::make_unique<backoffice::TFormChild>(main.get());
+            manage = std::make_unique<backoffice::TDMManage>(main->db());
+            setup = std::make_unique<backoffice::TDMSetup>(main->db());
+            child->attach(setup.get());
+            main->attach(child.get(), manage.get(), setup.get());
+            main->show();
+        });
+        if (!main->pnl_login->isVisible()) fail(state, QStringLiteral("the back office's login panel is not shown"));
+        record(QString::fromUtf8(kBackOfficeStart), Target::SameAsFresh, d, ms);
+        main->ExitMode = 2;
+        main->close();
+        setup.reset();
+        manage.reset();
+        child.reset();
+        main.reset();
+        QApplication::processEvents();
         state.SetIterationTime(ms / 1000.0);
     }
 }
@@ -774,6 +811,10 @@ QString verdict(const Row& r) {
         case Target::DayEnd:
             if (m > kDayEndMs) out << QStringLiteral("%1 > 1 s").arg(d.tag);
             break;
+        case Target::SameAsFresh:
+            if (d.label != fresh && f > 0 && m > kStartRatio * f)
+                out << QStringLiteral("%1 %2x").arg(d.tag).arg(m / f, 0, 'f', 2);
+            break;
         case Target::ProcessStart: {
             const auto bare = std::find_if(rows.begin(), rows.end(),
                                            [&](const Row& b) { return b.action == r.comparedWith; });
@@ -908,6 +949,7 @@ int main(int argc, char** argv) {
     each("startup_process", 7, 1,
          [&binDir](benchmark::State& s, const Database& d) { startUpProcess(s, d, binDir); });
     each("startup_in_process", 3, 3, startUpInProcess);
+    each("backoffice_startup", 3, 3, backOfficeStartUp);
     each("cashier_cycle", 3, 5, cashierCycles);
     each("day_end", 5, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, false); });
     each("day_end_backup", 3, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, true); });

@@ -6,10 +6,42 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLayout>
+#include <QLineEdit>
+#include <QProxyStyle>
+#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QWidget>
 
 namespace kx {
+
+namespace {
+
+class HashPasswordStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* ret) const override {
+        if (hint == QStyle::SH_LineEdit_PasswordCharacter) return '#';
+        return QProxyStyle::styleHint(hint, option, widget, ret);
+    }
+};
+
+QStyle* hashStyle() {
+    static QStyle* style = new HashPasswordStyle;
+    return style;
+}
+
+} // namespace
+
+QLineEdit* loginEdit(const QString& name, QWidget* parent, bool password) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^%*]*")), e));
+    if (password) {
+        e->setStyle(hashStyle());
+        e->setEchoMode(QLineEdit::Password);
+    }
+    return e;
+}
 
 void showPanel(QWidget* panel, QWidget* host) {
     if (!panel || !host) return;

@@ -1,6 +1,8 @@
 #pragma once
 // What the two programs' main windows do alike: lending a screen panel to a host, placing the
 // window on the screen, the too-small screen, and the help page.
+class QLineEdit;
+class QString;
 class QWidget;
 
 namespace kx {
@@ -18,5 +20,9 @@ bool screenTooSmall();
 
 // Opens the help page beside the program (kxhelp.html) through the modal host.
 void showHelp();
+
+// An edit of a login panel: it takes no "%" and no "*"; a password edit shows "#" for every
+// character.
+QLineEdit* loginEdit(const QString& name, QWidget* parent, bool password);
 
 } // namespace kx

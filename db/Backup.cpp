@@ -214,4 +214,20 @@ QStringList pruneBackups(const QString& folder, const QString& pattern, int keep
     return removed;
 }
 
+std::unique_ptr<SnapshotBackup> startDayEndBackup(const QString& databaseFile, const QDate& business) {
+    const QFileInfo file(databaseFile);
+    const QDir folder(file.absoluteDir().absoluteFilePath(QStringLiteral("../back")));
+    if (!folder.exists() && !QDir().mkpath(folder.absolutePath()))
+        throw DbError(QStringLiteral("无法建立备份目录 %1").arg(folder.absolutePath()));
+    const QString name = QStringLiteral("VenueData-%1.bak").arg(business.toString(QStringLiteral("yyyy-MM-dd")));
+    auto backup = std::make_unique<SnapshotBackup>(file.absoluteFilePath(), folder.absoluteFilePath(name));
+    backup->start();
+    return backup;
+}
+
+void finishDayEndBackup(SnapshotBackup& backup) {
+    backup.finish();
+    pruneBackups(QFileInfo(backup.target()).absolutePath(), QStringLiteral("VenueData-*.bak"), kDayEndBackupsKept);
+}
+
 } // namespace kx::db

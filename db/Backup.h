@@ -6,6 +6,7 @@
 // another connection or program writes meanwhile; the live file is never copied as a plain file.
 // The copy is written beside the target as "<target>.part", checked, and only then renamed over
 // the target: a failed backup leaves the previous backup of that name untouched and no partial file.
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -65,5 +66,13 @@ class SnapshotBackup {
 // "VenueData-*.bak") in name order — dated names "yyyy-MM-dd" sort by date — and removes the
 // others. Returns the names removed. Folders and other files are left alone.
 QStringList pruneBackups(const QString& folder, const QString& pattern, int keep);
+
+// The day end's copy: "VenueData-<business day>.bak" in the folder "back" beside the data
+// folder (made when missing), its moment fixed by start(). Throws DbError when the folder or
+// the copy cannot be made.
+std::unique_ptr<SnapshotBackup> startDayEndBackup(const QString& databaseFile, const QDate& business);
+// Finishes the day end's copy and keeps the last kDayEndBackupsKept of them.
+inline constexpr int kDayEndBackupsKept = 30;
+void finishDayEndBackup(SnapshotBackup& backup);
 
 } // namespace kx::db

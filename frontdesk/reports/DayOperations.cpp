@@ -365,25 +365,15 @@ DayOperations::~DayOperations() {
 
 std::unique_ptr<db::SnapshotBackup> DayOperations::startDayEndBackup() {
     waitForBackup();
-    const QFileInfo dbFile(main_->db().databaseName());
-    QDir folder(dbFile.absoluteDir().absoluteFilePath(QStringLiteral("../back")));
-    if (!folder.exists() && !QDir().mkpath(folder.absolutePath()))
-        throw DbError(QStringLiteral("无法建立备份目录 %1").arg(folder.absolutePath()));
-    const QDate business = dm_->setup.date(QStringLiteral("time_work"));
-    const QString name = QStringLiteral("VenueData-%1.bak").arg(business.toString(QStringLiteral("yyyy-MM-dd")));
-    auto backup = std::make_unique<db::SnapshotBackup>(dbFile.absoluteFilePath(), folder.absoluteFilePath(name));
-    backup->start();
-    return backup;
+    return db::startDayEndBackup(main_->db().databaseName(), dm_->setup.date(QStringLiteral("time_work")));
 }
 
 void DayOperations::finishInBackground(std::unique_ptr<db::SnapshotBackup> backup) {
     QPointer<DayOperations> self(this);
-    const QString folder = QFileInfo(backup->target()).absolutePath();
-    backup_ = std::async(std::launch::async, [self, folder, b = std::move(backup)]() mutable -> QString {
+    backup_ = std::async(std::launch::async, [self, b = std::move(backup)]() mutable -> QString {
         QString failure;
         try {
-            b->finish();
-            db::pruneBackups(folder, QStringLiteral("VenueData-*.bak"), kBackupsKept);
+            db::finishDayEndBackup(*b);
         } catch (const std::exception& e) {
             failure = QString::fromUtf8(e.what());
         }

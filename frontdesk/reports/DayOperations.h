@@ -1,6 +1,7 @@
 #pragma once
 // The business day and the shift: day start, day end (with its optional backup), the current
 // business statistics by department, and the shift handover with its report.
+#include "Backup.h"
 #include "ReportFrame.h"
 
 #include <QDateTime>
@@ -123,7 +124,7 @@ public:
     std::unique_ptr<db::SnapshotBackup> startDayEndBackup();
     // Waits for a copy still being made (closing, tests). Returns its failure, empty when none.
     QString waitForBackup();
-    static constexpr int kBackupsKept = 30;
+    static constexpr int kBackupsKept = db::kDayEndBackupsKept;
 
 private:
     void build();

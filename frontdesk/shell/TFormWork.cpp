@@ -1,5 +1,7 @@
 #include "TFormWork.h"
 
+#include "MainWindowKit.h"
+
 #include "BillScreen.h"
 #include "Binder.h"
 #include "PanelKit.h"
@@ -34,36 +36,12 @@ namespace kx::frontdesk {
 
 namespace {
 
-// Password edits show "#" for every character.
-class HashPasswordStyle : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* ret) const override {
-        if (hint == QStyle::SH_LineEdit_PasswordCharacter) return '#';
-        return QProxyStyle::styleHint(hint, option, widget, ret);
-    }
-};
-
-QStyle* hashStyle() {
-    static QStyle* style = new HashPasswordStyle;
-    return style;
-}
-
-// The login and password edits take no "%" and no "*".
+// The login panel's edits, a little taller than the default.
 QLineEdit* loginEdit(const QString& name, QWidget* parent, bool password) {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(name);
-    e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^%*]*")), e));
-    if (password) {
-        e->setStyle(hashStyle());
-        e->setEchoMode(QLineEdit::Password);
-    }
+    QLineEdit* e = kx::loginEdit(name, parent, password);
     e->setMinimumHeight(24);
     return e;
 }
-
-
-
 
 QImage pictureResource(const QString& path) {
     QFile f(path);

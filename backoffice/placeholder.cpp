@@ -1,1 +1,0 @@
-// The back-office library; its screens and data modules join it as they are built.

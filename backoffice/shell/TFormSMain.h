@@ -1,0 +1,153 @@
+#pragma once
+// The back office's main window: the tree host on the left, the record toolbar above the screen
+// host, the status bar and the menu; the login with the automatic day roll, the navigation
+// trees' routing, the permission check and the exit.
+#include "Connection.h"
+#include "Dataset.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace kx::backoffice {
+
+using db::Dataset;
+
+class TFormChild;
+class TDMManage;
+class TDMSetup;
+
+class TFormSMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // Opens the connection (a new file gets the schema and the sample venue) and builds the
+    // window with its login panel in front.
+    explicit TFormSMain(const QString& databaseFile, QWidget* parent = nullptr);
+    ~TFormSMain() override;
+
+    void attach(TFormChild* child, TDMManage* manage, TDMSetup* setup);
+
+    QSqlDatabase db() const { return ADOConnection1.db(); }
+
+    // How the window closes: 0 asks the exit question, 1 tells the data was processed, 2 closes.
+    int ExitMode = 0;
+    // The dataset the record toolbar acts on; none (nullptr) after a refused permission.
+    Dataset* CurrentDataset = nullptr;
+    // The operator logged in, and the role whose permissions are checked.
+    QString OperatorName;
+    QString OperatorCode;
+    QString RoleCode;
+    bool LoggedIn = false;
+
+    // Lends a panel to a host (pnl_Parent for screens, pnl_TreeView for trees).
+    void ShowPanel(QWidget* panel, QWidget* host);
+    // The permission check; on a refusal the screen host hides, the toolbar is disabled and
+    // there is no current dataset.
+    bool Limite(const QString& code);
+    void logSet(const QString& text);
+
+    // A screen for a tree leaf, registered by the screen's own code: its panel, its dataset (may
+    // be none) and the steps it takes after being shown, told the dataset that was current
+    // before.
+    struct Screen {
+        QWidget* panel = nullptr;
+        Dataset* dataset = nullptr;
+        std::function<void(Dataset* before)> shown;
+    };
+    void registerScreen(const QString& leafCaption, Screen screen);
+
+    // The four menu commands.
+    void openSetupTree();
+    void openManageTree();
+    void openStoreTree();
+    void openSystemTree();
+    // A click on a node of one of the trees.
+    void treeClicked(QTreeWidget* tree, QTreeWidgetItem* node);
+    // "确定" of the login panel.
+    void logIn();
+    // Runs the day roll when it is due (work_auto on, the day not ended today); true if rolled.
+    bool rollDayIfDue();
+
+
+    db::Connection ADOConnection1;
+    Dataset* ScratchQuery = nullptr;
+
+    QWidget* pnl_TreeView;
+    QWidget* Panel2;
+    QToolBar* ToolBar1;
+    QToolButton* toolb_Add;
+    QToolButton* toolb_Del;
+    QToolButton* toolb_Cancel;
+    QToolButton* toolb_Save;
+    QToolButton* toolb_run;
+    QToolButton* toolb_store;
+    QToolButton* toolb_Back;
+    QToolButton* toolb_Search;
+    QToolButton* toolb_Help;
+    QWidget* pnl_Parent;
+    QLabel* lbl_Build;
+    QWidget* pnl_login;
+    QLineEdit* editoper;
+    QLineEdit* editpass;
+    QPushButton* SpeedButton9;
+    QPushButton* SpeedButton10;
+    QStatusBar* StatusBar1;
+    QLabel* statusPanel[4];
+    QTimer* Timer1;
+    QMenu* N1;
+    QAction* N3;
+    QAction* N4;
+    QMenu* N7;
+    QAction* N8;
+    QMenu* N9;
+    QAction* N10;
+    QMenu* N2;
+    QAction* N5;
+    QAction* N6;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void buildToolbar();
+    void buildMenu();
+    void buildLogin();
+    void buildStatus();
+    void firstShow();
+    void tick();
+    // Which toolbar buttons show, by name of the button.
+    void showButtons(std::initializer_list<QToolButton*> visible, std::initializer_list<QToolButton*> hidden);
+    void setRecordCommandsEnabled(bool on);
+    void makeCurrent(QWidget* panel, Dataset* dataset);
+    void routeLeaf(QTreeWidget* tree, const QString& caption);
+    // The toolbar change a leaf makes once its permission is granted.
+    void leafToolbar(const QString& caption);
+    // The post of the current screen's half-edited row before another screen shows; a refused
+    // post is cancelled after its message.
+    void settleCurrentRow();
+    void closeSilently();
+
+    TFormChild* child_ = nullptr;
+    TDMManage* manage_ = nullptr;
+    TDMSetup* setup_ = nullptr;
+    std::map<QString, Screen> screens_;
+    bool shown_ = false;
+    bool closed_ = false;
+};
+
+} // namespace kx::backoffice
