@@ -1,5 +1,7 @@
 #include "TDMSetup.h"
 
+#include "OtherLists.h"
+
 namespace kx::backoffice {
 
 Dataset* TDMSetup::make(const char* name, const QString& sql) {
@@ -36,6 +38,7 @@ TDMSetup::TDMSetup(QSqlDatabase db, QObject* parent) : QObject(parent), db_(db) 
     adoqry_Operator = make("adoqry_Operator", QStringLiteral("select * from OperatorList"));
     adoqry_Unit = make("adoqry_Unit", QStringLiteral("select * from UnitList order by unit_name"));
     defineLookups();
+    declareOtherListRules(*this);
     for (Dataset* ds : all_)
         if (ds != adoqry_ConsItem) ds->open();
     setup.attach(adoqry_setuppay);

@@ -12,6 +12,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <cmath>
+#include <optional>
 
 namespace kx::db {
 
@@ -1081,6 +1082,9 @@ void Dataset::post() {
     if (state_ != Edit && state_ != Insert) return;
     // Bound editors hand over what is typed first; a conversion error stops the post here.
     for (auto& handler : updateRecordHandlers_) handler.second();
+    // The checks of the hooks and the write they guard in one transaction, when asked.
+    std::optional<Transaction> checked;
+    if (checksInTransaction) checked.emplace(db_);
     if (beforePost) beforePost(*this);
     Row* row = currentRow();
     if (!row) throw DbError(QStringLiteral("%1: no current row").arg(name()));
@@ -1141,6 +1145,7 @@ void Dataset::post() {
     const bool wasInsert = state_ == Insert;
     *row = buffer_;
     if (wasInsert) readBack(*row, insertedRowid);
+    if (checked) checked->commit();
     if (onCalcFields) calcRow(*row);
     modified_ = false;
     bumpGeneration();
@@ -1185,10 +1190,13 @@ void Dataset::remove() {
     Row* row = currentRow();
     if (!row) throw DbError(QStringLiteral("%1: Cannot perform this operation on an empty dataset").arg(name()));
     if (!canModify()) throw DbError(QStringLiteral("%1: Cannot modify a read-only dataset").arg(name()));
+    std::optional<Transaction> checked;
+    if (checksInTransaction) checked.emplace(db_);
     if (beforeDelete) beforeDelete(*this);
     if (beforeScroll) beforeScroll(*this);
     if (exec(db_, QStringLiteral("DELETE FROM \"%1\" WHERE %2=?").arg(baseTable_, keyReference()), {row->key}) != 1)
         refuseStale();
+    if (checked) checked->commit();
     beginStructure();
     const int rowIndex = visible_[size_t(cur_)];
     rows_.erase(rows_.begin() + rowIndex);

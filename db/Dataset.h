@@ -202,6 +202,9 @@ public:
     Hook beforeScroll, afterScroll;
     Hook onCalcFields;
     std::function<PostErrorAction(Dataset&, const DbError&)> onPostError;
+    // The before-post and before-delete hooks run inside the transaction of the write they
+    // guard (BEGIN IMMEDIATE): what they check cannot change before the row is written.
+    bool checksInTransaction = false;
 
     // Value conversion shared with the binders.
     static QVariant convert(const FieldDef& def, const QVariant& v);

@@ -6,6 +6,7 @@
 #include "Password.h"
 #include "Prompter.h"
 #include "TDMSetup.h"
+#include "TextEntry.h"
 #include "TFormSMain.h"
 
 #include <QFrame>
@@ -172,14 +173,7 @@ void TFormChild::attach(TDMSetup* setup) {
     bindLineEdit(DBEdit_UserNameS, row, QStringLiteral("user_name_s"));
     bindLineEdit(DBEdit_UserTele, row, QStringLiteral("user_tele"));
     // The venue's name and telephone are typed in upper case.
-    for (QLineEdit* e : {DBEdit_UserName, DBEdit_UserTele})
-        connect(e, &QLineEdit::textEdited, e, [e](const QString& text) {
-            const QString upper = text.toUpper();
-            if (upper == text) return;
-            const int at = e->cursorPosition();
-            e->setText(upper);
-            e->setCursorPosition(at);
-        });
+    for (QLineEdit* e : {DBEdit_UserName, DBEdit_UserTele}) upperCaseEntry(e);
 }
 
 void TFormChild::setPassword() {

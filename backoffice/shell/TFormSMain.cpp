@@ -6,6 +6,7 @@
 #include "EnterAsTab.h"
 #include "ErrorGuard.h"
 #include "MainWindowKit.h"
+#include "OtherLists.h"
 #include "Password.h"
 #include "Permission.h"
 #include "ProgressBar.h"
@@ -177,8 +178,85 @@ void TFormSMain::buildToolbar() {
     toolb_Search = button("toolb_Search", "查询", 7, false);
     toolb_Help = button("toolb_Help", "帮助信息", 8, true);
     connect(toolb_Help, &QToolButton::clicked, this, guard([] { showHelp(); }));
-    // The record commands arrive with the record toolbar; until then they show, disabled.
-    setRecordCommandsEnabled(false);
+    connect(toolb_Add, &QToolButton::clicked, this, guard([this] { addRecord(); }));
+    connect(toolb_Del, &QToolButton::clicked, this, guard([this] { deleteRecord(); }));
+    connect(toolb_Cancel, &QToolButton::clicked, this, guard([this] { cancelRecord(); }));
+    connect(toolb_Save, &QToolButton::clicked, this, guard([this] { saveRecord(); }));
+    connect(toolb_Back, &QToolButton::clicked, this, guard([this] { backToMaster(); }));
+    for (QToolButton* b : {toolb_run, toolb_store, toolb_Search})
+        connect(b, &QToolButton::clicked, this, guard([this, b] {
+                    const auto c = commands_.find(b);
+                    if (c != commands_.end() && c->second) c->second();
+                }));
+    for (QToolButton* b : {toolb_Add, toolb_Del, toolb_Cancel, toolb_Save, toolb_Back}) b->setProperty("commandBuilt", true);
+    // "查询", "执行" and "库存调整" work once the stock screens give them their commands.
+    setRecordCommandsEnabled(true);
+}
+
+void TFormSMain::setCommand(QToolButton* button, std::function<void()> command) {
+    commands_[button] = std::move(command);
+    button->setProperty("commandBuilt", bool(commands_[button]));
+    setRecordCommandsEnabled(true);
+}
+
+void TFormSMain::setSaveOf(Dataset* ds, std::function<void()> save) { saves_[ds] = std::move(save); }
+
+void TFormSMain::registerBack(Dataset* detail, std::function<void()> back) { backs_[detail] = std::move(back); }
+
+void TFormSMain::enterDetail(std::initializer_list<QToolButton*> hidden) {
+    showButtons({toolb_Back}, {});
+    showButtons({}, hidden);
+}
+
+// ---------------------------------------------------------------- the record toolbar
+
+void TFormSMain::addRecord() {
+    Dataset* ds = CurrentDataset;
+    if (!ds || !ds->active()) return;
+    // The current row passes its rules again first; on an empty list the new row itself is
+    // checked, shows what it still needs and stays open for input.
+    if (ds->isEmpty()) {
+        ds->append();
+        ds->post();
+        return;
+    }
+    if (ds->state() == Dataset::Browse) ds->edit();
+    ds->post();
+    ds->append();
+}
+
+void TFormSMain::deleteRecord() {
+    Dataset* ds = CurrentDataset;
+    if (!ds || !ds->active() || ds->isEmpty()) return;
+    if (!prompter().question(QStringLiteral("是否删除所选项目，删除后将不能恢复，请慎重!"))) return;
+    ds->remove();
+}
+
+void TFormSMain::cancelRecord() {
+    if (CurrentDataset && CurrentDataset->active()) CurrentDataset->cancel();
+}
+
+void TFormSMain::saveRecord() {
+    Dataset* ds = CurrentDataset;
+    if (!ds) return;
+    if (const auto own = saves_.find(ds); own != saves_.end() && own->second) {
+        own->second();
+        return;
+    }
+    if (!ds->active()) return;
+    if (!ds->isEmpty()) {
+        if (ds->state() == Dataset::Browse) ds->edit();
+        ds->post();
+    }
+    // The list read again, ending on its last row.
+    ds->refresh();
+    ds->last();
+}
+
+void TFormSMain::backToMaster() {
+    showButtons({toolb_Save, toolb_Add, toolb_Del, toolb_Cancel}, {toolb_Back});
+    const auto back = backs_.find(CurrentDataset);
+    if (back != backs_.end() && back->second) back->second();
 }
 
 void TFormSMain::setRecordCommandsEnabled(bool on) {
@@ -277,6 +355,7 @@ void TFormSMain::attach(TFormChild* child, TDMManage* manage, TDMSetup* setup) {
     setup_ = setup;
     // The venue identity screen is built here; every other screen registers with its own code.
     registerScreen(QStringLiteral("注册用户"), {child->pnl_register, setup->adoqry_setuppay, {}});
+    buildOtherListScreens(*this, *child, *setup);
     for (QTreeWidget* tree : {child->tv_Setup, child->tv_SysManage, child->tv_Store, child->tv_user})
         connect(tree, &QTreeWidget::itemClicked, this,
                 [this, tree](QTreeWidgetItem* node) { guarded([&] { treeClicked(tree, node); }); });

@@ -70,6 +70,21 @@ public:
     };
     void registerScreen(const QString& leafCaption, Screen screen);
 
+    // The record toolbar on CurrentDataset.
+    void addRecord();    // "增加"
+    void deleteRecord(); // "删除"
+    void cancelRecord(); // "取消"
+    void saveRecord();   // "保存"
+    void backToMaster(); // "回退": the back action a detail screen registered for its dataset
+    // A detail screen's way back to its master, run by "回退" while its dataset is current.
+    void registerBack(Dataset* detail, std::function<void()> back);
+    // The commands the stock screens bring: "查询", "执行", "库存调整", and the save of a dataset
+    // that "保存" hands over instead of posting it. Until set, their buttons do nothing.
+    void setCommand(QToolButton* button, std::function<void()> command);
+    void setSaveOf(Dataset* ds, std::function<void()> save);
+    // Shows "回退" and hides the given buttons: a detail screen entered from its master.
+    void enterDetail(std::initializer_list<QToolButton*> hidden);
+
     // The four menu commands.
     void openSetupTree();
     void openManageTree();
@@ -146,6 +161,9 @@ private:
     TDMManage* manage_ = nullptr;
     TDMSetup* setup_ = nullptr;
     std::map<QString, Screen> screens_;
+    std::map<Dataset*, std::function<void()>> backs_;
+    std::map<Dataset*, std::function<void()>> saves_;
+    std::map<QToolButton*, std::function<void()>> commands_;
     bool shown_ = false;
     bool closed_ = false;
 };

@@ -108,8 +108,9 @@ TEST_F(BackOfficeTest, LoginRefusesWrongEntriesAndTakesTrimmedOnes) {
     EXPECT_TRUE(main->statusPanel[0]->text().startsWith("【用户："));
     EXPECT_EQ(main->statusPanel[2]->text(), "【营业日期：2026-12-09】");
     EXPECT_EQ(logTexts().last(), "[登录系统（后台）]");
-    // The record commands are not there yet: shown, but they do nothing.
-    EXPECT_FALSE(main->toolb_Add->isEnabled());
+    // The record commands work; the stock screens' commands wait for those screens.
+    EXPECT_TRUE(main->toolb_Add->isEnabled());
+    EXPECT_FALSE(main->toolb_run->isEnabled());
     EXPECT_TRUE(main->toolb_Help->isEnabled());
 }
 
@@ -357,6 +358,17 @@ TEST_F(BackOfficeTest, EachLeafSetsTheToolbarOfItsTree) {
         EXPECT_EQ(shown(), QString::fromUtf8(c.toolbar)) << c.leaf;
     }
     EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join('|').toStdString();
+}
+
+TEST_F(BackOfficeTest, TheVenueIdentityIsSavedByTheToolbar) {
+    logIn();
+    main->N10->trigger();
+    child->DBEdit_UserTele->setFocus();
+    child->DBEdit_UserTele->selectAll();
+    QTest::keyClicks(child->DBEdit_UserTele, "0571-8888");
+    QTest::mouseClick(main->toolb_Save, Qt::LeftButton);
+    EXPECT_EQ(kx::db::scalarText(db(), "select user_tele from SetupPay"), "0571-8888");
+    EXPECT_EQ(setup->adoqry_setuppay->state(), kx::db::Dataset::Browse);
 }
 
 TEST_F(BackOfficeTest, AnotherLeafPostsTheHalfEditedRowFirst) {

@@ -1,0 +1,83 @@
+#include "RecordRules.h"
+
+#include "ErrorGuard.h"
+#include "Prompter.h"
+#include "Sql.h"
+
+namespace kx::backoffice {
+
+bool RecordSearch(QSqlDatabase db, const QString& table, const QString& field, const QVariant& value) {
+    return db::scalarInt(db, QStringLiteral("SELECT count(*) FROM \"%1\" WHERE \"%2\" = ?").arg(table, field), {value}) > 0;
+}
+
+QString presetMessage(const QString& name, bool deleting) {
+    return QStringLiteral("[") + name + QStringLiteral("]为系统预设项目，所以不能被") +
+           (deleting ? QStringLiteral("删除！") : QStringLiteral("修改！"));
+}
+
+void refuse(const QString& message) {
+    prompter().information(message);
+    throw SilentAbort();
+}
+
+namespace {
+
+bool inUse(const Dataset& ds, const CodeInUse& use, const QVariant& code) {
+    // Every "?" of the query stands for the code.
+    QVariantList params;
+    for (int i = 0; i < int(use.countSql.count(QLatin1Char('?'))); ++i) params << code;
+    return db::scalarInt(ds.database(), use.countSql, params) > 0;
+}
+
+} // namespace
+
+void installRules(Dataset& ds, const RecordRules& r) {
+    ds.checksInTransaction = true;
+    ds.afterInsert = [r](Dataset& d) {
+        if (!r.remarkField.isEmpty()) d.field(r.remarkField).setValue(QStringLiteral(" "));
+        if (r.defaults) r.defaults(d);
+    };
+    ds.beforePost = [r](Dataset& d) {
+        if (!r.codeField.isEmpty()) {
+            // Codes are stored as typed, without the blanks around them.
+            const QString code = d.field(r.codeField).asString();
+            if (code != code.trimmed()) d.field(r.codeField).setValue(code.trimmed());
+        }
+        for (const QString& f : r.required)
+            if (d.field(f).asString().trimmed().isEmpty()) refuse(r.requiredMessage);
+        if (!r.codeField.isEmpty() && d.state() == Dataset::Edit) {
+            const QVariant was = d.field(r.codeField).oldValue();
+            const QString old = was.toString();
+            if (old != d.field(r.codeField).asString()) {
+                if (r.presetCodes.contains(old))
+                    refuse(presetMessage(r.nameField.isEmpty() ? old : d.field(r.nameField).asString(), false));
+                for (const CodeInUse& use : r.uses)
+                    if (!use.changeMessage.isEmpty() && inUse(d, use, old)) refuse(use.changeMessage);
+            }
+        }
+        if (r.check) r.check(d);
+    };
+    ds.beforeDelete = [r](Dataset& d) {
+        const QString code = r.codeField.isEmpty() ? QString() : d.field(r.codeField).asString();
+        if (r.presetCodes.contains(code))
+            refuse(presetMessage(r.nameField.isEmpty() ? code : d.field(r.nameField).asString(), true));
+        for (const CodeInUse& use : r.uses)
+            if (inUse(d, use, code)) refuse(use.deleteMessage);
+        if (r.deleteCheck) r.deleteCheck(d);
+    };
+    ds.onPostError = [](Dataset&, const DbError& e) {
+        // Only a refused unique key is a duplicate; anything else is an error of its own.
+        const QString text = QString::fromStdString(e.what());
+        if (!text.contains(QLatin1String("UNIQUE constraint failed"), Qt::CaseInsensitive) &&
+            !text.contains(QLatin1String("PRIMARY KEY"), Qt::CaseInsensitive))
+            return Dataset::PostErrorAction::Fail;
+        prompter().information(QStringLiteral("编号有重复，请从新输入！"));
+        return Dataset::PostErrorAction::Abort;
+    };
+}
+
+void validate(Dataset& ds) {
+    if (ds.beforePost) ds.beforePost(ds);
+}
+
+} // namespace kx::backoffice

@@ -1,0 +1,51 @@
+#pragma once
+// The rules of a maintenance table, declared once on its dataset and installed into its hooks,
+// so that every way of posting or deleting passes them: the toolbar, a tree click, closing the
+// program, a master's scroll.
+#include "Dataset.h"
+
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+namespace kx::backoffice {
+
+using db::Dataset;
+
+// Whether `table` holds a row whose `field` is `value` (a bound query, asked when needed).
+bool RecordSearch(QSqlDatabase db, const QString& table, const QString& field, const QVariant& value);
+
+// A use of the row's code that refuses deleting the row, and changing the code of a saved row.
+struct CodeInUse {
+    // A count query whose every "?" stands for the code; a count above 0 means in use.
+    QString countSql;
+    QString deleteMessage;
+    QString changeMessage; // empty: the code may change while in use
+};
+
+struct RecordRules {
+    QString codeField;            // stored trimmed; preset and in-use rules look at it
+    QString nameField;            // the name preset messages show
+    QStringList required;         // a value of blanks only counts as empty
+    QString requiredMessage;      // "大类[编码]、[名称]不能为空！"
+    QString remarkField;          // set to one blank on a new row
+    std::function<void(Dataset&)> defaults; // further values of a new row (a parent's code, …)
+    std::vector<CodeInUse> uses;
+    QStringList presetCodes;      // "[" + name + "]为系统预设项目，所以不能被删除！" / "…修改！"
+    std::function<void(Dataset&)> check;       // any other check before a post: message, then SilentAbort
+    std::function<void(Dataset&)> deleteCheck; // any other check before a delete
+};
+
+// The message of a preset row.
+QString presetMessage(const QString& name, bool deleting);
+// The refusal of a post or delete: the message, then the silent stop.
+[[noreturn]] void refuse(const QString& message);
+
+// Installs the rules into the dataset's hooks. A duplicate key refused by the database shows
+// "编号有重复，请从新输入！" and keeps the row; any other refusal reaches the error handler.
+void installRules(Dataset& ds, const RecordRules& rules);
+
+// Whether the row posts: its before-post rules run and refuse with their message.
+void validate(Dataset& ds);
+
+} // namespace kx::backoffice

@@ -1,0 +1,83 @@
+#include "RecordScreen.h"
+
+#include "Binder.h"
+#include "TextEntry.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace kx::backoffice {
+
+namespace {
+
+class MainGridDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const bool selected = option->state & QStyle::State_Selected;
+        if (selected) {
+            option->backgroundBrush = QColor(128, 128, 192);
+            option->palette.setColor(QPalette::Text, Qt::white);
+            option->palette.setColor(QPalette::HighlightedText, Qt::white);
+            option->palette.setColor(QPalette::Highlight, QColor(128, 128, 192));
+        } else {
+            // Record numbers count from 1: odd rows white, even rows pale yellow.
+            option->backgroundBrush = (index.row() % 2 == 0) ? QColor(Qt::white) : QColor(253, 254, 207);
+        }
+    }
+};
+
+} // namespace
+
+void paintAsMainGrid(QTableView* grid) {
+    grid->setItemDelegate(new MainGridDelegate(grid));
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The selection stays visible when the grid loses the focus.
+    QPalette p = grid->palette();
+    p.setColor(QPalette::Inactive, QPalette::Highlight, QColor(128, 128, 192));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Active, QPalette::Highlight, QColor(128, 128, 192));
+    grid->setPalette(p);
+    grid->verticalHeader()->setDefaultSectionSize(22);
+}
+
+QWidget* buildRecordScreen(QWidget* holder, const RecordScreenSpec& spec) {
+    auto* panel = new QFrame(holder);
+    panel->setObjectName(QString::fromLatin1(spec.panelName));
+    panel->setProperty("isPanel", true);
+    panel->setAutoFillBackground(true);
+    panel->hide();
+    auto* outer = new QVBoxLayout(panel);
+    outer->setContentsMargins(8, 8, 8, 8);
+    auto* grid = new QTableView(panel);
+    grid->setObjectName(QString::fromLatin1(spec.gridName));
+    paintAsMainGrid(grid);
+    bindGrid(grid, spec.dataset, spec.columns);
+    outer->addWidget(grid, 1);
+    auto* form = new QGridLayout;
+    form->setContentsMargins(0, 8, 0, 0);
+    int row = 0;
+    for (const EditSpec& e : spec.edits) {
+        auto* edit = new QLineEdit(panel);
+        edit->setObjectName(QString::fromLatin1(e.objectName));
+        form->addWidget(new QLabel(QString::fromUtf8(e.caption), panel), row, 0);
+        form->addWidget(edit, row++, 1);
+        bindLineEdit(edit, spec.dataset, QString::fromLatin1(e.field));
+        if (e.upperCase) upperCaseEntry(edit);
+    }
+    form->setColumnStretch(1, 1);
+    outer->addLayout(form);
+    return panel;
+}
+
+} // namespace kx::backoffice
