@@ -39,7 +39,10 @@ QString formatValue(const FieldDef& def, const QVariant& value, const QString& f
     if (format.isEmpty()) return Dataset::toText(def, value);
     if (def.kind == FieldKind::DateTime) {
         const QDateTime dt = value.toDateTime();
-        return dt.isValid() ? dt.toString(qtDateTimeFormat(format)) : QString();
+        if (!dt.isValid()) return QString();
+        // A time of day as the time-band screens show it: hours, minutes after them, seconds.
+        if (format == QLatin1String("hh:mm:ss")) return dt.toString(QStringLiteral("HH:mm:ss"));
+        return dt.toString(qtDateTimeFormat(format));
     }
     const bool numeric = value.typeId() == QMetaType::Double || value.typeId() == QMetaType::LongLong ||
                          value.typeId() == QMetaType::Int;
@@ -50,6 +53,17 @@ QString formatValue(const FieldDef& def, const QVariant& value, const QString& f
         bool ok = false;
         number = value.toString().trimmed().toDouble(&ok);
         if (!ok) return Dataset::toText(def, value);
+    }
+    // "##%": a whole percentage; "0.##": up to two places, no trailing zeros.
+    if (format.endsWith(QLatin1Char('%'))) return QString::number(roundHalfEven(number, 0), 'f', 0) + QLatin1Char('%');
+    const QString placesPart = format.mid(format.indexOf(QLatin1Char('.')) + 1);
+    if (format.contains(QLatin1Char('.')) && !placesPart.isEmpty() &&
+        placesPart.count(QLatin1Char('#')) == placesPart.size()) {
+        const int places = int(placesPart.size());
+        QString text = QString::number(roundHalfEven(number, places), 'f', places);
+        while (text.contains(QLatin1Char('.')) && (text.endsWith(QLatin1Char('0')) || text.endsWith(QLatin1Char('.'))))
+            text.chop(1);
+        return text == QLatin1String("-0") ? QStringLiteral("0") : text;
     }
     const int point = format.indexOf(QLatin1Char('.'));
     const int decimals = point < 0 ? 0 : int(format.size() - point - 1);

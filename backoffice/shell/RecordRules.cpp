@@ -80,4 +80,28 @@ void validate(Dataset& ds) {
     if (ds.beforePost) ds.beforePost(ds);
 }
 
+void linkChild(Dataset& master, const QString& masterField, Dataset& child, const QString& childField) {
+    auto filterChild = [&master, &child, masterField, childField] {
+        if (!master.active() || !child.active()) return;
+        QString code = master.isEmpty() ? QString() : master.field(masterField).asString();
+        child.applyFilter(childField + QStringLiteral("='") + code.replace(QLatin1Char('\''), QStringLiteral("''")) +
+                          QLatin1Char('\''));
+    };
+    auto scrolled = master.afterScroll;
+    master.afterScroll = [scrolled, filterChild](Dataset& d) {
+        if (scrolled) scrolled(d);
+        filterChild();
+    };
+    auto leaving = master.beforeScroll;
+    master.beforeScroll = [leaving, &child](Dataset& d) {
+        if (child.state() == Dataset::Insert || child.state() == Dataset::Edit) validate(child);
+        if (leaving) leaving(d);
+    };
+    auto posted = child.afterPost;
+    child.afterPost = [posted, filterChild](Dataset& d) {
+        if (posted) posted(d);
+        if (d.recNo() <= 1) filterChild();
+    };
+}
+
 } // namespace kx::backoffice

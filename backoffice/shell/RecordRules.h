@@ -48,4 +48,10 @@ void installRules(Dataset& ds, const RecordRules& rules);
 // Whether the row posts: its before-post rules run and refuse with their message.
 void validate(Dataset& ds);
 
+// A master and its child list: the master's scroll filters the child to the master's code
+// (`childField` = the master's `masterField`); the master cannot move off a child row that is
+// being typed and does not pass its rules; a child row posted as the first row filters the
+// child again.
+void linkChild(Dataset& master, const QString& masterField, Dataset& child, const QString& childField);
+
 } // namespace kx::backoffice

@@ -1,6 +1,9 @@
 #include "RecordScreen.h"
 
 #include "Binder.h"
+#include "ErrorGuard.h"
+#include "NumberEntry.h"
+#include "Prompter.h"
 #include "TextEntry.h"
 
 #include <QFrame>
@@ -73,11 +76,28 @@ QWidget* buildRecordScreen(QWidget* holder, const RecordScreenSpec& spec) {
         form->addWidget(new QLabel(QString::fromUtf8(e.caption), panel), row, 0);
         form->addWidget(edit, row++, 1);
         bindLineEdit(edit, spec.dataset, QString::fromLatin1(e.field));
-        if (e.upperCase) upperCaseEntry(edit);
+        switch (e.kind) {
+        case EntryKind::Text: break;
+        case EntryKind::Upper: upperCaseEntry(edit); break;
+        case EntryKind::Integer: limitNumberEntry(edit, NumberRange{e.max, 0, e.maxLength}); break;
+        case EntryKind::Amount: limitNumberEntry(edit, NumberRange{e.max, 2, e.maxLength}); break;
+        }
     }
     form->setColumnStretch(1, 1);
     outer->addLayout(form);
     return panel;
+}
+
+void guardCodeEdit(QLineEdit* edit, db::Dataset* ds, std::function<QString(db::Dataset&)> refusal) {
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [ds, refusal] {
+        guarded([&] {
+            if (!ds->active() || ds->isEmpty() || ds->state() == db::Dataset::Insert) return;
+            const QString why = refusal ? refusal(*ds) : QString();
+            if (why.isEmpty()) return;
+            inform(SeriesTitle, why);
+            ds->cancel();
+        });
+    });
 }
 
 } // namespace kx::backoffice

@@ -5,6 +5,7 @@
 #include "DatasetModel.h"
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 class QLineEdit;
@@ -13,12 +14,18 @@ class QWidget;
 
 namespace kx::backoffice {
 
-// One edit of the form: its object name, caption and field; upper case or not.
+// What an edit takes: any text, text in upper case, whole numbers or amounts (digits and one
+// point) within a range.
+enum class EntryKind { Text, Upper, Integer, Amount };
+
+// One edit of the form: its object name, caption and field, and what it takes.
 struct EditSpec {
     const char* objectName;
     const char* caption;
     const char* field;
-    bool upperCase = false;
+    EntryKind kind = EntryKind::Text;
+    double max = 0;    // the largest number a numeric edit takes
+    int maxLength = 0; // characters at most (0: as the field or range allows)
 };
 
 struct RecordScreenSpec {
@@ -36,5 +43,10 @@ QWidget* buildRecordScreen(QWidget* holder, const RecordScreenSpec& spec);
 
 // The main grids' look: odd rows white, even rows pale yellow, the current row white on blue-grey.
 void paintAsMainGrid(QTableView* grid);
+
+// The code edit of a row that may not take another code (it has children): at the first
+// keystroke `refusal` names why (an empty text lets the typing go on); the message shows with
+// the caption "Kestrix餐饮管理系列" and the row's edit is cancelled.
+void guardCodeEdit(QLineEdit* edit, db::Dataset* ds, std::function<QString(db::Dataset&)> refusal);
 
 } // namespace kx::backoffice

@@ -5,7 +5,9 @@
 #include "BackOfficeFixture.h"
 #include "Connection.h"
 #include "RecordRules.h"
+#include "RecordScreen.h"
 
+#include <QLineEdit>
 #include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -190,6 +192,99 @@ TEST_F(RecordsTest, TheChecksAndTheWriteAreOneTransaction) {
     prompter.answer(true);
     click(main->toolb_Del);
     EXPECT_EQ(stored(), QStringList({"B=乙", "P=预设"}));
+}
+
+// A master list of groups over the things: kx_things.th_parent holds a group's code.
+class MasterChildTest : public RecordsTest {
+protected:
+    void SetUp() override {
+        RecordsTest::SetUp();
+        kx::db::exec(db(), "create table kx_groups (gr_code varchar(2) not null unique, gr_name varchar(20))");
+        kx::db::exec(db(), "insert into kx_groups values ('G1', '一组'), ('G2', '二组')");
+        kx::db::exec(db(), "update kx_things set th_parent = 'G1' where th_code in ('A', 'P')");
+        kx::db::exec(db(), "update kx_things set th_parent = 'G2' where th_code = 'B'");
+        groups = new Dataset(db(), "adoqry_Groups", "select * from kx_groups order by gr_code", main.get());
+        things->refresh();
+        groups->open();
+        kx::backoffice::linkChild(*groups, "gr_code", *things, "th_parent");
+        groups->first();
+    }
+    QStringList shownThings() const {
+        QStringList out;
+        for (int r = 0; r < things->recordCount(); ++r) out << things->valueAt(r, things->fieldIndex("th_code")).toString();
+        return out;
+    }
+    Dataset* groups = nullptr;
+};
+
+TEST_F(MasterChildTest, TheMasterFiltersItsChildAndCannotLeaveAnInvalidChildRow) {
+    EXPECT_EQ(shownThings(), QStringList({"P", "A"}));
+    groups->next();
+    EXPECT_EQ(shownThings(), QStringList({"B"}));
+    // A child row being typed without its name keeps the master where it is.
+    things->append();
+    things->field("th_code").setValue("C");
+    EXPECT_THROW(groups->prior(), kx::SilentAbort);
+    EXPECT_EQ(prompter.texts(), QStringList({"东西[编号]、[名称]不能为空！"}));
+    EXPECT_EQ(groups->field("gr_code").asString(), "G2");
+    things->field("th_name").setValue("丙");
+    groups->prior();
+    EXPECT_EQ(groups->field("gr_code").asString(), "G1");
+}
+
+TEST_F(MasterChildTest, TheCodeOfARowWithUsesCannotBeTypedOver) {
+    kx::db::exec(db(), "insert into kx_uses values ('A')");
+    QWidget* screen = kx::backoffice::buildRecordScreen(
+        child.get(), {"pnl_Things", "DBGridThings", things,
+                      {kx::db::GridColumn{"th_code", "编码"}, kx::db::GridColumn{"th_name", "名称"}},
+                      {{"EditThCode", "编码：", "th_code", kx::backoffice::EntryKind::Upper},
+                       {"EditThName", "名称：", "th_name", kx::backoffice::EntryKind::Upper}}});
+    auto* code = screen->findChild<QLineEdit*>("EditThCode");
+    kx::backoffice::guardCodeEdit(code, things, [this](Dataset& d) {
+        return kx::backoffice::RecordSearch(db(), "kx_uses", "th_code", d.field("th_code").oldValue())
+                   ? QStringLiteral("[东西]下面设有[用途]，所以不能被修改！")
+                   : QString();
+    });
+    main->ShowPanel(screen, main->pnl_Parent);
+    ASSERT_TRUE(things->locate("th_code", QString("A")));
+    code->setFocus();
+    QTest::keyClick(code, Qt::Key_End);
+    QTest::keyClicks(code, "x");
+    EXPECT_EQ(prompter.texts(), QStringList({"[东西]下面设有[用途]，所以不能被修改！"}));
+    EXPECT_EQ(things->state(), Dataset::Browse);
+    EXPECT_EQ(code->text(), "A");
+    // A row without uses takes a new code, in upper case.
+    prompter.clear();
+    ASSERT_TRUE(things->locate("th_code", QString("P")));
+    auto* name = screen->findChild<QLineEdit*>("EditThName");
+    name->setFocus();
+    name->selectAll();
+    QTest::keyClicks(name, "ok");
+    EXPECT_EQ(name->text(), "OK");
+    EXPECT_TRUE(prompter.texts().isEmpty());
+}
+
+TEST_F(RecordsTest, NumericEditsTakeDigitsAndOnePoint) {
+    kx::db::exec(db(), "alter table kx_things add column th_price double");
+    kx::db::exec(db(), "alter table kx_things add column th_count integer");
+    things->refresh();
+    QWidget* screen = kx::backoffice::buildRecordScreen(
+        child.get(), {"pnl_Prices", "DBGridPrices", things, {kx::db::GridColumn{"th_code", "编码"}},
+                      {{"EditPrice", "单价：", "th_price", kx::backoffice::EntryKind::Amount, 999999.99},
+                       {"EditCount", "数量：", "th_count", kx::backoffice::EntryKind::Integer, 999}}});
+    main->ShowPanel(screen, main->pnl_Parent);
+    const struct {
+        const char* edit;
+        const char* typed;
+        const char* shown;
+    } cases[] = {{"EditPrice", "12.5.3a", "12.53"}, {"EditPrice", "a-7", "7"}, {"EditCount", "4.2x", "42"}};
+    for (const auto& c : cases) {
+        auto* e = screen->findChild<QLineEdit*>(c.edit);
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, c.typed);
+        EXPECT_EQ(e->text(), c.shown) << c.typed;
+    }
 }
 
 // ---------------------------------------------------------------- the five lists

@@ -585,6 +585,11 @@ TEST(DisplayFormat, NumbersAndDates) {
         {&when, dt, "hh:nn", "05:06"},
         {&when, dt, "yyyy-mm-dd hh:nn:ss", "2026-03-04 05:06:07"},
         {&when, dt, "mm-dd", "03-04"},
+        {&when, dt, "hh:mm:ss", "05:06:07"}, // a time band: minutes after the hours
+        {&number, 85.0, "##%", "85%"},
+        {&number, 12.5, "0.##", "12.5"},
+        {&number, 12.0, "0.##", "12"},
+        {&number, 0.125, "0.##", "0.12"}, // halves to even
     };
     for (const Case& c : cases)
         EXPECT_EQ(kx::db::formatValue(*c.def, c.value, c.format), c.shown) << c.format;
