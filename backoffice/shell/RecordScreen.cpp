@@ -27,10 +27,10 @@ public:
         QStyledItemDelegate::initStyleOption(option, index);
         const bool selected = option->state & QStyle::State_Selected;
         if (selected) {
+            // Painted as a plain cell in the selection's colours, whatever the style's own.
+            option->state &= ~QStyle::State_Selected;
             option->backgroundBrush = QColor(128, 128, 192);
             option->palette.setColor(QPalette::Text, Qt::white);
-            option->palette.setColor(QPalette::HighlightedText, Qt::white);
-            option->palette.setColor(QPalette::Highlight, QColor(128, 128, 192));
         } else {
             // Record numbers count from 1: odd rows white, even rows pale yellow.
             option->backgroundBrush = (index.row() % 2 == 0) ? QColor(Qt::white) : QColor(253, 254, 207);

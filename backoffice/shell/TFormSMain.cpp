@@ -505,7 +505,13 @@ bool TFormSMain::rollDayIfDue() {
 // ---------------------------------------------------------------- trees and screens
 
 void TFormSMain::makeCurrent(QWidget* panel, Dataset* dataset) {
-    if (panel) ShowPanel(panel, pnl_Parent);
+    // Until its screen is built (and its rules declared with it), no toolbar command reaches a
+    // dataset.
+    if (!panel) {
+        CurrentDataset = nullptr;
+        return;
+    }
+    ShowPanel(panel, pnl_Parent);
     CurrentDataset = dataset;
 }
 
@@ -634,7 +640,14 @@ void TFormSMain::routeLeaf(QTreeWidget* tree, const QString& caption) {
     }
     leafToolbar(caption);
     const auto screen = screens_.find(caption);
-    if (screen == screens_.end()) return; // its screen comes with its own code
+    if (screen == screens_.end()) {
+        // Its screen comes with its own code: until then the host is empty and the toolbar
+        // reaches no dataset.
+        makeCurrent(nullptr, nullptr);
+        for (QObject* c : pnl_Parent->children())
+            if (auto* w = qobject_cast<QWidget*>(c); w && w->property("isPanel").toBool()) w->hide();
+        return;
+    }
     Dataset* before = CurrentDataset;
     makeCurrent(screen->second.panel, screen->second.dataset);
     if (screen->second.shown) screen->second.shown(before);

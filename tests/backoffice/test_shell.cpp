@@ -360,6 +360,18 @@ TEST_F(BackOfficeTest, EachLeafSetsTheToolbarOfItsTree) {
     EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join('|').toStdString();
 }
 
+TEST_F(BackOfficeTest, AScreenNotBuiltYetLeavesTheToolbarWithoutADataset) {
+    logIn();
+    const qint64 kinds = kx::db::scalarInt(db(), "select count(*) from kindlist");
+    main->N3->trigger(); // 系统设置 opens on "大类", whose screen comes later
+    EXPECT_EQ(main->CurrentDataset, nullptr);
+    QTest::mouseClick(main->toolb_Add, Qt::LeftButton);
+    QTest::mouseClick(main->toolb_Save, Qt::LeftButton);
+    EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join('|').toStdString();
+    EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from kindlist"), kinds);
+    EXPECT_TRUE(main->isVisible());
+}
+
 TEST_F(BackOfficeTest, TheVenueIdentityIsSavedByTheToolbar) {
     logIn();
     main->N10->trigger();
