@@ -54,6 +54,18 @@ void paintAsMainGrid(QTableView* grid) {
     grid->verticalHeader()->setDefaultSectionSize(22);
 }
 
+void paintAsSideList(QTableView* grid) {
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    QPalette p = grid->palette();
+    p.setColor(QPalette::Base, p.color(QPalette::Button));
+    p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
+    grid->setPalette(p);
+    grid->verticalHeader()->setDefaultSectionSize(22);
+}
+
 QWidget* buildRecordScreen(QWidget* holder, const RecordScreenSpec& spec) {
     auto* panel = new QFrame(holder);
     panel->setObjectName(QString::fromLatin1(spec.panelName));

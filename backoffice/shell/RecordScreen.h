@@ -43,6 +43,9 @@ QWidget* buildRecordScreen(QWidget* holder, const RecordScreenSpec& spec);
 
 // The main grids' look: odd rows white, even rows pale yellow, the current row white on blue-grey.
 void paintAsMainGrid(QTableView* grid);
+// A side list beside a form (parent rows, candidates): the style's own cells on the button face,
+// read-only, whole rows, the selection kept visible.
+void paintAsSideList(QTableView* grid);
 
 // The code edit of a row that may not take another code (it has children): at the first
 // keystroke `refusal` names why (an empty text lets the typing go on); the message shows with
