@@ -1,5 +1,6 @@
 #include "TDMSetup.h"
 
+#include "Catalogue.h"
 #include "OtherLists.h"
 
 namespace kx::backoffice {
@@ -39,12 +40,20 @@ TDMSetup::TDMSetup(QSqlDatabase db, QObject* parent) : QObject(parent), db_(db) 
     adoqry_Unit = make("adoqry_Unit", QStringLiteral("select * from UnitList order by unit_name"));
     defineLookups();
     declareOtherListRules(*this);
+    declareCatalogueRules(*this);
     for (Dataset* ds : all_)
         if (ds != adoqry_ConsItem) ds->open();
     setup.attach(adoqry_setuppay);
+    // The first kind current: its classes and its item types.
+    if (!adoqry_ConsKind->isEmpty()) adoqry_ConsKind->first();
 }
 
-void TDMSetup::openWorkingData() { adoqry_ConsItem->open(); }
+void TDMSetup::openWorkingData() {
+    if (adoqry_ConsItem->active()) return;
+    adoqry_ConsItem->open();
+    // The items of the current class.
+    if (adoqry_ConsClass->afterScroll && !adoqry_ConsClass->isEmpty()) adoqry_ConsClass->afterScroll(*adoqry_ConsClass);
+}
 
 void TDMSetup::defineLookups() {
     auto lookup = [](Dataset* ds, const char* name, const char* key, Dataset* source, const char* sourceKey,

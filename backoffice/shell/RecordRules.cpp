@@ -49,20 +49,28 @@ void installRules(Dataset& ds, const RecordRules& r) {
             const QVariant was = d.field(r.codeField).oldValue();
             const QString old = was.toString();
             if (old != d.field(r.codeField).asString()) {
-                if (r.presetCodes.contains(old))
-                    refuse(presetMessage(r.nameField.isEmpty() ? old : d.field(r.nameField).asString(), false));
+                auto preset = [&] {
+                    if (r.presetCodes.contains(old))
+                        refuse(presetMessage(r.nameField.isEmpty() ? old : d.field(r.nameField).asString(), false));
+                };
+                if (r.presetsFirst) preset();
                 for (const CodeInUse& use : r.uses)
                     if (!use.changeMessage.isEmpty() && inUse(d, use, old)) refuse(use.changeMessage);
+                if (!r.presetsFirst) preset();
             }
         }
         if (r.check) r.check(d);
     };
     ds.beforeDelete = [r](Dataset& d) {
         const QString code = r.codeField.isEmpty() ? QString() : d.field(r.codeField).asString();
-        if (r.presetCodes.contains(code))
-            refuse(presetMessage(r.nameField.isEmpty() ? code : d.field(r.nameField).asString(), true));
+        auto preset = [&] {
+            if (r.presetCodes.contains(code))
+                refuse(presetMessage(r.nameField.isEmpty() ? code : d.field(r.nameField).asString(), true));
+        };
+        if (r.presetsFirst) preset();
         for (const CodeInUse& use : r.uses)
             if (inUse(d, use, code)) refuse(use.deleteMessage);
+        if (!r.presetsFirst) preset();
         if (r.deleteCheck) r.deleteCheck(d);
     };
     ds.onPostError = [](Dataset&, const DbError& e) {

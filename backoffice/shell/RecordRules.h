@@ -32,6 +32,7 @@ struct RecordRules {
     std::function<void(Dataset&)> defaults; // further values of a new row (a parent's code, …)
     std::vector<CodeInUse> uses;
     QStringList presetCodes;      // "[" + name + "]为系统预设项目，所以不能被删除！" / "…修改！"
+    bool presetsFirst = true;     // a preset row's message before its uses' (else after)
     std::function<void(Dataset&)> check;       // any other check before a post: message, then SilentAbort
     std::function<void(Dataset&)> deleteCheck; // any other check before a delete
 };

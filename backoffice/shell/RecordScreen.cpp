@@ -6,7 +6,10 @@
 #include "Prompter.h"
 #include "TextEntry.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -72,8 +75,22 @@ QWidget* buildRecordScreen(QWidget* holder, const RecordScreenSpec& spec) {
     panel->setProperty("isPanel", true);
     panel->setAutoFillBackground(true);
     panel->hide();
-    auto* outer = new QVBoxLayout(panel);
-    outer->setContentsMargins(8, 8, 8, 8);
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(8, 8, 8, 8);
+    auto* outer = new QVBoxLayout;
+    row->addLayout(outer, 1);
+    if (!spec.sideLists.empty()) {
+        auto* side = new QVBoxLayout;
+        for (const SideListSpec& l : spec.sideLists) {
+            auto* list = new QTableView(panel);
+            list->setObjectName(QString::fromLatin1(l.gridName));
+            list->setFixedWidth(170);
+            paintAsSideList(list);
+            bindGrid(list, l.dataset, l.columns);
+            side->addWidget(list, 1);
+        }
+        row->addLayout(side);
+    }
     auto* grid = new QTableView(panel);
     grid->setObjectName(QString::fromLatin1(spec.gridName));
     paintAsMainGrid(grid);
@@ -81,12 +98,13 @@ QWidget* buildRecordScreen(QWidget* holder, const RecordScreenSpec& spec) {
     outer->addWidget(grid, 1);
     auto* form = new QGridLayout;
     form->setContentsMargins(0, 8, 0, 0);
-    int row = 0;
+    int formRow = 0;
     for (const EditSpec& e : spec.edits) {
         auto* edit = new QLineEdit(panel);
         edit->setObjectName(QString::fromLatin1(e.objectName));
-        form->addWidget(new QLabel(QString::fromUtf8(e.caption), panel), row, 0);
-        form->addWidget(edit, row++, 1);
+        form->addWidget(new QLabel(QString::fromUtf8(e.caption), panel), formRow, 0);
+        form->addWidget(edit, formRow++, 1);
+        if (e.maxLength > 0 && e.kind != EntryKind::Integer && e.kind != EntryKind::Amount) edit->setMaxLength(e.maxLength);
         bindLineEdit(edit, spec.dataset, QString::fromLatin1(e.field));
         switch (e.kind) {
         case EntryKind::Text: break;
@@ -94,6 +112,25 @@ QWidget* buildRecordScreen(QWidget* holder, const RecordScreenSpec& spec) {
         case EntryKind::Integer: limitNumberEntry(edit, NumberRange{e.max, 0, e.maxLength}); break;
         case EntryKind::Amount: limitNumberEntry(edit, NumberRange{e.max, 2, e.maxLength}); break;
         }
+    }
+    for (const LookupSpec& l : spec.lookups) {
+        auto* box = new QComboBox(panel);
+        box->setObjectName(QString::fromLatin1(l.objectName));
+        form->addWidget(new QLabel(QString::fromUtf8(l.caption), panel), formRow, 0);
+        form->addWidget(box, formRow++, 1);
+        bindLookupCombo(box, spec.dataset, QString::fromLatin1(l.field), l.source, QString::fromLatin1(l.sourceKey),
+                        QString::fromLatin1(l.sourceResult));
+    }
+    if (!spec.checks.empty()) {
+        auto* checks = new QHBoxLayout;
+        for (const CheckSpec& c : spec.checks) {
+            auto* box = new QCheckBox(QString::fromUtf8(c.caption), panel);
+            box->setObjectName(QString::fromLatin1(c.objectName));
+            bindCheckBox(box, spec.dataset, QString::fromLatin1(c.field));
+            checks->addWidget(box);
+        }
+        checks->addStretch(1);
+        form->addLayout(checks, formRow++, 0, 1, 2);
     }
     form->setColumnStretch(1, 1);
     outer->addLayout(form);

@@ -28,12 +28,39 @@ struct EditSpec {
     int maxLength = 0; // characters at most (0: as the field or range allows)
 };
 
+// A box choosing the field's value among the rows of another dataset, by their names.
+struct LookupSpec {
+    const char* objectName;
+    const char* caption;
+    const char* field;
+    db::Dataset* source;
+    const char* sourceKey;
+    const char* sourceResult;
+};
+
+// A yes/no field.
+struct CheckSpec {
+    const char* objectName;
+    const char* caption;
+    const char* field;
+};
+
+// A list beside the form whose current row is the parent of the screen's rows.
+struct SideListSpec {
+    const char* gridName = nullptr;
+    db::Dataset* dataset = nullptr;
+    std::vector<db::GridColumn> columns;
+};
+
 struct RecordScreenSpec {
     const char* panelName;
     const char* gridName;
     db::Dataset* dataset;
     std::vector<db::GridColumn> columns;
     std::vector<EditSpec> edits;
+    std::vector<LookupSpec> lookups = {};
+    std::vector<CheckSpec> checks = {};
+    std::vector<SideListSpec> sideLists = {}; // top to bottom, on the right
 };
 
 // Builds the screen on `holder`: the grid of the dataset's rows (read-only, whole rows, the

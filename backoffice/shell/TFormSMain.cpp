@@ -6,6 +6,7 @@
 #include "EnterAsTab.h"
 #include "ErrorGuard.h"
 #include "MainWindowKit.h"
+#include "Catalogue.h"
 #include "OtherLists.h"
 #include "Password.h"
 #include "Permission.h"
@@ -356,6 +357,7 @@ void TFormSMain::attach(TFormChild* child, TDMManage* manage, TDMSetup* setup) {
     // The venue identity screen is built here; every other screen registers with its own code.
     registerScreen(QStringLiteral("注册用户"), {child->pnl_register, setup->adoqry_setuppay, {}});
     buildOtherListScreens(*this, *child, *setup);
+    buildCatalogueScreens(*this, *child, *setup);
     for (QTreeWidget* tree : {child->tv_Setup, child->tv_SysManage, child->tv_Store, child->tv_user})
         connect(tree, &QTreeWidget::itemClicked, this,
                 [this, tree](QTreeWidgetItem* node) { guarded([&] { treeClicked(tree, node); }); });

@@ -362,13 +362,16 @@ TEST_F(BackOfficeTest, EachLeafSetsTheToolbarOfItsTree) {
 
 TEST_F(BackOfficeTest, AScreenNotBuiltYetLeavesTheToolbarWithoutADataset) {
     logIn();
-    const qint64 kinds = kx::db::scalarInt(db(), "select count(*) from kindlist");
-    main->N3->trigger(); // 系统设置 opens on "大类", whose screen comes later
+    const qint64 kinds = kx::db::scalarInt(db(), "select count(*) from discountlist");
+    main->N3->trigger();
+    // "折扣", whose screen comes later.
+    QTreeWidgetItem* leaf = kx::backoffice::TFormChild::leaf(child->tv_Setup, "折扣");
+    QTest::mouseClick(child->tv_Setup->viewport(), Qt::LeftButton, {}, child->tv_Setup->visualItemRect(leaf).center());
     EXPECT_EQ(main->CurrentDataset, nullptr);
     QTest::mouseClick(main->toolb_Add, Qt::LeftButton);
     QTest::mouseClick(main->toolb_Save, Qt::LeftButton);
     EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join('|').toStdString();
-    EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from kindlist"), kinds);
+    EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from discountlist"), kinds);
     EXPECT_TRUE(main->isVisible());
 }
 

@@ -1,0 +1,171 @@
+// The catalogue's kinds, classes and production points, kept by the manager from the setup
+// tree: what each refuses and why, the defaults of a new class, the kinds over the classes.
+#include "BackOfficeFixture.h"
+
+#include <QAbstractItemModel>
+#include <QTableView>
+#include <QToolButton>
+#include <QTreeWidget>
+
+using kx::db::Dataset;
+using kx::test::BackOfficeTest;
+
+namespace {
+
+class CatalogueTest : public BackOfficeTest {
+protected:
+    void SetUp() override {
+        BackOfficeTest::SetUp();
+        logIn();
+        prompter.clear();
+    }
+    void openLeaf(const char* caption) {
+        if (!child->pnl_SysSetup->isVisible()) main->N3->trigger();
+        QTreeWidgetItem* leaf = kx::backoffice::TFormChild::leaf(child->tv_Setup, QString::fromUtf8(caption));
+        QTest::mouseClick(child->tv_Setup->viewport(), Qt::LeftButton, {}, child->tv_Setup->visualItemRect(leaf).center());
+        QApplication::processEvents();
+        prompter.clear();
+    }
+    QLineEdit* edit(const char* name) const { return main->findChild<QLineEdit*>(QString::fromLatin1(name)); }
+    void type(const char* name, const QString& text, bool replace = true) {
+        QLineEdit* e = edit(name);
+        e->setFocus();
+        if (replace) e->selectAll();
+        else QTest::keyClick(e, Qt::Key_End);
+        QTest::keyClicks(e, text);
+    }
+    void press(QToolButton* b) {
+        QTest::mouseClick(b, Qt::LeftButton);
+        QApplication::processEvents();
+    }
+    void deleteCurrent() {
+        prompter.answer(true);
+        press(main->toolb_Del);
+    }
+    QString lastText() const { return prompter.texts().isEmpty() ? QString() : prompter.texts().last(); }
+};
+
+TEST_F(CatalogueTest, KindsRefuseWhatTheyMustAndTakeNewOnes) {
+    openLeaf("大类");
+    Dataset* kinds = setup->adoqry_ConsKind;
+    ASSERT_EQ(main->CurrentDataset, kinds);
+    // A kind with classes keeps its row and its code.
+    ASSERT_TRUE(kinds->locate("kind_code", QString("C")));
+    deleteCurrent();
+    EXPECT_EQ(lastText(), "[大类]下面设有[分类]，所以不能被删除！");
+    prompter.clear();
+    // (The code takes one character: what is typed replaces it.)
+    type("dbe_CodeKind", "x");
+    EXPECT_EQ(prompter.texts(), QStringList({"[大类]下面设有[分类]，所以不能被修改！"}));
+    EXPECT_EQ(kinds->state(), Dataset::Browse);
+    EXPECT_EQ(edit("dbe_CodeKind")->text(), "C");
+    // The ingredients' kind is built in, once it has no classes.
+    kx::db::exec(db(), "update classlist set kind_code = 'C' where kind_code = 'M'");
+    ASSERT_TRUE(kinds->locate("kind_code", QString("M")));
+    prompter.clear();
+    deleteCurrent();
+    EXPECT_EQ(lastText(), "[配料]为系统预设项目，所以不能被删除！");
+    // Required fields, a duplicate, then a new kind that goes again.
+    press(main->toolb_Add);
+    press(main->toolb_Save);
+    EXPECT_EQ(lastText(), "大类[编码]、[名称]不能为空！");
+    type("dbe_CodeKind", "c");
+    type("DBEdit2", "more");
+    press(main->toolb_Save);
+    EXPECT_EQ(lastText(), "编号有重复，请从新输入！");
+    type("dbe_CodeKind", "x");
+    press(main->toolb_Save);
+    EXPECT_EQ(kx::db::scalarText(db(), "select kind_name from kindlist where kind_code = 'X'"), "MORE");
+    ASSERT_TRUE(kinds->locate("kind_code", QString("X")));
+    prompter.clear();
+    deleteCurrent();
+    EXPECT_EQ(prompter.texts().size(), 1);
+    EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from kindlist where kind_code = 'X'"), 0);
+}
+
+TEST_F(CatalogueTest, ClassesFollowTheirKindAndKeepTheirRules) {
+    openLeaf("分类");
+    Dataset* kinds = setup->adoqry_ConsKind;
+    Dataset* classes = setup->adoqry_ConsClass;
+    ASSERT_EQ(main->CurrentDataset, classes);
+    // Choosing a kind in the side list shows its classes.
+    auto* side = main->findChild<QTableView*>("DBGrid4");
+    ASSERT_NE(side, nullptr);
+    ASSERT_TRUE(kinds->locate("kind_code", QString("D")));
+    QStringList codes;
+    for (int r = 0; r < classes->recordCount(); ++r) codes << classes->valueAt(r, classes->fieldIndex("clas_code")).toString();
+    EXPECT_EQ(codes, QStringList({"D01", "D02"}));
+    // A new class takes the kind, the first production point and no flags.
+    press(main->toolb_Add);
+    EXPECT_EQ(classes->field("kind_code").asString(), "D");
+    EXPECT_EQ(classes->field("manu_code").asString(), "1");
+    EXPECT_FALSE(classes->field("clas_allo_disc").asBool());
+    type("dbe_CodeClass", "d09");
+    type("DBEdit6", "juice");
+    type("DBEdit7", "150");
+    press(main->toolb_Save);
+    EXPECT_EQ(lastText(), "默认成本率不能大于100%！");
+    type("DBEdit7", "45");
+    press(main->toolb_Save);
+    EXPECT_EQ(kx::db::scalarText(db(), "select kind_code || '/' || manu_code || '/' || clas_cost_perc from classlist "
+                                       "where clas_code = 'D09'"),
+              "D/1/45");
+    // Shown as a percentage in the grid.
+    auto* grid = main->findChild<QTableView*>("DBGrid3");
+    ASSERT_TRUE(classes->locate("clas_code", QString("D09")));
+    EXPECT_EQ(grid->model()->index(classes->recNo() - 1, 5).data().toString(), "45%");
+
+    // Classes with items, or in a discount scheme, keep their rows and codes.
+    ASSERT_TRUE(classes->locate("clas_code", QString("D01")));
+    prompter.clear();
+    deleteCurrent();
+    EXPECT_EQ(lastText(), "[分类]下面设有[项目]，所以不能被删除！");
+    kx::db::exec(db(), "insert into DiscItem (disc_code, clas_code, disc_clas_perc) values ('V1', 'D09', 90)");
+    ASSERT_TRUE(classes->locate("clas_code", QString("D09")));
+    prompter.clear();
+    deleteCurrent();
+    EXPECT_EQ(lastText(), "[折扣方案]中包含此[分类]，不能被删除!");
+    type("dbe_CodeClass", "D08");
+    press(main->toolb_Save);
+    EXPECT_EQ(lastText(), "[折扣方案]中包含此[分类]，不能被修改!");
+    press(main->toolb_Cancel);
+    // Typing over the code of a class with items is stopped at once.
+    ASSERT_TRUE(classes->locate("clas_code", QString("D01")));
+    prompter.clear();
+    type("dbe_CodeClass", "x");
+    EXPECT_EQ(prompter.texts(), QStringList({"[分类]下面设有[项目]，所以不能被修改！"}));
+    EXPECT_EQ(classes->state(), Dataset::Browse);
+}
+
+TEST_F(CatalogueTest, ProductionPointsInUseOrBuiltInStayAndTheirNewNamesShowOnTheClasses) {
+    openLeaf("出品");
+    Dataset* points = setup->adoqry_Manu;
+    ASSERT_EQ(main->CurrentDataset, points);
+    ASSERT_TRUE(points->locate("manu_code", QString("2")));
+    deleteCurrent();
+    EXPECT_EQ(lastText(), "[出品类型]正在被设置使用，所以不能被删除！");
+    type("dbe_CodeManu", "7");
+    press(main->toolb_Save);
+    EXPECT_EQ(lastText(), "[出品类型]正在被设置使用，所以不能被修改！");
+    press(main->toolb_Cancel);
+    // Point "1" is built in: not retyped, not deleted once unused.
+    ASSERT_TRUE(points->locate("manu_code", QString("1")));
+    prompter.clear();
+    type("dbe_CodeManu", "9");
+    EXPECT_EQ(prompter.texts(), QStringList({"[吧台]为系统预设项目，所以不能被修改！"}));
+    kx::db::exec(db(), "update classlist set manu_code = '2'");
+    prompter.clear();
+    deleteCurrent();
+    EXPECT_EQ(lastText(), "[吧台]为系统预设项目，所以不能被删除！");
+
+    // A new name for the kitchen, then the classes show it.
+    ASSERT_TRUE(points->locate("manu_code", QString("2")));
+    type("DBEdit4", "hot kitchen");
+    press(main->toolb_Save);
+    openLeaf("分类");
+    auto* grid = main->findChild<QTableView*>("DBGrid3");
+    ASSERT_GT(grid->model()->rowCount(), 0);
+    EXPECT_EQ(grid->model()->index(0, 6).data().toString(), "HOT KITCHEN");
+}
+
+} // namespace
