@@ -1,5 +1,7 @@
 #include "Catalogue.h"
 
+#include "ErrorGuard.h"
+#include "Money.h"
 #include "Prompter.h"
 #include "RecordRules.h"
 #include "RecordScreen.h"
@@ -7,6 +9,8 @@
 #include "TFormChild.h"
 #include "TFormSMain.h"
 
+#include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 namespace kx::backoffice {
@@ -66,9 +70,64 @@ void declareCatalogueRules(TDMSetup& s) {
                  QStringLiteral("[折扣方案]中包含此[分类]，不能被删除!"), QStringLiteral("[折扣方案]中包含此[分类]，不能被修改!")}};
     installRules(*s.adoqry_ConsClass, cls);
 
-    // Kinds over classes over items; the ingredients' kind takes ingredients only.
+    RecordRules item;
+    item.codeField = QStringLiteral("item_code");
+    item.nameField = QStringLiteral("item_name");
+    const QString itemRequired = QStringLiteral("项目[编号]、[名称]、[单价]、[成本]、[类型]不能为空！");
+    item.required = {item.codeField, item.nameField, QStringLiteral("item_type_code")};
+    item.requiredMessage = itemRequired;
+    Dataset* classList = s.adoqry_ConsClass;
+    Dataset* kindList = s.adoqry_ConsKind;
+    // No item without a class to hold it.
+    s.adoqry_ConsItem->beforeInsert = [classList](Dataset&) {
+        if (classList->isEmpty() || classList->field(QStringLiteral("clas_code")).asString().isEmpty()) throw SilentAbort();
+    };
+    item.defaults = [classList, kindList](Dataset& d) {
+        d.field(QStringLiteral("clas_code")).setValue(classList->field(QStringLiteral("clas_code")).asString());
+        const bool ingredients = !kindList->isEmpty() && kindList->field(QStringLiteral("kind_code")).asString() == QLatin1String("M");
+        d.field(QStringLiteral("item_type_code")).setValue(ingredients ? QStringLiteral("4") : QStringLiteral("1"));
+        d.field(QStringLiteral("item_real")).setValue(false);
+        d.field(QStringLiteral("item_coun")).setValue(0);
+        d.field(QStringLiteral("item_limi")).setValue(QStringLiteral("不限"));
+    };
+    // Prices compared in cents: a cost or commission a cent over is refused, none under.
+    item.check = [itemRequired](Dataset& d) {
+        const qint64 price = toCents(d.field(QStringLiteral("item_unit_pric")).asFloat());
+        const qint64 cost = toCents(d.field(QStringLiteral("item_cost_pric")).asFloat());
+        const qint64 commission = toCents(d.field(QStringLiteral("item_dedu_pric")).asFloat());
+        if (price <= 0) refuse(itemRequired);
+        if (cost > price) refuse(QStringLiteral("[成本]不能大于[单价]！"));
+        if (commission > price - cost) refuse(QStringLiteral("[提成]不能大于利润！"));
+    };
+    const QString atTheDesk = QStringLiteral("此[项目]现在正在被[前台操作]使用，不能被");
+    const QString inStockBills = QStringLiteral("此[项目]现在正在被[物流管理]使用，不能被");
+    item.uses = {
+        {QStringLiteral("SELECT count(*) FROM itemgroup WHERE grou_code = ?"), QStringLiteral("[套餐/合成]中下设置有项目，不能被删除!"),
+         QStringLiteral("[套餐/合成]中下设置有项目，不能被修改!")},
+        {QStringLiteral("SELECT count(*) FROM itemgroup WHERE item_code = ?"), QStringLiteral("此[项目]包含在套餐/合成中，不能被删除!"),
+         QStringLiteral("此[项目]包含在套餐/合成中，不能被修改!")},
+        // An order line of the day, or the order pad of a visit in use.
+        {QStringLiteral("SELECT (SELECT count(*) FROM tableconslist WHERE item_code = ?) + "
+                        "(SELECT count(*) FROM TableConsListTemp t JOIN TableGuestlist g ON g.tabl_gues_auto_recn = "
+                        "t.tabl_gues_auto_recn WHERE t.item_code = ? AND COALESCE(g.tabl_gues_use, 0) <> 0)"),
+         atTheDesk + QStringLiteral("删除!"), atTheDesk + QStringLiteral("修改!")},
+        // A line of a stock bill not yet posted.
+        {QStringLiteral("SELECT count(*) FROM StoreDetail WHERE item_code = ?"), inStockBills + QStringLiteral("删除!"),
+         inStockBills + QStringLiteral("修改!")}};
+    installRules(*s.adoqry_ConsItem, item);
+
+    // Kinds over classes over items over their compositions; the ingredients' kind takes
+    // ingredients only.
     linkChild(*s.adoqry_ConsKind, QStringLiteral("kind_code"), *s.adoqry_ConsClass, QStringLiteral("kind_code"));
     linkChild(*s.adoqry_ConsClass, QStringLiteral("clas_code"), *s.adoqry_ConsItem, QStringLiteral("clas_code"));
+    linkChild(*s.adoqry_ConsItem, QStringLiteral("item_code"), *s.adoqry_ConsItemGroup, QStringLiteral("grou_code"));
+    // A kind cannot be left while an item of its classes is typed and does not pass either.
+    Dataset* itemList = s.adoqry_ConsItem;
+    auto kindLeaving = s.adoqry_ConsKind->beforeScroll;
+    s.adoqry_ConsKind->beforeScroll = [kindLeaving, itemList](Dataset& d) {
+        if (kindLeaving) kindLeaving(d);
+        if (itemList->state() == Dataset::Insert || itemList->state() == Dataset::Edit) validate(*itemList);
+    };
     Dataset* types = s.adoqry_ItemType;
     auto scrolled = s.adoqry_ConsKind->afterScroll;
     s.adoqry_ConsKind->afterScroll = [scrolled, types](Dataset& d) {
@@ -79,6 +138,94 @@ void declareCatalogueRules(TDMSetup& s) {
         types->open();
     };
 }
+
+namespace {
+
+// "+" in the item screen's grids, edits and boxes adds an item and goes to its code.
+class PlusAddsAnItem : public QObject {
+public:
+    PlusAddsAnItem(TFormSMain& main, QLineEdit* code, QObject* parent) : QObject(parent), main_(main), code_(code) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(e)->key() != Qt::Key_Plus) return false;
+        guarded([this] {
+            main_.addRecord();
+            code_->setFocus();
+        });
+        return true;
+    }
+
+private:
+    TFormSMain& main_;
+    QLineEdit* code_;
+};
+
+void buildItemScreen(TFormSMain& main, TFormChild& child, TDMSetup& s) {
+    using db::GridColumn;
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    QWidget* items = buildRecordScreen(
+        &child, {"pnl_ConsItem",
+                 "DBGrid5",
+                 s.adoqry_ConsItem,
+                 {GridColumn{QStringLiteral("item_code"), QStringLiteral("编码"), {}, 60},
+                  GridColumn{QStringLiteral("item_name"), QStringLiteral("项目名称"), {}, 110},
+                  GridColumn{QStringLiteral("item_unit"), QStringLiteral("单位"), {}, 40},
+                  GridColumn{QStringLiteral("item_unit_pric"), QStringLiteral("单价"), QStringLiteral("0.##"), 55, false, right},
+                  GridColumn{QStringLiteral("item_cost_pric"), QStringLiteral("成本"), QStringLiteral("0.##"), 55, false, right},
+                  GridColumn{QStringLiteral("item_dedu_pric"), QStringLiteral("提成"), QStringLiteral("0.##"), 45, false, right},
+                  GridColumn{QStringLiteral("itemtype"), QStringLiteral("类型"), {}, 50},
+                  GridColumn{QStringLiteral("item_real"), QStringLiteral("实价"), {}, 40, true, Qt::AlignCenter}},
+                 {{"DBEdit8", "编码：", "item_code", EntryKind::Upper},
+                  {"DBEdit9", "名称：", "item_name", EntryKind::Upper},
+                  {"DBEdit14", "快捷：", "item_shor", EntryKind::Upper},
+                  {"dbe_UnitPric", "单价：", "item_unit_pric", EntryKind::Amount, 999999.99, 6},
+                  {"dbe_CostPric", "成本：", "item_cost_pric", EntryKind::Amount, 999999.99, 6},
+                  {"DBEdit13", "提成：", "item_dedu_pric", EntryKind::Amount, 999999.99, 6}},
+                 {{"DBLookupComboBox12", "单位：", "item_unit", s.adoqry_Unit, "unit_name", "unit_name"},
+                  {"DBLookupComboBox2", "类型：", "item_type_code", s.adoqry_ItemType, "item_type_code", "item_type_name"}},
+                 {{"CheckBox_Real", "实价", "item_real"}},
+                 {{"DBGrid7", s.adoqry_ConsKind,
+                   {GridColumn{QStringLiteral("kind_code"), QStringLiteral("编码"), {}, 50},
+                    GridColumn{QStringLiteral("kind_name"), QStringLiteral("大类名称"), {}, 100}}},
+                  {"DBGrid6", s.adoqry_ConsClass,
+                   {GridColumn{QStringLiteral("clas_code"), QStringLiteral("编码"), {}, 50},
+                    GridColumn{QStringLiteral("clas_name"), QStringLiteral("分类名称"), {}, 100}}}}});
+    // A type change rebuilds compositions and derived stock: the box waits for those rules.
+    items->findChild<QComboBox*>(QStringLiteral("DBLookupComboBox2"))->setEnabled(false);
+
+    // The cost from the class's default rate, as the price is typed.
+    auto* price = items->findChild<QLineEdit*>(QStringLiteral("dbe_UnitPric"));
+    auto* cost = items->findChild<QLineEdit*>(QStringLiteral("dbe_CostPric"));
+    Dataset* itemList = s.adoqry_ConsItem;
+    Dataset* classList = s.adoqry_ConsClass;
+    QObject::connect(price, &QLineEdit::textEdited, price, [itemList, classList, price, cost](const QString& text) {
+        guarded([&] {
+            const double rate = classList->isEmpty() ? 0 : classList->field(QStringLiteral("clas_cost_perc")).asFloat();
+            if (!(rate > 0) || !itemList->active() || itemList->isEmpty()) return;
+            if (itemList->state() == Dataset::Browse) itemList->edit();
+            if (text.trimmed().isEmpty()) {
+                itemList->field(QStringLiteral("item_cost_pric")).clear();
+                cost->clear();
+                return;
+            }
+            bool ok = false;
+            const double typed = text.toDouble(&ok);
+            if (!ok) return;
+            itemList->field(QStringLiteral("item_cost_pric")).setValue(roundHalfEven(typed * rate * 0.01, 2));
+            (void)price;
+        });
+    });
+
+    auto* code = items->findChild<QLineEdit*>(QStringLiteral("DBEdit8"));
+    auto* plus = new PlusAddsAnItem(main, code, items);
+    for (const char* name : {"DBGrid5", "DBGrid6", "DBGrid7"})
+        if (auto* w = items->findChild<QWidget*>(QString::fromLatin1(name))) w->installEventFilter(plus);
+    for (const char* name : {"DBEdit8", "DBEdit9", "DBEdit14", "dbe_UnitPric", "dbe_CostPric", "DBEdit13",
+                             "DBLookupComboBox12", "DBLookupComboBox2", "CheckBox_Real"})
+        if (auto* w = items->findChild<QWidget*>(QString::fromLatin1(name))) w->installEventFilter(plus);
+    main.registerScreen(QStringLiteral("项目"), {items, s.adoqry_ConsItem, {}});
+}
+
+} // namespace
 
 void buildCatalogueScreens(TFormSMain& main, TFormChild& child, TDMSetup& s) {
     using db::GridColumn;
@@ -136,6 +283,8 @@ void buildCatalogueScreens(TFormSMain& main, TFormChild& child, TDMSetup& s) {
             return kClassHasItems + QStringLiteral("修改！");
         return QString();
     });
+    buildItemScreen(main, child, s);
+
     // Coming from the production points, the classes are read again so new point names show.
     Dataset* classList = s.adoqry_ConsClass;
     Dataset* pointList = s.adoqry_Manu;

@@ -1,6 +1,7 @@
 // The catalogue's kinds, classes and production points, kept by the manager from the setup
 // tree: what each refuses and why, the defaults of a new class, the kinds over the classes.
 #include "BackOfficeFixture.h"
+#include "Connection.h"
 
 #include <QAbstractItemModel>
 #include <QTableView>
@@ -166,6 +167,97 @@ TEST_F(CatalogueTest, ProductionPointsInUseOrBuiltInStayAndTheirNewNamesShowOnTh
     auto* grid = main->findChild<QTableView*>("DBGrid3");
     ASSERT_GT(grid->model()->rowCount(), 0);
     EXPECT_EQ(grid->model()->index(0, 6).data().toString(), "HOT KITCHEN");
+}
+
+TEST_F(CatalogueTest, ItemsTakeTheirClassesRatesAndRefuseWhatTheyMust) {
+    openLeaf("项目");
+    Dataset* classes = setup->adoqry_ConsClass;
+    Dataset* items = setup->adoqry_ConsItem;
+    ASSERT_EQ(main->CurrentDataset, items);
+    ASSERT_TRUE(setup->adoqry_ConsKind->locate("kind_code", QString("C")));
+    ASSERT_TRUE(classes->locate("clas_code", QString("C01")));
+    // "+" in the grid adds an item of the class and goes to its code.
+    auto* grid = main->findChild<QTableView*>("DBGrid5");
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Plus);
+    ASSERT_EQ(items->state(), Dataset::Insert);
+    EXPECT_EQ(QApplication::focusWidget(), edit("DBEdit8"));
+    EXPECT_EQ(items->field("clas_code").asString(), "C01");
+    EXPECT_EQ(items->field("item_type_code").asString(), "1");
+    EXPECT_EQ(items->field("item_limi").asString(), "不限");
+    type("DBEdit8", "1099");
+    type("DBEdit9", "dish");
+    // The cost follows the class's rate (40 %) as the price is typed.
+    type("dbe_UnitPric", "25");
+    EXPECT_EQ(items->field("item_cost_pric").asFloat(), 10);
+    // Compared in cents: 10.1 = 6.1 + 4 is allowed, a cent more commission is not.
+    const struct {
+        const char* price;
+        const char* cost;
+        const char* commission;
+        const char* refusal;
+    } cases[] = {{"0", "0", "0", "项目[编号]、[名称]、[单价]、[成本]、[类型]不能为空！"},
+                 {"10", "10.01", "0", "[成本]不能大于[单价]！"},
+                 {"10.1", "6.1", "4.01", "[提成]不能大于利润！"},
+                 {"10.1", "6.1", "4", nullptr}};
+    for (const auto& c : cases) {
+        prompter.clear();
+        type("dbe_UnitPric", c.price);
+        type("dbe_CostPric", c.cost);
+        type("DBEdit13", c.commission);
+        press(main->toolb_Save);
+        if (c.refusal) EXPECT_EQ(lastText(), QString::fromUtf8(c.refusal)) << c.price << "/" << c.cost << "/" << c.commission;
+        else EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join('|').toStdString();
+    }
+    EXPECT_EQ(kx::db::scalarText(db(), "select item_unit_pric || '/' || item_cost_pric || '/' || item_dedu_pric "
+                                       "from itemlist where item_code = '1099'"),
+              "10.1/6.1/4.0");
+}
+
+TEST_F(CatalogueTest, AnItemInUseStays) {
+    kx::db::exec(db(), "insert into TableConsList (tabl_gues_auto_recn, item_code) values (9, '1002')");
+    kx::db::exec(db(), "insert into StoreDetail (stor_bill_ID, item_code) values (1, '1003')");
+    openLeaf("项目");
+    Dataset* items = setup->adoqry_ConsItem;
+    const struct {
+        const char* cls;
+        const char* item;
+        const char* refusal;
+    } cases[] = {{"T01", "6001", "[套餐/合成]中下设置有项目，不能被删除!"},
+                 {"C01", "1001", "此[项目]包含在套餐/合成中，不能被删除!"},
+                 {"C01", "1002", "此[项目]现在正在被[前台操作]使用，不能被删除!"},
+                 {"C01", "1003", "此[项目]现在正在被[物流管理]使用，不能被删除!"},
+                 {"C02", "2002", nullptr}};
+    for (const auto& c : cases) {
+        prompter.clear();
+        ASSERT_TRUE(setup->adoqry_ConsKind->locate("kind_code", QString(c.cls).left(1)));
+        ASSERT_TRUE(setup->adoqry_ConsClass->locate("clas_code", QString(c.cls)));
+        ASSERT_TRUE(items->locate("item_code", QString(c.item))) << c.item;
+        deleteCurrent();
+        if (c.refusal) EXPECT_EQ(lastText(), QString::fromUtf8(c.refusal)) << c.item;
+        EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from itemlist where item_code = ?", {QString(c.item)}),
+                  c.refusal ? 1 : 0)
+            << c.item;
+    }
+}
+
+TEST_F(CatalogueTest, APriceEditedHereKeepsTheStockAFrontDeskCommitLowered) {
+    openLeaf("项目");
+    Dataset* items = setup->adoqry_ConsItem;
+    ASSERT_TRUE(setup->adoqry_ConsKind->locate("kind_code", QString("C")));
+    ASSERT_TRUE(setup->adoqry_ConsClass->locate("clas_code", QString("C02")));
+    ASSERT_TRUE(items->locate("item_code", QString("2001")));
+    const double stock = kx::db::scalarNumber(db(), "select item_coun from itemlist where item_code = '2001'");
+    type("dbe_UnitPric", "13");
+    {
+        kx::db::Connection desk;
+        desk.open(path);
+        kx::db::exec(desk.db(), "update itemlist set item_coun = item_coun - 2 where item_code = '2001'");
+    }
+    press(main->toolb_Save);
+    EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join('|').toStdString();
+    EXPECT_EQ(kx::db::scalarNumber(db(), "select item_unit_pric from itemlist where item_code = '2001'"), 13);
+    EXPECT_EQ(kx::db::scalarNumber(db(), "select item_coun from itemlist where item_code = '2001'"), stock - 2);
 }
 
 } // namespace
