@@ -1,6 +1,9 @@
 #include "Catalogue.h"
 
+#include "DerivedStock.h"
 #include "ErrorGuard.h"
+#include "Sql.h"
+#include "Transaction.h"
 #include "Money.h"
 #include "Prompter.h"
 #include "RecordRules.h"
@@ -141,6 +144,73 @@ void declareCatalogueRules(TDMSetup& s) {
 
 namespace {
 
+// The type change of the current item, the chosen type already in its edit buffer.
+void changeItemType(Dataset& items) {
+    if (!items.active() || items.isEmpty() || items.state() != Dataset::Edit) return;
+    QSqlDatabase db = items.database();
+    const QString code = items.field(QStringLiteral("item_code")).oldValue().toString();
+    const QString old = items.field(QStringLiteral("item_type_code")).oldValue().toString();
+    const QString chosen = items.field(QStringLiteral("item_type_code")).asString();
+    if (old == chosen) return;
+    const bool component = RecordSearch(db, QStringLiteral("itemgroup"), QStringLiteral("item_code"), code);
+
+    // Posts the item and does the rest in one transaction; a refused post puts the old type back.
+    auto inOne = [&](const QString& failureCode, const std::function<void()>& rest) {
+        items.disableControls();
+        struct Resume {
+            Dataset& d;
+            ~Resume() { d.enableControls(); }
+        } resume{items};
+        try {
+            db::inTransaction(db, failureCode, [&] {
+                items.post();
+                rest();
+                db::storeChange(db);
+            });
+        } catch (const SilentAbort&) {
+            // The item's own rules refused it (their message is shown): nothing changed.
+            items.field(QStringLiteral("item_type_code")).setValue(old);
+            items.cancel();
+            throw;
+        }
+        items.reload();
+    };
+
+    // 1. A component never becomes a set menu.
+    if (chosen == QLatin1String("2") && (old == QLatin1String("1") || old == QLatin1String("3")) && component) {
+        prompter().information(QStringLiteral("此项目已经包含在某[组合项目]中，所以不能被修改为组合项目！"));
+        items.cancel();
+        throw SilentAbort();
+    }
+    // 2. A single item used as a component becomes a composite with no stock of its own.
+    if (old == QLatin1String("1") && chosen == QLatin1String("3") && component) {
+        inOne(QStringLiteral("A100009"), [&] {
+            db::exec(db, QStringLiteral("update ItemList set item_type_code='3', item_coun=0 where item_code=?"), {code});
+        });
+        return;
+    }
+    // 3. and 4. A composite or set menu gives up what it is made of.
+    const bool composite = old == QLatin1String("3") && (chosen == QLatin1String("1") || chosen == QLatin1String("2"));
+    const bool setMenu = old == QLatin1String("2") && (chosen == QLatin1String("1") || chosen == QLatin1String("3"));
+    if (composite || setMenu) {
+        if (!prompter().question(QStringLiteral("如果改变类型将清除其包含的项目?"))) {
+            items.cancel();
+            throw SilentAbort();
+        }
+        inOne(composite ? QStringLiteral("A100010") : QStringLiteral("A100011"), [&] {
+            if (chosen == QLatin1String("3"))
+                db::exec(db, QStringLiteral("update ItemList set item_coun=0 where item_code=?"), {code});
+            // A composite's rows go with the rows it left expanded in set menus.
+            db::exec(db,
+                     composite ? QStringLiteral("delete from itemgroup where grou_code=? or grou_mix_code=?")
+                               : QStringLiteral("delete from itemgroup where grou_code=?"),
+                     composite ? QVariantList{code, code} : QVariantList{code});
+        });
+        return;
+    }
+    // 5. Any other change is saved with the row.
+}
+
 // "+" in the item screen's grids, edits and boxes adds an item and goes to its code.
 class PlusAddsAnItem : public QObject {
 public:
@@ -189,8 +259,11 @@ void buildItemScreen(TFormSMain& main, TFormChild& child, TDMSetup& s) {
                   {"DBGrid6", s.adoqry_ConsClass,
                    {GridColumn{QStringLiteral("clas_code"), QStringLiteral("编码"), {}, 50},
                     GridColumn{QStringLiteral("clas_name"), QStringLiteral("分类名称"), {}, 100}}}}});
-    // A type change rebuilds compositions and derived stock: the box waits for those rules.
-    items->findChild<QComboBox*>(QStringLiteral("DBLookupComboBox2"))->setEnabled(false);
+    // A type chosen in the box is changed by the type-change rules.
+    auto* typeBox = items->findChild<QComboBox*>(QStringLiteral("DBLookupComboBox2"));
+    Dataset* itemsForType = s.adoqry_ConsItem;
+    QObject::connect(typeBox, qOverload<int>(&QComboBox::activated), typeBox,
+                     [itemsForType] { guarded([&] { changeItemType(*itemsForType); }); });
 
     // The cost from the class's default rate, as the price is typed.
     auto* price = items->findChild<QLineEdit*>(QStringLiteral("dbe_UnitPric"));

@@ -1,5 +1,7 @@
 #include "Ordering.h"
 
+#include "DerivedStock.h"
+
 #include "BillCalc.h"
 #include "Clock.h"
 #include "Dataset.h"
@@ -471,9 +473,7 @@ void Ordering::commitPad(StatusProgress* progress) {
         step(progress);
 
         // What the stock now allows of every set menu and composite.
-        // (The view is worked out once for all of them, not once per set menu.)
-        db::exec(db, QStringLiteral("UPDATE itemlist SET item_coun = v.retotal FROM viewReTotal v "
-                                    "WHERE v.grou_code = itemlist.item_code"));
+        db::updateDerivedCounts(db);
         step(progress);
 
         // The visit's subtotals and charges.

@@ -2,8 +2,10 @@
 // tree: what each refuses and why, the defaults of a new class, the kinds over the classes.
 #include "BackOfficeFixture.h"
 #include "Connection.h"
+#include "DerivedStock.h"
 
 #include <QAbstractItemModel>
+#include <QComboBox>
 #include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -258,6 +260,136 @@ TEST_F(CatalogueTest, APriceEditedHereKeepsTheStockAFrontDeskCommitLowered) {
     EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join('|').toStdString();
     EXPECT_EQ(kx::db::scalarNumber(db(), "select item_unit_pric from itemlist where item_code = '2001'"), 13);
     EXPECT_EQ(kx::db::scalarNumber(db(), "select item_coun from itemlist where item_code = '2001'"), stock - 2);
+}
+
+TEST_F(CatalogueTest, DerivedStockEqualsAHandCount) {
+    using kx::db::exec;
+    auto figures = [this] {
+        QStringList out;
+        QSqlQuery q = kx::db::run(db(), "select item_code || '=' || item_limi || '/' || cast(item_coun as integer) from itemlist "
+                                        "where item_code in ('1005', '6001', '6002') order by item_code");
+        while (q.next()) out << q.value(0).toString();
+        return out;
+    };
+    exec(db(), "update itemlist set item_coun = 999, item_limi = '禁用' where item_code in ('1005', '6001', '6002')");
+    kx::db::storeChange(db());
+    // 1005: 9001 240/3, 9002 50/0.5, 9003 20/0.1 -> 80. 6001 holds 1005's components (80) and
+    // 5001 200/2. 6002: 4001 120/6 -> 20; 2001 is unlimited.
+    EXPECT_EQ(figures(), QStringList({"1005=有限/80", "6001=有限/80", "6002=有限/20"}));
+    exec(db(), "update itemlist set item_limi = '禁用' where item_code = '9003'");
+    exec(db(), "update itemlist set item_limi = '不限' where item_code = '4001'");
+    kx::db::storeChange(db());
+    EXPECT_EQ(figures(), QStringList({"1005=禁用/0", "6001=禁用/0", "6002=不限/0"}));
+}
+
+struct TypeCase {
+    const char* name;
+    const char* cls;
+    const char* item;
+    const char* to;
+    bool answer;
+    QStringList texts;
+    const char* storedType;
+    int compositionRows; // rows of itemgroup naming the item as a group or mix
+};
+
+class TypeChangeTest : public CatalogueTest, public ::testing::WithParamInterface<TypeCase> {};
+
+TEST_P(TypeChangeTest, FollowsTheRulesOfItsTypes) {
+    const TypeCase& c = GetParam();
+    openLeaf("项目");
+    Dataset* items = setup->adoqry_ConsItem;
+    ASSERT_TRUE(setup->adoqry_ConsKind->locate("kind_code", QString(c.cls).left(1)));
+    ASSERT_TRUE(setup->adoqry_ConsClass->locate("clas_code", QString(c.cls)));
+    ASSERT_TRUE(items->locate("item_code", QString(c.item)));
+    auto* box = main->findChild<QComboBox*>("DBLookupComboBox2");
+    ASSERT_TRUE(box->isEnabled());
+    const int at = box->findData(QString(c.to));
+    ASSERT_GE(at, 0) << c.to;
+    prompter.answer(c.answer);
+    box->setCurrentIndex(at);
+    emit box->activated(at);
+    QApplication::processEvents();
+    if (items->state() != Dataset::Browse) press(main->toolb_Save);
+    EXPECT_EQ(prompter.texts(), c.texts);
+    EXPECT_EQ(kx::db::scalarText(db(), "select item_type_code from itemlist where item_code = ?", {QString(c.item)}), c.storedType);
+    EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from itemgroup where grou_code = ? or grou_mix_code = ?",
+                                {QString(c.item), QString(c.item)}),
+              c.compositionRows);
+    EXPECT_TRUE(main->isVisible());
+}
+
+const QString kClears = QStringLiteral("如果改变类型将清除其包含的项目?");
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, TypeChangeTest,
+    ::testing::Values(
+        TypeCase{"AComponentNeverASetMenu", "C01", "1001", "2", true,
+                 {"此项目已经包含在某[组合项目]中，所以不能被修改为组合项目！"}, "1", 0},
+        TypeCase{"AComponentBecomesAComposite", "C01", "1001", "3", true, {}, "3", 0},
+        TypeCase{"ACompositeBecomesASingleItem", "C01", "1005", "1", true, {kClears}, "1", 0},
+        TypeCase{"ACompositeKeptOnNo", "C01", "1005", "1", false, {kClears}, "3", 6},
+        TypeCase{"ACompositeInASetMenuNeverASetMenu", "C01", "1005", "2", true,
+                 {"此项目已经包含在某[组合项目]中，所以不能被修改为组合项目！"}, "3", 6},
+        TypeCase{"ASetMenuBecomesASingleItem", "T01", "6002", "1", true, {kClears}, "1", 0},
+        TypeCase{"ASetMenuBecomesAComposite", "T01", "6002", "3", true, {kClears}, "3", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CatalogueTest, ACompositeGivenUpRecomputesTheSetMenusItWasIn) {
+    openLeaf("项目");
+    Dataset* items = setup->adoqry_ConsItem;
+    ASSERT_TRUE(setup->adoqry_ConsKind->locate("kind_code", QString("C")));
+    ASSERT_TRUE(setup->adoqry_ConsClass->locate("clas_code", QString("C01")));
+    ASSERT_TRUE(items->locate("item_code", QString("1005")));
+    auto* box = main->findChild<QComboBox*>("DBLookupComboBox2");
+    prompter.answer(true);
+    const int at = box->findData(QString("1"));
+    box->setCurrentIndex(at);
+    emit box->activated(at);
+    // 6001 no longer holds 1005's components: it holds 1005 itself, now a single item keeping
+    // the stock it had (80), and 5001 (200 / 2).
+    EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from itemgroup where grou_code = '6001'"), 4);
+    EXPECT_EQ(kx::db::scalarInt(db(), "select cast(item_coun as integer) from itemlist where item_code = '6001'"), 80);
+    kx::db::exec(db(), "update itemlist set item_coun = 150 where item_code = '1005'");
+    kx::db::storeChange(db());
+    EXPECT_EQ(kx::db::scalarInt(db(), "select cast(item_coun as integer) from itemlist where item_code = '6001'"), 100);
+}
+
+TEST_F(CatalogueTest, ARefusedItemInsideATypeChangePutsTheOldTypeBack) {
+    kx::db::exec(db(), "update itemlist set item_unit_pric = 0 where item_code = '6002'");
+    setup->adoqry_ConsItem->refresh();
+    openLeaf("项目");
+    Dataset* items = setup->adoqry_ConsItem;
+    ASSERT_TRUE(setup->adoqry_ConsKind->locate("kind_code", QString("T")));
+    ASSERT_TRUE(setup->adoqry_ConsClass->locate("clas_code", QString("T01")));
+    ASSERT_TRUE(items->locate("item_code", QString("6002")));
+    auto* box = main->findChild<QComboBox*>("DBLookupComboBox2");
+    prompter.answer(true);
+    const int at = box->findData(QString("1"));
+    box->setCurrentIndex(at);
+    emit box->activated(at);
+    EXPECT_EQ(prompter.texts(), QStringList({kClears, "项目[编号]、[名称]、[单价]、[成本]、[类型]不能为空！"}));
+    EXPECT_EQ(items->field("item_type_code").asString(), "2");
+    EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from itemgroup where grou_code = '6002'"), 2);
+    EXPECT_TRUE(main->isVisible());
+}
+
+TEST_F(CatalogueTest, AFailingStatementOfATypeChangeStoresNothingAndCloses) {
+    kx::db::exec(db(), "create trigger kx_refuse before delete on itemgroup begin select raise(abort, 'refused'); end");
+    openLeaf("项目");
+    Dataset* items = setup->adoqry_ConsItem;
+    ASSERT_TRUE(setup->adoqry_ConsKind->locate("kind_code", QString("T")));
+    ASSERT_TRUE(setup->adoqry_ConsClass->locate("clas_code", QString("T01")));
+    ASSERT_TRUE(items->locate("item_code", QString("6002")));
+    auto* box = main->findChild<QComboBox*>("DBLookupComboBox2");
+    prompter.answer(true);
+    const int at = box->findData(QString("1"));
+    box->setCurrentIndex(at);
+    emit box->activated(at);
+    QApplication::processEvents();
+    EXPECT_EQ(prompter.texts().last(), kx::ErrorGuard::transactionFailedText("A100011"));
+    EXPECT_EQ(kx::db::scalarText(db(), "select item_type_code from itemlist where item_code = '6002'"), "2");
+    EXPECT_FALSE(main->isVisible());
 }
 
 } // namespace
