@@ -14,7 +14,12 @@
 
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QVBoxLayout>
 
 namespace kx::backoffice {
 
@@ -211,6 +216,50 @@ void changeItemType(Dataset& items) {
     // 5. Any other change is saved with the row.
 }
 
+// "查找：" above the side lists: a code or short code that begins with the text, or a name
+// that holds it, across every class. Enter goes to the next match in code order (after the
+// current item, from the first again at the end), moving the kind and class lists with it.
+void addItemSearch(QWidget* screen, TDMSetup& s) {
+    auto* kindList = screen->findChild<QTableView*>(QStringLiteral("DBGrid7"));
+    auto* sideLayout = kindList ? qobject_cast<QVBoxLayout*>(kindList->parentWidget()->layout()->itemAt(1)->layout()) : nullptr;
+    if (!sideLayout) return;
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("查找："), screen));
+    auto* search = new QLineEdit(screen);
+    search->setObjectName(QStringLiteral("EditItemSearch"));
+    row->addWidget(search, 1);
+    sideLayout->insertLayout(0, row);
+    Dataset* kinds = s.adoqry_ConsKind;
+    Dataset* classes = s.adoqry_ConsClass;
+    Dataset* items = s.adoqry_ConsItem;
+    QObject::connect(search, &QLineEdit::returnPressed, search, [search, kinds, classes, items] {
+        guarded([&] {
+            const QString text = search->text().trimmed();
+            if (text.isEmpty() || !items->active()) return;
+            QString like = text;
+            like.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('%'), QStringLiteral("\\%"));
+            like.replace(QLatin1Char('_'), QStringLiteral("\\_"));
+            const QString current = items->isEmpty() ? QString() : items->field(QStringLiteral("item_code")).asString();
+            QSqlQuery q = db::run(items->database(),
+                                  QStringLiteral("SELECT i.item_code, i.clas_code, c.kind_code FROM itemlist i JOIN classlist c "
+                                                 "ON c.clas_code = i.clas_code WHERE i.item_code LIKE ? ESCAPE '\\' OR "
+                                                 "i.item_shor LIKE ? ESCAPE '\\' OR i.item_name LIKE ? ESCAPE '\\' "
+                                                 "ORDER BY (i.item_code <= ?), i.item_code LIMIT 1"),
+                                  {like + QLatin1Char('%'), like + QLatin1Char('%'), QLatin1Char('%') + like + QLatin1Char('%'),
+                                   current});
+            if (!q.next()) {
+                prompter().information(QStringLiteral("[") + text + QStringLiteral("]查无此项目,请重新查找!"));
+                return;
+            }
+            const QString code = q.value(0).toString(), cls = q.value(1).toString(), kind = q.value(2).toString();
+            q.finish();
+            kinds->locate(QStringLiteral("kind_code"), kind);
+            classes->locate(QStringLiteral("clas_code"), cls);
+            items->locate(QStringLiteral("item_code"), code);
+        });
+    });
+}
+
 // "+" in the item screen's grids, edits and boxes adds an item and goes to its code.
 class PlusAddsAnItem : public QObject {
 public:
@@ -287,6 +336,8 @@ void buildItemScreen(TFormSMain& main, TFormChild& child, TDMSetup& s) {
             (void)price;
         });
     });
+
+    addItemSearch(items, s);
 
     auto* code = items->findChild<QLineEdit*>(QStringLiteral("DBEdit8"));
     auto* plus = new PlusAddsAnItem(main, code, items);

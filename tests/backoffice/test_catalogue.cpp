@@ -392,4 +392,32 @@ TEST_F(CatalogueTest, AFailingStatementOfATypeChangeStoresNothingAndCloses) {
     EXPECT_FALSE(main->isVisible());
 }
 
+TEST_F(CatalogueTest, TheItemSearchFindsAcrossClassesAndGoesOnWithEnter) {
+    openLeaf("项目");
+    Dataset* items = setup->adoqry_ConsItem;
+    auto* search = edit("EditItemSearch");
+    ASSERT_NE(search, nullptr);
+    auto find = [&](const QString& text) {
+        prompter.clear();
+        search->setFocus();
+        search->selectAll();
+        // (Chinese is typed through an input method; the edit takes the text as it commits it.)
+        if (text.front().unicode() < 128) QTest::keyClicks(search, text);
+        else search->setText(text);
+        QTest::keyClick(search, Qt::Key_Return);
+        return items->isEmpty() ? QString() : items->field("item_code").asString();
+    };
+    EXPECT_EQ(find("40"), "4001"); // a code that begins with the text, in another kind
+    EXPECT_EQ(setup->adoqry_ConsKind->field("kind_code").asString(), "D");
+    EXPECT_EQ(setup->adoqry_ConsClass->field("clas_code").asString(), "D01");
+    QTest::keyClick(search, Qt::Key_Return);
+    EXPECT_EQ(items->field("item_code").asString(), "4002"); // Enter: the next match
+    EXPECT_EQ(find("gb"), "1001");                            // a short code
+    EXPECT_EQ(find("鸡"), "9001");                            // part of a name, after the current item
+    QTest::keyClick(search, Qt::Key_Return);
+    EXPECT_EQ(items->field("item_code").asString(), "1001"); // from the first again
+    EXPECT_EQ(find("zz9"), "1001");                           // not found: where it was
+    EXPECT_EQ(prompter.texts(), QStringList({"[zz9]查无此项目,请重新查找!"}));
+}
+
 } // namespace
