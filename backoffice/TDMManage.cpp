@@ -31,12 +31,14 @@ TDMManage::TDMManage(QSqlDatabase db, QObject* parent) : QObject(parent), db_(db
     adoqry_StoreDetail = make("adoqry_StoreDetail", QStringLiteral("select * from StoreDetail"));
     // The archives and the log grow for years: they open empty, and their screens point them.
     adoqry_AllStoreBill = make("adoqry_AllStoreBill", QStringLiteral("select * from AllStoreBill where 1=0"));
-    adoqry_AllStoreDetail = make("adoqry_AllStoreDetail", QStringLiteral("select * from AllStoreDetail where 1=0"));
+    adoqry_AllStoreDetail =
+        make("adoqry_AllStoreDetail", QStringLiteral("select * from AllStoreDetail where 1=0"));
     adoqry_WorkDetail = make("adoqry_WorkDetail", QStringLiteral("select * from WorkDetail"));
     adoqry_Log = make("adoqry_Log", QStringLiteral("select * from systemlog where 1=0"));
 
-    adoqry_Member->addLookupField(QStringLiteral("membtype"), QStringLiteral("memb_type_code"), adoqry_MembType,
-                                  QStringLiteral("memb_type_code"), QStringLiteral("memb_Type_name"));
+    adoqry_Member->addLookupField(QStringLiteral("membtype"), QStringLiteral("memb_type_code"),
+                                  adoqry_MembType, QStringLiteral("memb_type_code"),
+                                  QStringLiteral("memb_Type_name"));
     for (Dataset* bills : {adoqry_StoreBill, adoqry_AllStoreBill}) {
         bills->addLookupField(QStringLiteral("opername"), QStringLiteral("oper_code"), adoqry_Operator,
                               QStringLiteral("oper_code"), QStringLiteral("oper_name"));
@@ -47,9 +49,11 @@ TDMManage::TDMManage(QSqlDatabase db, QObject* parent) : QObject(parent), db_(db
                               QStringLiteral("stor_work_type_name"));
     }
     adoqry_AllStoreDetail->addLookupField(QStringLiteral("billworkname"), QStringLiteral("stor_bill_ID"),
-                                          adoqry_AllStoreBill, QStringLiteral("stor_bill_ID"), QStringLiteral("worknames"));
-    adoqry_AllStoreDetail->addLookupField(QStringLiteral("billtype"), QStringLiteral("stor_bill_ID"), adoqry_AllStoreBill,
-                                          QStringLiteral("stor_bill_ID"), QStringLiteral("stor_bill_type"));
+                                          adoqry_AllStoreBill, QStringLiteral("stor_bill_ID"),
+                                          QStringLiteral("worknames"));
+    adoqry_AllStoreDetail->addLookupField(QStringLiteral("billtype"), QStringLiteral("stor_bill_ID"),
+                                          adoqry_AllStoreBill, QStringLiteral("stor_bill_ID"),
+                                          QStringLiteral("stor_bill_type"));
     adoqry_WorkDetail->addLookupField(QStringLiteral("workname"), QStringLiteral("work_code"), adoqry_Work,
                                       QStringLiteral("work_code"), QStringLiteral("work_name"));
 
@@ -65,6 +69,8 @@ TDMManage::TDMManage(QSqlDatabase db, QObject* parent) : QObject(parent), db_(db
         if (ds != adoqry_Member) ds->open();
 }
 
-void TDMManage::openWorkingData() { adoqry_Member->open(); }
+void TDMManage::openWorkingData() {
+    adoqry_Member->open();
+}
 
 } // namespace kx::backoffice

@@ -13,7 +13,7 @@ using db::Dataset;
 
 class TDMManage : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TDMManage(QSqlDatabase db, QObject* parent = nullptr);
 
     Dataset* adoqry_ManagerType;
@@ -41,7 +41,7 @@ public:
     // The member cards, which grow with the venue, open at login: the login panel needs none.
     void openWorkingData();
 
-private:
+  private:
     Dataset* make(const char* name, const QString& sql);
     QSqlDatabase db_;
     std::vector<Dataset*> all_;

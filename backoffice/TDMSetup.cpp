@@ -31,7 +31,8 @@ TDMSetup::TDMSetup(QSqlDatabase db, QObject* parent) : QObject(parent), db_(db) 
     adoqry_OtherIncome = make("adoqry_OtherIncome", QStringLiteral("SELECT * FROM OtherIncomeList"));
     adoqry_ConsType = make("adoqry_ConsType", QStringLiteral("SELECT * FROM  ConsTypeList"));
     adoqry_ConsTimeMode = make("adoqry_ConsTimeMode", QStringLiteral("SELECT * FROM  ConsTimeMode"));
-    adoqry_ConsTimeModeTemp = make("adoqry_ConsTimeModeTemp", QStringLiteral("SELECT * FROM  ConsTimeModeTemp"));
+    adoqry_ConsTimeModeTemp =
+        make("adoqry_ConsTimeModeTemp", QStringLiteral("SELECT * FROM  ConsTimeModeTemp"));
     adoqry_consModeTemp =
         make("adoqry_consModeTemp", QStringLiteral("SELECT cons_mode_code,cons_mode_name FROM ConsModeList"));
     adoqry_ConsItemTemp = make("adoqry_ConsItemTemp", QStringLiteral("select * from ItemListTemp"));
@@ -52,27 +53,31 @@ void TDMSetup::openWorkingData() {
     if (adoqry_ConsItem->active()) return;
     adoqry_ConsItem->open();
     // The items of the current class.
-    if (adoqry_ConsClass->afterScroll && !adoqry_ConsClass->isEmpty()) adoqry_ConsClass->afterScroll(*adoqry_ConsClass);
+    if (adoqry_ConsClass->afterScroll && !adoqry_ConsClass->isEmpty())
+        adoqry_ConsClass->afterScroll(*adoqry_ConsClass);
 }
 
 void TDMSetup::defineLookups() {
     auto lookup = [](Dataset* ds, const char* name, const char* key, Dataset* source, const char* sourceKey,
                      const char* result) {
-        ds->addLookupField(QString::fromLatin1(name), QString::fromLatin1(key), source, QString::fromLatin1(sourceKey),
-                           QString::fromLatin1(result));
+        ds->addLookupField(QString::fromLatin1(name), QString::fromLatin1(key), source,
+                           QString::fromLatin1(sourceKey), QString::fromLatin1(result));
     };
     lookup(adoqry_ConsClass, "manuname", "manu_code", adoqry_Manu, "manu_code", "manu_name");
-    lookup(adoqry_ConsItem, "itemtype", "item_type_code", adoqry_ItemType, "item_type_code", "item_type_name");
+    lookup(adoqry_ConsItem, "itemtype", "item_type_code", adoqry_ItemType, "item_type_code",
+           "item_type_name");
     const std::pair<const char*, const char*> parts[] = {
-        {"itemname", "item_name"},         {"itemunit", "item_unit"}, {"itemunitpric", "item_unit_pric"},
+        {"itemname", "item_name"},          {"itemunit", "item_unit"}, {"itemunitpric", "item_unit_pric"},
         {"itemcostpric", "item_cost_pric"}, {"itemtype", "itemtype"},  {"itemlimi", "item_limi"},
         {"itemcoun", "item_coun"}};
     for (const auto& [name, result] : parts)
         lookup(adoqry_ConsItemGroup, name, "item_code", adoqry_ConsItem, "item_code", result);
     lookup(adoqry_ConsItemGroup, "groupname", "grou_code", adoqry_ConsItem, "item_code", "item_name");
     lookup(adoqry_ConsDiscItem, "clasname", "clas_code", adoqry_ConsClass, "clas_code", "clas_name");
-    lookup(adoqry_TableType, "consmodename", "cons_mode_code", adoqry_consModeTemp, "cons_mode_code", "cons_mode_name");
-    lookup(adoqry_Table, "tabletypename", "tabl_type_code", adoqry_TableType, "tabl_type_code", "tabl_type_name");
+    lookup(adoqry_TableType, "consmodename", "cons_mode_code", adoqry_consModeTemp, "cons_mode_code",
+           "cons_mode_name");
+    lookup(adoqry_Table, "tabletypename", "tabl_type_code", adoqry_TableType, "tabl_type_code",
+           "tabl_type_name");
     lookup(adoqry_ConsItemTemp, "itemtype", "item_code", adoqry_ConsItem, "item_code", "itemtype");
     lookup(adoqry_ConsItemTemp, "itemstore", "item_code", adoqry_ConsItem, "item_code", "item_coun");
     lookup(adoqry_setuppay, "ordename", "orde_code", adoqry_Order, "orde_code", "orde_name");

@@ -14,7 +14,7 @@ using db::Dataset;
 
 class TDMSetup : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TDMSetup(QSqlDatabase db, QObject* parent = nullptr);
 
     Dataset* adoqry_ConsKind;
@@ -50,7 +50,7 @@ public:
     // The items, which grow with the catalogue, open at login: the login panel needs none.
     void openWorkingData();
 
-private:
+  private:
     Dataset* make(const char* name, const QString& sql);
     void defineLookups();
     QSqlDatabase db_;

@@ -1,3 +1,5 @@
 #include "BackOffice.h"
 
-int main(int argc, char** argv) { return kx::backoffice::runBackOffice(argc, argv); }
+int main(int argc, char** argv) {
+    return kx::backoffice::runBackOffice(argc, argv);
+}

@@ -29,10 +29,8 @@
 #include "ReportDocument.h"
 #include "Schema.h"
 #include "Sql.h"
-#include "TDMManage.h"
-#include "TDMSetup.h"
+#include "BackOffice.h"
 #include "TDMTable.h"
-#include "TFormChild.h"
 #include "TFormSMain.h"
 #include "TFormWMain.h"
 #include "TFormWork.h"
@@ -477,27 +475,16 @@ void startUpInProcess(benchmark::State& state, const Database& d) {
 void backOfficeStartUp(benchmark::State& state, const Database& d) {
     closeDesk();
     for (auto _ : state) {
-        std::unique_ptr<backoffice::TFormSMain> main;
-        std::unique_ptr<backoffice::TFormChild> child;
-        std::unique_ptr<backoffice::TDMManage> manage;
-        std::unique_ptr<backoffice::TDMSetup> setup;
+        std::unique_ptr<backoffice::BackOfficeParts> parts;
         const double ms = timed([&] {
-            main = std::make_unique<backoffice::TFormSMain>(d.path);
-            child = std::make_unique<backoffice::TFormChild>(main.get());
-            manage = std::make_unique<backoffice::TDMManage>(main->db());
-            setup = std::make_unique<backoffice::TDMSetup>(main->db());
-            child->attach(setup.get());
-            main->attach(child.get(), manage.get(), setup.get());
-            main->show();
+            parts = std::make_unique<backoffice::BackOfficeParts>(d.path);
+            parts->main->show();
         });
-        if (!main->pnl_login->isVisible()) fail(state, QStringLiteral("the back office's login panel is not shown"));
+        if (!parts->main->pnl_login->isVisible()) fail(state, QStringLiteral("the back office's login panel is not shown"));
         record(QString::fromUtf8(kBackOfficeStart), Target::SameAsFresh, d, ms);
-        main->ExitMode = 2;
-        main->close();
-        setup.reset();
-        manage.reset();
-        child.reset();
-        main.reset();
+        parts->main->ExitMode = 2;
+        parts->main->close();
+        parts.reset();
         QApplication::processEvents();
         state.SetIterationTime(ms / 1000.0);
     }

@@ -1,5 +1,7 @@
 #include "SingleInstance.h"
 
+#include "Prompter.h"
+
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -44,6 +46,18 @@ bool InstanceName::isRunning(const QString& name, int timeoutMs) {
     const bool connected = socket.waitForConnected(timeoutMs);
     if (connected) socket.abort();
     return connected;
+}
+
+bool refuseEntry(const QString& own, const QString& other, const QString& alreadyRunning,
+                 const QString& otherRunning) {
+    const bool ownRuns = InstanceName::isRunning(own);
+    const bool otherRuns = InstanceName::isRunning(other);
+    if (!ownRuns && !otherRuns) return false;
+    if (!otherRuns)
+        prompter().information(alreadyRunning);
+    else if (!ownRuns)
+        prompter().information(otherRunning);
+    return true;
 }
 
 } // namespace kx

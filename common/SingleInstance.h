@@ -21,4 +21,9 @@ class InstanceName {
     static bool isRunning(const QString& name, int timeoutMs = 300);
 };
 
+// A program's entry check: true when this program (`own`) or the other one (`other`) already
+// runs. Only this one running shows `alreadyRunning`, only the other `otherRunning`, both
+// nothing.
+bool refuseEntry(const QString& own, const QString& other, const QString& alreadyRunning, const QString& otherRunning);
+
 } // namespace kx

@@ -1,5 +1,9 @@
 #include "Splash.h"
 
+#include "Jpeg.h"
+
+#include <QFile>
+
 #include <QApplication>
 #include <QPainter>
 #include <QScreen>
@@ -86,6 +90,15 @@ void SplashWindow::paintEvent(QPaintEvent*) {
         p.setPen(QColor(224, 240, 238));
         p.drawText(QRect(10, height() - 26, width() - 20, 20), Qt::AlignLeft | Qt::AlignVCenter, message_);
     }
+}
+
+std::unique_ptr<SplashWindow> showSplash(const QStringList& lines) {
+    QImage picture;
+    QFile f(QStringLiteral(":/splash.jpg"));
+    if (f.open(QIODevice::ReadOnly)) picture = decodeJpeg(f.readAll());
+    auto splash = std::make_unique<SplashWindow>(picture, lines);
+    splash->showNow();
+    return splash;
 }
 
 } // namespace kx

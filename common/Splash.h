@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <memory>
+
 namespace kx {
 
 class SplashWindow : public QWidget {
@@ -36,5 +38,9 @@ class SplashWindow : public QWidget {
     QStringList lines_;
     QString message_;
 };
+
+// The splash with the programs' own picture and `lines`, shown and painted at once; it goes
+// when the returned window is freed.
+std::unique_ptr<SplashWindow> showSplash(const QStringList& lines);
 
 } // namespace kx

@@ -390,9 +390,7 @@ void Dataset::open() {
     const int keyColumnIndex = baseTable_.isEmpty() ? -1 : rec.indexOf(kKeyAlias);
     buildFields(rec, keyColumnIndex);
     const int dataCount = rec.count() - (keyColumnIndex >= 0 ? 1 : 0);
-    std::vector<int> sourceColumn;
-    for (int c = 0; c < rec.count(); ++c)
-        if (c != keyColumnIndex) sourceColumn.push_back(c);
+    const std::vector<int> sourceColumn = dataColumns(rec, keyColumnIndex);
 
     beginStructure();
     rows_.clear();
@@ -457,6 +455,29 @@ void Dataset::refresh() {
     open();
 }
 
+std::vector<int> Dataset::dataColumns(const QSqlRecord& rec, int keyColumnIndex) {
+    std::vector<int> columns;
+    for (int c = 0; c < rec.count(); ++c)
+        if (c != keyColumnIndex) columns.push_back(c);
+    return columns;
+}
+
+Dataset::Row Dataset::readRow(const QSqlQuery& q, int keyColumnIndex, const std::vector<int>& sourceColumn) {
+    Row row;
+    row.v.resize(fields_.size());
+    if (keyColumnIndex >= 0) row.key = q.value(keyColumnIndex);
+    const int dataCount = std::min(int(sourceColumn.size()), int(fields_.size()));
+    for (int f = 0; f < dataCount; ++f) {
+        try {
+            row.v[size_t(f)] = convert(fields_[size_t(f)], q.value(sourceColumn[size_t(f)]));
+        } catch (const ConversionError&) {
+            row.v[size_t(f)] = QVariant(); // a stored value that does not read as its kind
+        }
+    }
+    if (onCalcFields) calcRow(row);
+    return row;
+}
+
 void Dataset::reread() {
     if (!active() || baseTable_.isEmpty() || beforeOpen || beforeClose || afterClose) {
         refresh();
@@ -478,27 +499,14 @@ void Dataset::reread() {
         refresh();
         return;
     }
-    std::vector<int> sourceColumn;
-    for (int c = 0; c < rec.count(); ++c)
-        if (c != keyColumnIndex) sourceColumn.push_back(c);
-
+    const std::vector<int> sourceColumn = dataColumns(rec, keyColumnIndex);
     std::vector<Row> fresh;
     fresh.reserve(rows_.size());
     bool sameKeys = true;
     while (q.next()) {
-        Row row;
-        row.v.resize(fields_.size());
-        row.key = q.value(keyColumnIndex);
+        Row row = readRow(q, keyColumnIndex, sourceColumn);
         const size_t at = fresh.size();
         if (at >= rows_.size() || rows_[at].key != row.key) sameKeys = false;
-        for (int f = 0; f < dataCount; ++f) {
-            try {
-                row.v[size_t(f)] = convert(fields_[size_t(f)], q.value(sourceColumn[size_t(f)]));
-            } catch (const ConversionError&) {
-                row.v[size_t(f)] = QVariant();
-            }
-        }
-        if (onCalcFields) calcRow(row);
         fresh.push_back(std::move(row));
     }
     q.finish();
@@ -593,24 +601,10 @@ void Dataset::refreshRowsBy(int keyIndex, const QVariantList& keys) {
     const QSqlRecord rec = q.record();
     const int keyColumnIndex = baseTable_.isEmpty() ? -1 : rec.indexOf(kKeyAlias);
     // The data fields in the order of the result, as open() laid them out.
-    std::vector<int> sourceColumn;
-    for (int c = 0; c < rec.count(); ++c)
-        if (c != keyColumnIndex) sourceColumn.push_back(c);
-    const int dataCount = std::min(int(sourceColumn.size()), int(fields_.size()));
-
+    const std::vector<int> sourceColumn = dataColumns(rec, keyColumnIndex);
     QHash<QString, Row> fetched;
     while (q.next()) {
-        Row row;
-        row.v.resize(fields_.size());
-        if (keyColumnIndex >= 0) row.key = q.value(keyColumnIndex);
-        for (int f = 0; f < dataCount; ++f) {
-            try {
-                row.v[size_t(f)] = convert(fields_[size_t(f)], q.value(sourceColumn[size_t(f)]));
-            } catch (const ConversionError&) {
-                row.v[size_t(f)] = QVariant();
-            }
-        }
-        if (onCalcFields) calcRow(row);
+        Row row = readRow(q, keyColumnIndex, sourceColumn);
         const QString k = keyOf(row);
         fetched.insert(k, std::move(row));
     }

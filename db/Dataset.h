@@ -241,6 +241,10 @@ private:
     QVariant lookupFor(const FieldDef& def, const Row& row) const;
     QVariant readFrom(const Row& row, int field) const;
     void calcRow(Row& row);
+    // The data columns of a result (all but the key read beside them), and one row of it read
+    // as the fields' kinds.
+    static std::vector<int> dataColumns(const QSqlRecord& rec, int keyColumnIndex);
+    Row readRow(const QSqlQuery& q, int keyColumnIndex, const std::vector<int>& sourceColumn);
     void rebuildVisible();
     bool matches(const Row& row) const;
     void parseFilter();

@@ -17,14 +17,9 @@
 namespace kx::frontdesk {
 
 bool refuseEntry() {
-    const bool backOffice = InstanceName::isRunning(InstanceName::BackOffice);
-    const bool frontDesk = InstanceName::isRunning(InstanceName::FrontDesk);
-    if (!backOffice && !frontDesk) return false;
-    // With both running nothing is shown.
-    if (!backOffice) prompter().information(QStringLiteral("[前台系统]已经运行！"));
-    else if (!frontDesk)
-        prompter().information(QStringLiteral("[后台系统]运行时不能运行[前台系统]，请退出[后台系统]后运行！"));
-    return true;
+    return kx::refuseEntry(InstanceName::FrontDesk, InstanceName::BackOffice,
+                           QStringLiteral("[前台系统]已经运行！"),
+                           QStringLiteral("[后台系统]运行时不能运行[前台系统]，请退出[后台系统]后运行！"));
 }
 
 int runFrontDesk(int argc, char** argv) {
@@ -32,11 +27,7 @@ int runFrontDesk(int argc, char** argv) {
     GuardedApplication app(argc, argv);
     if (refuseEntry()) return 0;
 
-    QImage picture;
-    QFile f(QStringLiteral(":/splash.jpg"));
-    if (f.open(QIODevice::ReadOnly)) picture = decodeJpeg(f.readAll());
-    auto splash = std::make_unique<SplashWindow>(picture, SplashWindow::frontDeskLines());
-    splash->showNow();
+    auto splash = showSplash(SplashWindow::frontDeskLines());
 
     // The task bar's name. It is the application's name, not its display name: a display name
     // would be appended to every window caption by the window system integration.

@@ -7,7 +7,19 @@
 namespace kx::backoffice {
 
 bool RecordSearch(QSqlDatabase db, const QString& table, const QString& field, const QVariant& value) {
-    return db::scalarInt(db, QStringLiteral("SELECT count(*) FROM \"%1\" WHERE \"%2\" = ?").arg(table, field), {value}) > 0;
+    return db::scalarInt(db, QStringLiteral("SELECT count(*) FROM \"%1\" WHERE \"%2\" = ?").arg(table, field),
+                         {value}) > 0;
+}
+
+RecordRules codeAndNameRules(const QString& codeField, const QString& nameField,
+                             const QString& requiredMessage, const QString& remarkField) {
+    RecordRules r;
+    r.codeField = codeField;
+    r.nameField = nameField;
+    r.required = {codeField, nameField};
+    r.requiredMessage = requiredMessage;
+    r.remarkField = remarkField;
+    return r;
 }
 
 QString presetMessage(const QString& name, bool deleting) {
@@ -25,7 +37,8 @@ namespace {
 bool inUse(const Dataset& ds, const CodeInUse& use, const QVariant& code) {
     // Every "?" of the query stands for the code.
     QVariantList params;
-    for (int i = 0; i < int(use.countSql.count(QLatin1Char('?'))); ++i) params << code;
+    for (int i = 0; i < int(use.countSql.count(QLatin1Char('?'))); ++i)
+        params << code;
     return db::scalarInt(ds.database(), use.countSql, params) > 0;
 }
 
@@ -51,7 +64,8 @@ void installRules(Dataset& ds, const RecordRules& r) {
             if (old != d.field(r.codeField).asString()) {
                 auto preset = [&] {
                     if (r.presetCodes.contains(old))
-                        refuse(presetMessage(r.nameField.isEmpty() ? old : d.field(r.nameField).asString(), false));
+                        refuse(presetMessage(r.nameField.isEmpty() ? old : d.field(r.nameField).asString(),
+                                             false));
                 };
                 if (r.presetsFirst) preset();
                 for (const CodeInUse& use : r.uses)
@@ -92,8 +106,8 @@ void linkChild(Dataset& master, const QString& masterField, Dataset& child, cons
     auto filterChild = [&master, &child, masterField, childField] {
         if (!master.active() || !child.active()) return;
         QString code = master.isEmpty() ? QString() : master.field(masterField).asString();
-        child.applyFilter(childField + QStringLiteral("='") + code.replace(QLatin1Char('\''), QStringLiteral("''")) +
-                          QLatin1Char('\''));
+        child.applyFilter(childField + QStringLiteral("='") +
+                          code.replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\''));
     };
     auto scrolled = master.afterScroll;
     master.afterScroll = [scrolled, filterChild](Dataset& d) {

@@ -24,18 +24,23 @@ struct CodeInUse {
 };
 
 struct RecordRules {
-    QString codeField;            // stored trimmed; preset and in-use rules look at it
-    QString nameField;            // the name preset messages show
-    QStringList required;         // a value of blanks only counts as empty
-    QString requiredMessage;      // "大类[编码]、[名称]不能为空！"
-    QString remarkField;          // set to one blank on a new row
+    QString codeField;                      // stored trimmed; preset and in-use rules look at it
+    QString nameField;                      // the name preset messages show
+    QStringList required;                   // a value of blanks only counts as empty
+    QString requiredMessage;                // "大类[编码]、[名称]不能为空！"
+    QString remarkField;                    // set to one blank on a new row
     std::function<void(Dataset&)> defaults; // further values of a new row (a parent's code, …)
     std::vector<CodeInUse> uses;
-    QStringList presetCodes;      // "[" + name + "]为系统预设项目，所以不能被删除！" / "…修改！"
-    bool presetsFirst = true;     // a preset row's message before its uses' (else after)
+    QStringList presetCodes; // "[" + name + "]为系统预设项目，所以不能被删除！" / "…修改！"
+    bool presetsFirst = true;                  // a preset row's message before its uses' (else after)
     std::function<void(Dataset&)> check;       // any other check before a post: message, then SilentAbort
     std::function<void(Dataset&)> deleteCheck; // any other check before a delete
 };
+
+// The rules most lists start from: a code and a name, both required with the table's
+// `requiredMessage`, and the one-blank remark column (if any).
+RecordRules codeAndNameRules(const QString& codeField, const QString& nameField,
+                             const QString& requiredMessage, const QString& remarkField = QString());
 
 // The message of a preset row.
 QString presetMessage(const QString& name, bool deleting);

@@ -9,8 +9,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
-#include <QHBoxLayout>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,7 +24,7 @@ namespace kx::backoffice {
 namespace {
 
 class MainGridDelegate : public QStyledItemDelegate {
-public:
+  public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
@@ -64,14 +64,15 @@ void paintAsSideList(QTableView* grid) {
     QPalette p = grid->palette();
     p.setColor(QPalette::Base, p.color(QPalette::Button));
     p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
-    p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText,
+               p.color(QPalette::Active, QPalette::HighlightedText));
     grid->setPalette(p);
     grid->verticalHeader()->setDefaultSectionSize(22);
 }
 
-QWidget* buildRecordScreen(QWidget* holder, const RecordScreenSpec& spec) {
+QWidget* buildRecordScreen(QWidget* holder, const RecordScreen& screen) {
     auto* panel = new QFrame(holder);
-    panel->setObjectName(QString::fromLatin1(spec.panelName));
+    panel->setObjectName(QString::fromLatin1(screen.panelName));
     panel->setProperty("isPanel", true);
     panel->setAutoFillBackground(true);
     panel->hide();
@@ -79,9 +80,9 @@ QWidget* buildRecordScreen(QWidget* holder, const RecordScreenSpec& spec) {
     row->setContentsMargins(8, 8, 8, 8);
     auto* outer = new QVBoxLayout;
     row->addLayout(outer, 1);
-    if (!spec.sideLists.empty()) {
+    if (!screen.sideLists.empty()) {
         auto* side = new QVBoxLayout;
-        for (const SideListSpec& l : spec.sideLists) {
+        for (const SideList& l : screen.sideLists) {
             auto* list = new QTableView(panel);
             list->setObjectName(QString::fromLatin1(l.gridName));
             list->setFixedWidth(170);
@@ -92,41 +93,49 @@ QWidget* buildRecordScreen(QWidget* holder, const RecordScreenSpec& spec) {
         row->addLayout(side);
     }
     auto* grid = new QTableView(panel);
-    grid->setObjectName(QString::fromLatin1(spec.gridName));
+    grid->setObjectName(QString::fromLatin1(screen.gridName));
     paintAsMainGrid(grid);
-    bindGrid(grid, spec.dataset, spec.columns);
+    bindGrid(grid, screen.dataset, screen.columns);
     outer->addWidget(grid, 1);
     auto* form = new QGridLayout;
     form->setContentsMargins(0, 8, 0, 0);
     int formRow = 0;
-    for (const EditSpec& e : spec.edits) {
+    for (const FormEdit& e : screen.edits) {
         auto* edit = new QLineEdit(panel);
         edit->setObjectName(QString::fromLatin1(e.objectName));
         form->addWidget(new QLabel(QString::fromUtf8(e.caption), panel), formRow, 0);
         form->addWidget(edit, formRow++, 1);
-        if (e.maxLength > 0 && e.kind != EntryKind::Integer && e.kind != EntryKind::Amount) edit->setMaxLength(e.maxLength);
-        bindLineEdit(edit, spec.dataset, QString::fromLatin1(e.field));
+        if (e.maxLength > 0 && e.kind != EntryKind::Integer && e.kind != EntryKind::Amount)
+            edit->setMaxLength(e.maxLength);
+        bindLineEdit(edit, screen.dataset, QString::fromLatin1(e.field));
         switch (e.kind) {
-        case EntryKind::Text: break;
-        case EntryKind::Upper: upperCaseEntry(edit); break;
-        case EntryKind::Integer: limitNumberEntry(edit, NumberRange{e.max, 0, e.maxLength}); break;
-        case EntryKind::Amount: limitNumberEntry(edit, NumberRange{e.max, 2, e.maxLength}); break;
+        case EntryKind::Text:
+            break;
+        case EntryKind::Upper:
+            upperCaseEntry(edit);
+            break;
+        case EntryKind::Integer:
+            limitNumberEntry(edit, NumberRange{e.max, 0, e.maxLength});
+            break;
+        case EntryKind::Amount:
+            limitNumberEntry(edit, NumberRange{e.max, 2, e.maxLength});
+            break;
         }
     }
-    for (const LookupSpec& l : spec.lookups) {
+    for (const FormLookup& l : screen.lookups) {
         auto* box = new QComboBox(panel);
         box->setObjectName(QString::fromLatin1(l.objectName));
         form->addWidget(new QLabel(QString::fromUtf8(l.caption), panel), formRow, 0);
         form->addWidget(box, formRow++, 1);
-        bindLookupCombo(box, spec.dataset, QString::fromLatin1(l.field), l.source, QString::fromLatin1(l.sourceKey),
-                        QString::fromLatin1(l.sourceResult));
+        bindLookupCombo(box, screen.dataset, QString::fromLatin1(l.field), l.source,
+                        QString::fromLatin1(l.sourceKey), QString::fromLatin1(l.sourceResult));
     }
-    if (!spec.checks.empty()) {
+    if (!screen.checks.empty()) {
         auto* checks = new QHBoxLayout;
-        for (const CheckSpec& c : spec.checks) {
+        for (const FormCheck& c : screen.checks) {
             auto* box = new QCheckBox(QString::fromUtf8(c.caption), panel);
             box->setObjectName(QString::fromLatin1(c.objectName));
-            bindCheckBox(box, spec.dataset, QString::fromLatin1(c.field));
+            bindCheckBox(box, screen.dataset, QString::fromLatin1(c.field));
             checks->addWidget(box);
         }
         checks->addStretch(1);

@@ -19,7 +19,7 @@ namespace kx::backoffice {
 enum class EntryKind { Text, Upper, Integer, Amount };
 
 // One edit of the form: its object name, caption and field, and what it takes.
-struct EditSpec {
+struct FormEdit {
     const char* objectName;
     const char* caption;
     const char* field;
@@ -29,7 +29,7 @@ struct EditSpec {
 };
 
 // A box choosing the field's value among the rows of another dataset, by their names.
-struct LookupSpec {
+struct FormLookup {
     const char* objectName;
     const char* caption;
     const char* field;
@@ -39,34 +39,34 @@ struct LookupSpec {
 };
 
 // A yes/no field.
-struct CheckSpec {
+struct FormCheck {
     const char* objectName;
     const char* caption;
     const char* field;
 };
 
 // A list beside the form whose current row is the parent of the screen's rows.
-struct SideListSpec {
+struct SideList {
     const char* gridName = nullptr;
     db::Dataset* dataset = nullptr;
     std::vector<db::GridColumn> columns;
 };
 
-struct RecordScreenSpec {
+struct RecordScreen {
     const char* panelName;
     const char* gridName;
     db::Dataset* dataset;
     std::vector<db::GridColumn> columns;
-    std::vector<EditSpec> edits;
-    std::vector<LookupSpec> lookups = {};
-    std::vector<CheckSpec> checks = {};
-    std::vector<SideListSpec> sideLists = {}; // top to bottom, on the right
+    std::vector<FormEdit> edits;
+    std::vector<FormLookup> lookups = {};
+    std::vector<FormCheck> checks = {};
+    std::vector<SideList> sideLists = {}; // top to bottom, on the right
 };
 
 // Builds the screen on `holder`: the grid of the dataset's rows (read-only, whole rows, the
 // main grids' colours) above the form of bound edits. The panel is returned; its controls are
 // found by their object names.
-QWidget* buildRecordScreen(QWidget* holder, const RecordScreenSpec& spec);
+QWidget* buildRecordScreen(QWidget* holder, const RecordScreen& screen);
 
 // The main grids' look: odd rows white, even rows pale yellow, the current row white on blue-grey.
 void paintAsMainGrid(QTableView* grid);

@@ -6,8 +6,8 @@
 #include "Password.h"
 #include "Prompter.h"
 #include "TDMSetup.h"
-#include "TextEntry.h"
 #include "TFormSMain.h"
+#include "TextEntry.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -39,7 +39,8 @@ QIcon treePicture(int which) {
         g.setBrush(which == 1 ? QColor(0x6b, 0x8e, 0x3d) : QColor(Qt::white));
         g.drawRect(3, 1, 10, 14);
         g.setPen(QColor(0x9a, 0xa8, 0xbd));
-        for (int y = 5; y <= 11; y += 3) g.drawLine(5, y, 11, y);
+        for (int y = 5; y <= 11; y += 3)
+            g.drawLine(5, y, 11, y);
     }
     return QIcon(p);
 }
@@ -58,19 +59,21 @@ QWidget* panel(const QString& name, QWidget* parent) {
 TFormChild::TFormChild(TFormSMain* main) : QWidget(nullptr), main_(main) {
     setObjectName(QStringLiteral("TFormChild"));
     PanelQuery = new db::Dataset(main->db(), QStringLiteral("PanelQuery"), QString(), this);
-    pnl_SysSetup = treePanel(QStringLiteral("pnl_SysSetup"), QStringLiteral("tv_Setup"), &tv_Setup,
-                             {{QStringLiteral("消费设置"), {"大类", "分类", "项目", "出品", "折扣"}},
-                              {QStringLiteral("房台设置"), {"部门", "类型", "房台", "消费方式"}},
-                              {QStringLiteral("其它设置"), {"班次", "付款方式", "其它收入", "项目说明", "单位名称"}}});
+    pnl_SysSetup =
+        treePanel(QStringLiteral("pnl_SysSetup"), QStringLiteral("tv_Setup"), &tv_Setup,
+                  {{QStringLiteral("消费设置"), {"大类", "分类", "项目", "出品", "折扣"}},
+                   {QStringLiteral("房台设置"), {"部门", "类型", "房台", "消费方式"}},
+                   {QStringLiteral("其它设置"), {"班次", "付款方式", "其它收入", "项目说明", "单位名称"}}});
     pnl_SysManage = treePanel(QStringLiteral("pnl_SysManage"), QStringLiteral("tv_SysManage"), &tv_SysManage,
                               {{QStringLiteral("员工管理"), {"操作员工", "权限设置", "员工级别"}},
                                {QStringLiteral("业绩管理"), {"提成员工", "员工分组", "员工分区"}},
                                {QStringLiteral("会员管理"), {"会员类别", "会员信息"}},
                                {QStringLiteral("挂帐管理"), {"挂帐客人"}}});
-    pnl_store = treePanel(QStringLiteral("pnl_store"), QStringLiteral("tv_Store"), &tv_Store,
-                          {{QStringLiteral("库存管理"),
-                            {"库存调整", "物流管理", "往来管理", "库存帐务", "帐务查询", "库存盘点", "配料使用"}},
-                           {QStringLiteral("管理设置"), {"单位类型", "往来单位"}}});
+    pnl_store =
+        treePanel(QStringLiteral("pnl_store"), QStringLiteral("tv_Store"), &tv_Store,
+                  {{QStringLiteral("库存管理"),
+                    {"库存调整", "物流管理", "往来管理", "库存帐务", "帐务查询", "库存盘点", "配料使用"}},
+                   {QStringLiteral("管理设置"), {"单位类型", "往来单位"}}});
     pnl_user = treePanel(QStringLiteral("pnl_user"), QStringLiteral("tv_user"), &tv_user,
                          {{QStringLiteral("用户注册"), {"注册用户"}},
                           {QStringLiteral("日志管理"), {"日志查询"}},
@@ -173,7 +176,8 @@ void TFormChild::attach(TDMSetup* setup) {
     bindLineEdit(DBEdit_UserNameS, row, QStringLiteral("user_name_s"));
     bindLineEdit(DBEdit_UserTele, row, QStringLiteral("user_tele"));
     // The venue's name and telephone are typed in upper case.
-    for (QLineEdit* e : {DBEdit_UserName, DBEdit_UserTele}) upperCaseEntry(e);
+    for (QLineEdit* e : {DBEdit_UserName, DBEdit_UserTele})
+        upperCaseEntry(e);
 }
 
 void TFormChild::setPassword() {

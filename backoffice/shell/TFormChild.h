@@ -19,7 +19,7 @@ class TDMSetup;
 
 class TFormChild : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TFormChild(TFormSMain* main);
     ~TFormChild() override;
 
@@ -52,7 +52,7 @@ public:
     // The leaf of a tree with this caption.
     static QTreeWidgetItem* leaf(QTreeWidget* tree, const QString& caption);
 
-private:
+  private:
     QWidget* treePanel(const QString& panelName, const QString& treeName, QTreeWidget** tree,
                        const std::vector<std::pair<QString, QStringList>>& nodes);
     void buildRegister();

@@ -2,11 +2,11 @@
 
 #include "Backup.h"
 #include "BusinessDay.h"
+#include "Catalogue.h"
 #include "Clock.h"
 #include "EnterAsTab.h"
 #include "ErrorGuard.h"
 #include "MainWindowKit.h"
-#include "Catalogue.h"
 #include "OtherLists.h"
 #include "Password.h"
 #include "Permission.h"
@@ -55,14 +55,43 @@ QIcon toolPicture(int which) {
     QPen pen(QColor(0x1f, 0x4e, 0x8c), 3);
     g.setPen(pen);
     switch (which) {
-    case 0: g.drawLine(16, 6, 16, 26); g.drawLine(6, 16, 26, 16); break;            // 增加
-    case 1: g.setPen(QPen(QColor(0xb0, 0x30, 0x30), 3)); g.drawLine(8, 8, 24, 24); g.drawLine(24, 8, 8, 24); break; // 删除
-    case 2: g.drawArc(8, 8, 16, 16, 90 * 16, 270 * 16); g.drawLine(16, 8, 11, 5); g.drawLine(16, 8, 12, 12); break; // 取消
-    case 3: g.drawRect(7, 7, 18, 18); g.fillRect(11, 7, 10, 7, QColor(0x1f, 0x4e, 0x8c)); break;                    // 保存
-    case 4: g.drawEllipse(9, 9, 14, 14); g.drawLine(16, 3, 16, 9); g.drawLine(16, 23, 16, 29); break;               // 执行
-    case 5: g.drawRect(5, 15, 10, 10); g.drawRect(17, 15, 10, 10); g.drawRect(11, 5, 10, 10); break;                // 库存调整
-    case 6: g.drawLine(8, 16, 24, 16); g.drawLine(8, 16, 14, 10); g.drawLine(8, 16, 14, 22); break;                 // 回退
-    case 7: g.drawEllipse(6, 6, 14, 14); g.drawLine(18, 18, 26, 26); break;                                          // 查询
+    case 0:
+        g.drawLine(16, 6, 16, 26);
+        g.drawLine(6, 16, 26, 16);
+        break; // 增加
+    case 1:
+        g.setPen(QPen(QColor(0xb0, 0x30, 0x30), 3));
+        g.drawLine(8, 8, 24, 24);
+        g.drawLine(24, 8, 8, 24);
+        break; // 删除
+    case 2:
+        g.drawArc(8, 8, 16, 16, 90 * 16, 270 * 16);
+        g.drawLine(16, 8, 11, 5);
+        g.drawLine(16, 8, 12, 12);
+        break; // 取消
+    case 3:
+        g.drawRect(7, 7, 18, 18);
+        g.fillRect(11, 7, 10, 7, QColor(0x1f, 0x4e, 0x8c));
+        break; // 保存
+    case 4:
+        g.drawEllipse(9, 9, 14, 14);
+        g.drawLine(16, 3, 16, 9);
+        g.drawLine(16, 23, 16, 29);
+        break; // 执行
+    case 5:
+        g.drawRect(5, 15, 10, 10);
+        g.drawRect(17, 15, 10, 10);
+        g.drawRect(11, 5, 10, 10);
+        break; // 库存调整
+    case 6:
+        g.drawLine(8, 16, 24, 16);
+        g.drawLine(8, 16, 14, 10);
+        g.drawLine(8, 16, 14, 22);
+        break; // 回退
+    case 7:
+        g.drawEllipse(6, 6, 14, 14);
+        g.drawLine(18, 18, 26, 26);
+        break; // 查询
     default: {
         QFont f = g.font();
         f.setPixelSize(24);
@@ -83,8 +112,9 @@ TFormSMain::TFormSMain(const QString& databaseFile, QWidget* parent) : QMainWind
     db::prepareDatabase(ADOConnection1.db(), isNew, Clock::today());
 
     setWindowTitle(QStringLiteral("Kestrix餐饮娱乐管理系统Ver 9.0-后台操作"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
 
     auto* central = new QWidget(this);
     auto* row = new QHBoxLayout(central);
@@ -189,7 +219,8 @@ void TFormSMain::buildToolbar() {
                     const auto c = commands_.find(b);
                     if (c != commands_.end() && c->second) c->second();
                 }));
-    for (QToolButton* b : {toolb_Add, toolb_Del, toolb_Cancel, toolb_Save, toolb_Back}) b->setProperty("commandBuilt", true);
+    for (QToolButton* b : {toolb_Add, toolb_Del, toolb_Cancel, toolb_Save, toolb_Back})
+        b->setProperty("commandBuilt", true);
     // "查询", "执行" and "库存调整" work once the stock screens give them their commands.
     setRecordCommandsEnabled(true);
 }
@@ -200,9 +231,13 @@ void TFormSMain::setCommand(QToolButton* button, std::function<void()> command) 
     setRecordCommandsEnabled(true);
 }
 
-void TFormSMain::setSaveOf(Dataset* ds, std::function<void()> save) { saves_[ds] = std::move(save); }
+void TFormSMain::setSaveOf(Dataset* ds, std::function<void()> save) {
+    saves_[ds] = std::move(save);
+}
 
-void TFormSMain::registerBack(Dataset* detail, std::function<void()> back) { backs_[detail] = std::move(back); }
+void TFormSMain::registerBack(Dataset* detail, std::function<void()> back) {
+    backs_[detail] = std::move(back);
+}
 
 void TFormSMain::enterDetail(std::initializer_list<QToolButton*> hidden) {
     showButtons({toolb_Back}, {});
@@ -261,14 +296,20 @@ void TFormSMain::backToMaster() {
 }
 
 void TFormSMain::setRecordCommandsEnabled(bool on) {
-    for (QToolButton* b : {toolb_Add, toolb_Del, toolb_Cancel, toolb_Save, toolb_run, toolb_store, toolb_Back, toolb_Search})
+    for (QToolButton* b :
+         {toolb_Add, toolb_Del, toolb_Cancel, toolb_Save, toolb_run, toolb_store, toolb_Back, toolb_Search})
         b->setEnabled(on && b->property("commandBuilt").toBool());
 }
 
-void TFormSMain::showButtons(std::initializer_list<QToolButton*> visible, std::initializer_list<QToolButton*> hidden) {
-    auto actionOf = [](QToolButton* b) { return qobject_cast<QAction*>(b->property("toolbarAction").value<QObject*>()); };
-    for (QToolButton* b : visible) actionOf(b)->setVisible(true);
-    for (QToolButton* b : hidden) actionOf(b)->setVisible(false);
+void TFormSMain::showButtons(std::initializer_list<QToolButton*> visible,
+                             std::initializer_list<QToolButton*> hidden) {
+    auto actionOf = [](QToolButton* b) {
+        return qobject_cast<QAction*>(b->property("toolbarAction").value<QObject*>());
+    };
+    for (QToolButton* b : visible)
+        actionOf(b)->setVisible(true);
+    for (QToolButton* b : hidden)
+        actionOf(b)->setVisible(false);
 }
 
 void TFormSMain::buildStatus() {
@@ -315,7 +356,8 @@ void TFormSMain::buildMenu() {
     N2 = menu("N2", "帮助");
     N5 = item(N2, "N5", "系统帮助", [] { showHelp(); });
     N6 = item(N2, "N6", "退出", [this] { close(); });
-    for (QMenu* m : {N1, N7, N9}) m->setEnabled(false);
+    for (QMenu* m : {N1, N7, N9})
+        m->setEnabled(false);
 }
 
 void TFormSMain::buildLogin() {
@@ -323,9 +365,10 @@ void TFormSMain::buildLogin() {
     pnl_login->setObjectName(QStringLiteral("pnl_login"));
     pnl_login->setProperty("isPanel", true);
     pnl_login->setFixedSize(338, 149);
-    pnl_login->setStyleSheet(QStringLiteral("#pnl_login { background: qlineargradient(x1:0, y1:0, x2:1, y2:1, "
-                                            "stop:0 #2d5a8c, stop:1 #14325a); border-radius: 6px; } "
-                                            "QLabel { color: white; }"));
+    pnl_login->setStyleSheet(
+        QStringLiteral("#pnl_login { background: qlineargradient(x1:0, y1:0, x2:1, y2:1, "
+                       "stop:0 #2d5a8c, stop:1 #14325a); border-radius: 6px; } "
+                       "QLabel { color: white; }"));
     auto* title = new QLabel(QStringLiteral("系统登录"), pnl_login);
     title->setGeometry(16, 8, 200, 26);
     title->setStyleSheet(QStringLiteral("font-size: 16px; font-weight: bold;"));
@@ -384,8 +427,10 @@ void TFormSMain::firstShow() {
     }
     if (child_) ShowPanel(child_->pnl_SysSetup, pnl_TreeView);
     ShowPanel(pnl_login, pnl_Parent);
-    pnl_login->move((pnl_Parent->width() - pnl_login->width()) / 2, (pnl_Parent->height() - pnl_login->height()) / 2);
-    lbl_Build->move(pnl_Parent->width() - lbl_Build->width() - 8, pnl_Parent->height() - lbl_Build->height() - 6);
+    pnl_login->move((pnl_Parent->width() - pnl_login->width()) / 2,
+                    (pnl_Parent->height() - pnl_login->height()) / 2);
+    lbl_Build->move(pnl_Parent->width() - lbl_Build->width() - 8,
+                    pnl_Parent->height() - lbl_Build->height() - 6);
     editoper->setFocus();
 }
 
@@ -393,7 +438,8 @@ void TFormSMain::ShowPanel(QWidget* panel, QWidget* host) {
     if (host == pnl_TreeView) {
         // The tree host lays its tree out over its whole height.
         for (QObject* c : host->children())
-            if (auto* w = qobject_cast<QWidget*>(c); w && w != panel && w->property("isPanel").toBool()) w->hide();
+            if (auto* w = qobject_cast<QWidget*>(c); w && w != panel && w->property("isPanel").toBool())
+                w->hide();
         if (panel->parentWidget() != host) {
             panel->setParent(host);
             host->layout()->addWidget(panel);
@@ -412,9 +458,13 @@ bool TFormSMain::Limite(const QString& code) {
     return granted;
 }
 
-void TFormSMain::logSet(const QString& text) { kx::LogSet(db(), OperatorName, text); }
+void TFormSMain::logSet(const QString& text) {
+    kx::LogSet(db(), OperatorName, text);
+}
 
-void TFormSMain::registerScreen(const QString& leafCaption, Screen screen) { screens_[leafCaption] = std::move(screen); }
+void TFormSMain::registerScreen(const QString& leafCaption, Screen screen) {
+    screens_[leafCaption] = std::move(screen);
+}
 
 // ---------------------------------------------------------------- login and the day roll
 
@@ -422,16 +472,20 @@ void TFormSMain::logIn() {
     const QString code = editoper->text().trimmed();
     const QString password = editpass->text().trimmed();
     const QString stored =
-        code.isEmpty() ? QString()
-                       : db::scalarText(db(), QStringLiteral("SELECT oper_pass FROM operatorlist WHERE oper_code = ?"), {code});
-    const bool known = !code.isEmpty() &&
-                       db::exists(db(), QStringLiteral("SELECT 1 FROM operatorlist WHERE oper_code = ?"), {code});
+        code.isEmpty()
+            ? QString()
+            : db::scalarText(db(), QStringLiteral("SELECT oper_pass FROM operatorlist WHERE oper_code = ?"),
+                             {code});
+    const bool known =
+        !code.isEmpty() &&
+        db::exists(db(), QStringLiteral("SELECT 1 FROM operatorlist WHERE oper_code = ?"), {code});
     if (!known || !verifyPassword(password, stored)) {
         prompter().information(QStringLiteral("你输入的员工或密码不存在，请重新输入！"));
         editoper->setFocus();
         throw SilentAbort();
     }
-    QSqlQuery op = db::run(db(), QStringLiteral("SELECT oper_name, mana_code FROM operatorlist WHERE oper_code = ?"), {code});
+    QSqlQuery op = db::run(
+        db(), QStringLiteral("SELECT oper_name, mana_code FROM operatorlist WHERE oper_code = ?"), {code});
     op.next();
     manage_->openWorkingData();
     setup_->openWorkingData();
@@ -451,14 +505,17 @@ void TFormSMain::logIn() {
 
     LoggedIn = true;
     pnl_login->hide();
-    for (QMenu* m : {N1, N7, N9}) m->setEnabled(true);
+    for (QMenu* m : {N1, N7, N9})
+        m->setEnabled(true);
     pnl_TreeView->setEnabled(true);
     Panel2->setEnabled(true);
     statusPanel[1]->setText(QStringLiteral("【操作员：") + OperatorName + QStringLiteral("】"));
-    statusPanel[0]->setText(QStringLiteral("【用户：") + setup_->setup.text(QStringLiteral("user_name")) + QStringLiteral("】"));
-    statusPanel[2]->setText(QStringLiteral("【营业日期：") +
-                            setup_->setup.dateTime(QStringLiteral("time_work")).toString(QStringLiteral("yyyy-MM-dd")) +
+    statusPanel[0]->setText(QStringLiteral("【用户：") + setup_->setup.text(QStringLiteral("user_name")) +
                             QStringLiteral("】"));
+    statusPanel[2]->setText(
+        QStringLiteral("【营业日期：") +
+        setup_->setup.dateTime(QStringLiteral("time_work")).toString(QStringLiteral("yyyy-MM-dd")) +
+        QStringLiteral("】"));
     logSet(QStringLiteral("[登录系统（后台）]"));
 }
 
@@ -470,11 +527,13 @@ bool TFormSMain::rollDayIfDue() {
     // rolls on without it, or nobody could log in until the backup works again.
     if (setup_->setup.flag(QStringLiteral("work_back"))) {
         try {
-            auto backup = db::startDayEndBackup(db().databaseName(), setup_->setup.date(QStringLiteral("time_work")));
+            auto backup =
+                db::startDayEndBackup(db().databaseName(), setup_->setup.date(QStringLiteral("time_work")));
             db::finishDayEndBackup(*backup);
         } catch (const std::exception& e) {
-            prompter().information(QStringLiteral("日结前的自动数据备份没有成功，本次自动日结没有备份数据！\n") +
-                                   QString::fromStdString(e.what()));
+            prompter().information(
+                QStringLiteral("日结前的自动数据备份没有成功，本次自动日结没有备份数据！\n") +
+                QString::fromStdString(e.what()));
         }
     }
     StatusProgress progress(StatusBar1, statusPanel[0]);
@@ -483,7 +542,8 @@ bool TFormSMain::rollDayIfDue() {
         // Decided again inside the transaction: a roll another program made is not repeated.
         if (!db::dayRollDue(db(), today)) return;
         settings->reload();
-        const QDateTime business(settings->field(QStringLiteral("time_work")).asDateTime().date(), QTime(0, 0));
+        const QDateTime business(settings->field(QStringLiteral("time_work")).asDateTime().date(),
+                                 QTime(0, 0));
         progress.step();
         db::closeBusinessDay(db(), business, [&progress] { progress.step(); });
         settings->edit();
@@ -506,6 +566,11 @@ bool TFormSMain::rollDayIfDue() {
 
 // ---------------------------------------------------------------- trees and screens
 
+void TFormSMain::showScreenHost() {
+    pnl_Parent->setVisible(true);
+    Panel2->setEnabled(true);
+}
+
 void TFormSMain::makeCurrent(QWidget* panel, Dataset* dataset) {
     // Until its screen is built (and its rules declared with it), no toolbar command reaches a
     // dataset.
@@ -518,43 +583,42 @@ void TFormSMain::makeCurrent(QWidget* panel, Dataset* dataset) {
 }
 
 void TFormSMain::openSetupTree() {
-    pnl_Parent->setVisible(true);
-    Panel2->setEnabled(true);
+    showScreenHost();
     ShowPanel(child_->pnl_SysSetup, pnl_TreeView);
     const auto screen = screens_.find(QStringLiteral("大类"));
     makeCurrent(screen != screens_.end() ? screen->second.panel : nullptr, setup_->adoqry_ConsKind);
     child_->tv_Setup->setCurrentItem(TFormChild::leaf(child_->tv_Setup, QStringLiteral("大类")));
-    showButtons({toolb_Add, toolb_Del, toolb_Cancel, toolb_Save}, {toolb_Back, toolb_run, toolb_Search, toolb_store});
+    showButtons({toolb_Add, toolb_Del, toolb_Cancel, toolb_Save},
+                {toolb_Back, toolb_run, toolb_Search, toolb_store});
     if (!Limite(QStringLiteral("DS"))) throw SilentAbort();
 }
 
 void TFormSMain::openManageTree() {
-    pnl_Parent->setVisible(true);
-    Panel2->setEnabled(true);
+    showScreenHost();
     if (!Limite(QStringLiteral("OM"))) throw SilentAbort();
     ShowPanel(child_->pnl_SysManage, pnl_TreeView);
     const auto screen = screens_.find(QStringLiteral("操作员工"));
     makeCurrent(screen != screens_.end() ? screen->second.panel : nullptr, manage_->adoqry_Operator);
     child_->tv_SysManage->setCurrentItem(TFormChild::leaf(child_->tv_SysManage, QStringLiteral("操作员工")));
-    showButtons({toolb_Add, toolb_Del, toolb_Cancel, toolb_Save}, {toolb_Back, toolb_run, toolb_Search, toolb_store});
+    showButtons({toolb_Add, toolb_Del, toolb_Cancel, toolb_Save},
+                {toolb_Back, toolb_run, toolb_Search, toolb_store});
 }
 
 void TFormSMain::openStoreTree() {
-    pnl_Parent->setVisible(true);
-    Panel2->setEnabled(true);
+    showScreenHost();
     setup_->adoqry_ConsItemGroup->setSql(QStringLiteral("select * from itemgroup"));
     setup_->adoqry_ConsItemGroup->open();
     ShowPanel(child_->pnl_store, pnl_TreeView);
     const auto screen = screens_.find(QStringLiteral("库存调整"));
     makeCurrent(screen != screens_.end() ? screen->second.panel : nullptr, setup_->adoqry_ConsItem);
     child_->tv_Store->setCurrentItem(TFormChild::leaf(child_->tv_Store, QStringLiteral("库存调整")));
-    showButtons({toolb_store, toolb_Cancel, toolb_Save}, {toolb_Add, toolb_Del, toolb_Back, toolb_run, toolb_Search});
+    showButtons({toolb_store, toolb_Cancel, toolb_Save},
+                {toolb_Add, toolb_Del, toolb_Back, toolb_run, toolb_Search});
     if (!Limite(QStringLiteral("SM"))) throw SilentAbort();
 }
 
 void TFormSMain::openSystemTree() {
-    pnl_Parent->setVisible(true);
-    Panel2->setEnabled(true);
+    showScreenHost();
     if (!Limite(QStringLiteral("SS"))) throw SilentAbort();
     ShowPanel(child_->pnl_user, pnl_TreeView);
     makeCurrent(child_->pnl_register, setup_->adoqry_setuppay);
@@ -583,22 +647,38 @@ namespace {
 // The permission each leaf asks; an empty code asks none.
 const std::map<QString, QString>& leafChecks() {
     static const std::map<QString, QString> checks = {
-        {QStringLiteral("大类"), QStringLiteral("DS")},     {QStringLiteral("分类"), QStringLiteral("DS")},
-        {QStringLiteral("项目"), QStringLiteral("DS")},     {QStringLiteral("出品"), QStringLiteral("BS")},
-        {QStringLiteral("折扣"), QStringLiteral("DS")},     {QStringLiteral("部门"), QStringLiteral("RS")},
-        {QStringLiteral("类型"), QStringLiteral("RS")},     {QStringLiteral("房台"), QStringLiteral("RS")},
-        {QStringLiteral("消费方式"), QStringLiteral("RS")}, {QStringLiteral("班次"), QStringLiteral("OS")},
-        {QStringLiteral("付款方式"), QStringLiteral("OS")}, {QStringLiteral("其它收入"), QStringLiteral("OS")},
-        {QStringLiteral("项目说明"), QStringLiteral("OS")}, {QStringLiteral("单位名称"), QString()},
-        {QStringLiteral("操作员工"), QStringLiteral("OM")}, {QStringLiteral("权限设置"), QStringLiteral("OM")},
-        {QStringLiteral("员工级别"), QStringLiteral("OM")}, {QStringLiteral("提成员工"), QStringLiteral("OM")},
-        {QStringLiteral("员工分组"), QStringLiteral("OM")}, {QStringLiteral("员工分区"), QStringLiteral("OM")},
-        {QStringLiteral("会员类别"), QStringLiteral("MM")}, {QStringLiteral("会员信息"), QStringLiteral("MM")},
-        {QStringLiteral("挂帐客人"), QStringLiteral("PM")}, {QStringLiteral("库存调整"), QStringLiteral("SM")},
-        {QStringLiteral("物流管理"), QStringLiteral("SM")}, {QStringLiteral("往来管理"), QStringLiteral("SM")},
-        {QStringLiteral("库存帐务"), QStringLiteral("SM")}, {QStringLiteral("帐务查询"), QStringLiteral("SM")},
-        {QStringLiteral("库存盘点"), QString()},            {QStringLiteral("配料使用"), QString()},
-        {QStringLiteral("单位类型"), QStringLiteral("SM")}, {QStringLiteral("往来单位"), QStringLiteral("SM")},
+        {QStringLiteral("大类"), QStringLiteral("DS")},
+        {QStringLiteral("分类"), QStringLiteral("DS")},
+        {QStringLiteral("项目"), QStringLiteral("DS")},
+        {QStringLiteral("出品"), QStringLiteral("BS")},
+        {QStringLiteral("折扣"), QStringLiteral("DS")},
+        {QStringLiteral("部门"), QStringLiteral("RS")},
+        {QStringLiteral("类型"), QStringLiteral("RS")},
+        {QStringLiteral("房台"), QStringLiteral("RS")},
+        {QStringLiteral("消费方式"), QStringLiteral("RS")},
+        {QStringLiteral("班次"), QStringLiteral("OS")},
+        {QStringLiteral("付款方式"), QStringLiteral("OS")},
+        {QStringLiteral("其它收入"), QStringLiteral("OS")},
+        {QStringLiteral("项目说明"), QStringLiteral("OS")},
+        {QStringLiteral("单位名称"), QString()},
+        {QStringLiteral("操作员工"), QStringLiteral("OM")},
+        {QStringLiteral("权限设置"), QStringLiteral("OM")},
+        {QStringLiteral("员工级别"), QStringLiteral("OM")},
+        {QStringLiteral("提成员工"), QStringLiteral("OM")},
+        {QStringLiteral("员工分组"), QStringLiteral("OM")},
+        {QStringLiteral("员工分区"), QStringLiteral("OM")},
+        {QStringLiteral("会员类别"), QStringLiteral("MM")},
+        {QStringLiteral("会员信息"), QStringLiteral("MM")},
+        {QStringLiteral("挂帐客人"), QStringLiteral("PM")},
+        {QStringLiteral("库存调整"), QStringLiteral("SM")},
+        {QStringLiteral("物流管理"), QStringLiteral("SM")},
+        {QStringLiteral("往来管理"), QStringLiteral("SM")},
+        {QStringLiteral("库存帐务"), QStringLiteral("SM")},
+        {QStringLiteral("帐务查询"), QStringLiteral("SM")},
+        {QStringLiteral("库存盘点"), QString()},
+        {QStringLiteral("配料使用"), QString()},
+        {QStringLiteral("单位类型"), QStringLiteral("SM")},
+        {QStringLiteral("往来单位"), QStringLiteral("SM")},
     };
     return checks;
 }
@@ -615,9 +695,11 @@ void TFormSMain::treeClicked(QTreeWidget* tree, QTreeWidgetItem* node) {
         else if (tree == child_->tv_SysManage)
             showButtons({toolb_Add, toolb_Del, toolb_Cancel, toolb_Save}, {toolb_Back, toolb_Search});
         else if (tree == child_->tv_Store)
-            showButtons({toolb_Add, toolb_Del, toolb_Cancel, toolb_Save, toolb_store, toolb_run}, {toolb_Back, toolb_Search});
+            showButtons({toolb_Add, toolb_Del, toolb_Cancel, toolb_Save, toolb_store, toolb_run},
+                        {toolb_Back, toolb_Search});
         else
-            showButtons({}, {toolb_Back, toolb_Add, toolb_Del, toolb_Cancel, toolb_Save, toolb_store, toolb_Search, toolb_run});
+            showButtons({}, {toolb_Back, toolb_Add, toolb_Del, toolb_Cancel, toolb_Save, toolb_store,
+                             toolb_Search, toolb_run});
     }
     // The stock and system trees show the stock bills unfiltered.
     if (tree == child_->tv_Store || tree == child_->tv_user) {
@@ -635,10 +717,7 @@ void TFormSMain::routeLeaf(QTreeWidget* tree, const QString& caption) {
         const QString code = check != leafChecks().end() ? check->second : QString();
         if (!code.isEmpty() && !Limite(code)) return;
         // A leaf without a check shows its screen as a granted check would.
-        if (code.isEmpty()) {
-            pnl_Parent->setVisible(true);
-            Panel2->setEnabled(true);
-        }
+        if (code.isEmpty()) showScreenHost();
     }
     leafToolbar(caption);
     const auto screen = screens_.find(caption);
@@ -658,18 +737,25 @@ void TFormSMain::routeLeaf(QTreeWidget* tree, const QString& caption) {
 void TFormSMain::leafToolbar(const QString& caption) {
     const auto is = [&caption](const char* c) { return caption == QString::fromUtf8(c); };
     // The screens that only show figures take no record commands.
-    const std::initializer_list<QToolButton*> noRecords = {toolb_Add, toolb_Del, toolb_Cancel, toolb_Save, toolb_store,
-                                                           toolb_run};
-    if (is("权限设置")) showButtons({}, {toolb_Add, toolb_Del});
-    else if (is("会员信息") || is("挂帐客人")) showButtons({toolb_Search}, {});
-    else if (is("库存调整")) showButtons({}, {toolb_Add, toolb_Del, toolb_run});
-    else if (is("物流管理")) showButtons({toolb_run}, {toolb_store, toolb_Search});
-    else if (is("往来管理") || is("库存盘点") || is("配料使用")) showButtons({}, noRecords);
+    const std::initializer_list<QToolButton*> noRecords = {toolb_Add,  toolb_Del,   toolb_Cancel,
+                                                           toolb_Save, toolb_store, toolb_run};
+    if (is("权限设置"))
+        showButtons({}, {toolb_Add, toolb_Del});
+    else if (is("会员信息") || is("挂帐客人"))
+        showButtons({toolb_Search}, {});
+    else if (is("库存调整"))
+        showButtons({}, {toolb_Add, toolb_Del, toolb_run});
+    else if (is("物流管理"))
+        showButtons({toolb_run}, {toolb_store, toolb_Search});
+    else if (is("往来管理") || is("库存盘点") || is("配料使用"))
+        showButtons({}, noRecords);
     else if (is("库存帐务") || is("帐务查询")) {
         showButtons({}, noRecords);
         showButtons({toolb_Search}, {});
-    } else if (is("单位类型") || is("往来单位")) showButtons({}, {toolb_store, toolb_Search, toolb_run});
-    else if (is("注册用户")) showButtons({toolb_Save, toolb_Cancel}, {});
+    } else if (is("单位类型") || is("往来单位"))
+        showButtons({}, {toolb_store, toolb_Search, toolb_run});
+    else if (is("注册用户"))
+        showButtons({toolb_Save, toolb_Cancel}, {});
 }
 
 // ---------------------------------------------------------------- closing

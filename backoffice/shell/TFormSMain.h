@@ -33,7 +33,7 @@ class TDMSetup;
 
 class TFormSMain : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     // Opens the connection (a new file gets the schema and the sample venue) and builds the
     // window with its login panel in front.
     explicit TFormSMain(const QString& databaseFile, QWidget* parent = nullptr);
@@ -97,7 +97,6 @@ public:
     // Runs the day roll when it is due (work_auto on, the day not ended today); true if rolled.
     bool rollDayIfDue();
 
-
     db::Connection ADOConnection1;
     Dataset* ScratchQuery = nullptr;
 
@@ -134,11 +133,11 @@ public:
     QAction* N5;
     QAction* N6;
 
-protected:
+  protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
-private:
+  private:
     void buildToolbar();
     void buildMenu();
     void buildLogin();
@@ -149,6 +148,8 @@ private:
     void showButtons(std::initializer_list<QToolButton*> visible, std::initializer_list<QToolButton*> hidden);
     void setRecordCommandsEnabled(bool on);
     void makeCurrent(QWidget* panel, Dataset* dataset);
+    // The screen host shown and the toolbar usable, as a granted permission leaves them.
+    void showScreenHost();
     void routeLeaf(QTreeWidget* tree, const QString& caption);
     // The toolbar change a leaf makes once its permission is granted.
     void leafToolbar(const QString& caption);

@@ -144,16 +144,6 @@ QToolButton* addToolButton(QToolBar* bar, const QString& name, const QString& te
     return b;
 }
 
-void upperCaseEntry(QLineEdit* e) {
-    QObject::connect(e, &QLineEdit::textEdited, e, [e](const QString& text) {
-        const QString upper = text.toUpper();
-        if (upper == text) return;
-        const int pos = e->cursorPosition();
-        e->setText(upper);
-        e->setCursorPosition(pos);
-    });
-}
-
 void showToolButton(QToolButton* button, bool shown) {
     auto* bar = qobject_cast<QToolBar*>(button->parentWidget());
     if (!bar) {

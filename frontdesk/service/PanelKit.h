@@ -1,6 +1,7 @@
 #pragma once
 // Small pieces the table-service screens share: colours given as the venue's colour numbers,
 // edits that let the numeric-pad short cuts through, a text box bound to a field, grid styling.
+#include "TextEntry.h"
 #include "Dataset.h"
 
 #include <QColor>
@@ -38,7 +39,7 @@ void fillHost(QWidget* host);
 // not the Tab key, reach it.
 QToolButton* addToolButton(QToolBar* bar, const QString& name, const QString& text, bool checkable = false);
 // What is typed into the edit shows in upper case (codes are stored upper case).
-void upperCaseEntry(QLineEdit* edit);
+using kx::upperCaseEntry;
 // Shows or hides a button of a toolbar (through its action, as a toolbar requires).
 void showToolButton(QToolButton* button, bool shown);
 

@@ -1,6 +1,7 @@
 #pragma once
 // The back office started on a new database in a temporary folder, shown, its clock frozen,
 // every message box and dialog scripted.
+#include "BackOffice.h"
 #include "Clock.h"
 #include "ErrorGuard.h"
 #include "ScriptedPrompter.h"
@@ -21,7 +22,7 @@
 namespace kx::test {
 
 class BackOfficeTest : public ::testing::Test {
-protected:
+  protected:
     static QDateTime startTime() { return QDateTime(QDate(2026, 12, 9), QTime(10, 0, 0)); }
 
     void SetUp() override {
@@ -35,26 +36,22 @@ protected:
     }
     // The program as its entry builds it.
     void start() {
-        main = std::make_unique<backoffice::TFormSMain>(path);
-        child = std::make_unique<backoffice::TFormChild>(main.get());
-        manage = std::make_unique<backoffice::TDMManage>(main->db());
-        setup = std::make_unique<backoffice::TDMSetup>(main->db());
-        child->attach(setup.get());
-        main->attach(child.get(), manage.get(), setup.get());
+        parts = std::make_unique<backoffice::BackOfficeParts>(path);
+        main = parts->main.get();
+        child = parts->child.get();
+        manage = parts->manage.get();
+        setup = parts->setup.get();
         main->show();
-        QApplication::setActiveWindow(main.get());
+        QApplication::setActiveWindow(main);
         QApplication::processEvents();
     }
     void stop() {
-        if (!main) return;
+        if (!parts) return;
         main->ExitMode = 2;
         main->close();
         QApplication::processEvents();
-        // The holder's query goes before the connection closes with the main window.
-        setup.reset();
-        manage.reset();
-        child.reset();
-        main.reset();
+        parts.reset();
+        main = nullptr;
         ErrorGuard::configure(ProgramKind::BackOffice, {});
     }
 
@@ -72,7 +69,8 @@ protected:
     QStringList logTexts() const {
         QStringList out;
         QSqlQuery q = db::run(db(), QStringLiteral("select log_oper from systemlog order by rowid"));
-        while (q.next()) out << q.value(0).toString();
+        while (q.next())
+            out << q.value(0).toString();
         return out;
     }
 
@@ -80,10 +78,11 @@ protected:
     ScriptedModalHost dialogs;
     QTemporaryDir dir;
     QString path;
-    std::unique_ptr<backoffice::TFormSMain> main;
-    std::unique_ptr<backoffice::TFormChild> child;
-    std::unique_ptr<backoffice::TDMManage> manage;
-    std::unique_ptr<backoffice::TDMSetup> setup;
+    std::unique_ptr<backoffice::BackOfficeParts> parts;
+    backoffice::TFormSMain* main = nullptr;
+    backoffice::TFormChild* child = nullptr;
+    backoffice::TDMManage* manage = nullptr;
+    backoffice::TDMSetup* setup = nullptr;
 };
 
 } // namespace kx::test

@@ -46,6 +46,23 @@ protected:
         press(main->toolb_Del);
     }
     QString lastText() const { return prompter.texts().isEmpty() ? QString() : prompter.texts().last(); }
+    // The item screen on an item, through the kind and class side lists.
+    void showItem(const QString& cls, const QString& item) {
+        openLeaf("项目");
+        ASSERT_TRUE(setup->adoqry_ConsKind->locate("kind_code", cls.left(1)));
+        ASSERT_TRUE(setup->adoqry_ConsClass->locate("clas_code", cls));
+        ASSERT_TRUE(setup->adoqry_ConsItem->locate("item_code", item)) << item.toStdString();
+    }
+    // A type chosen in the item's type box.
+    void chooseType(const QString& code) {
+        auto* box = main->findChild<QComboBox*>("DBLookupComboBox2");
+        ASSERT_TRUE(box->isEnabled());
+        const int at = box->findData(code);
+        ASSERT_GE(at, 0) << code.toStdString();
+        box->setCurrentIndex(at);
+        emit box->activated(at);
+        QApplication::processEvents();
+    }
 };
 
 TEST_F(CatalogueTest, KindsRefuseWhatTheyMustAndTakeNewOnes) {
@@ -236,7 +253,9 @@ TEST_F(CatalogueTest, AnItemInUseStays) {
         ASSERT_TRUE(setup->adoqry_ConsClass->locate("clas_code", QString(c.cls)));
         ASSERT_TRUE(items->locate("item_code", QString(c.item))) << c.item;
         deleteCurrent();
-        if (c.refusal) EXPECT_EQ(lastText(), QString::fromUtf8(c.refusal)) << c.item;
+        if (c.refusal) {
+            EXPECT_EQ(lastText(), QString::fromUtf8(c.refusal)) << c.item;
+        }
         EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from itemlist where item_code = ?", {QString(c.item)}),
                   c.refusal ? 1 : 0)
             << c.item;
@@ -244,11 +263,7 @@ TEST_F(CatalogueTest, AnItemInUseStays) {
 }
 
 TEST_F(CatalogueTest, APriceEditedHereKeepsTheStockAFrontDeskCommitLowered) {
-    openLeaf("项目");
-    Dataset* items = setup->adoqry_ConsItem;
-    ASSERT_TRUE(setup->adoqry_ConsKind->locate("kind_code", QString("C")));
-    ASSERT_TRUE(setup->adoqry_ConsClass->locate("clas_code", QString("C02")));
-    ASSERT_TRUE(items->locate("item_code", QString("2001")));
+    showItem("C02", "2001");
     const double stock = kx::db::scalarNumber(db(), "select item_coun from itemlist where item_code = '2001'");
     type("dbe_UnitPric", "13");
     {
@@ -297,19 +312,10 @@ class TypeChangeTest : public CatalogueTest, public ::testing::WithParamInterfac
 
 TEST_P(TypeChangeTest, FollowsTheRulesOfItsTypes) {
     const TypeCase& c = GetParam();
-    openLeaf("项目");
+    showItem(c.cls, c.item);
     Dataset* items = setup->adoqry_ConsItem;
-    ASSERT_TRUE(setup->adoqry_ConsKind->locate("kind_code", QString(c.cls).left(1)));
-    ASSERT_TRUE(setup->adoqry_ConsClass->locate("clas_code", QString(c.cls)));
-    ASSERT_TRUE(items->locate("item_code", QString(c.item)));
-    auto* box = main->findChild<QComboBox*>("DBLookupComboBox2");
-    ASSERT_TRUE(box->isEnabled());
-    const int at = box->findData(QString(c.to));
-    ASSERT_GE(at, 0) << c.to;
     prompter.answer(c.answer);
-    box->setCurrentIndex(at);
-    emit box->activated(at);
-    QApplication::processEvents();
+    chooseType(c.to);
     if (items->state() != Dataset::Browse) press(main->toolb_Save);
     EXPECT_EQ(prompter.texts(), c.texts);
     EXPECT_EQ(kx::db::scalarText(db(), "select item_type_code from itemlist where item_code = ?", {QString(c.item)}), c.storedType);
@@ -336,16 +342,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CatalogueTest, ACompositeGivenUpRecomputesTheSetMenusItWasIn) {
-    openLeaf("项目");
-    Dataset* items = setup->adoqry_ConsItem;
-    ASSERT_TRUE(setup->adoqry_ConsKind->locate("kind_code", QString("C")));
-    ASSERT_TRUE(setup->adoqry_ConsClass->locate("clas_code", QString("C01")));
-    ASSERT_TRUE(items->locate("item_code", QString("1005")));
-    auto* box = main->findChild<QComboBox*>("DBLookupComboBox2");
+    showItem("C01", "1005");
     prompter.answer(true);
-    const int at = box->findData(QString("1"));
-    box->setCurrentIndex(at);
-    emit box->activated(at);
+    chooseType("1");
     // 6001 no longer holds 1005's components: it holds 1005 itself, now a single item keeping
     // the stock it had (80), and 5001 (200 / 2).
     EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from itemgroup where grou_code = '6001'"), 4);
@@ -358,16 +357,10 @@ TEST_F(CatalogueTest, ACompositeGivenUpRecomputesTheSetMenusItWasIn) {
 TEST_F(CatalogueTest, ARefusedItemInsideATypeChangePutsTheOldTypeBack) {
     kx::db::exec(db(), "update itemlist set item_unit_pric = 0 where item_code = '6002'");
     setup->adoqry_ConsItem->refresh();
-    openLeaf("项目");
+    showItem("T01", "6002");
     Dataset* items = setup->adoqry_ConsItem;
-    ASSERT_TRUE(setup->adoqry_ConsKind->locate("kind_code", QString("T")));
-    ASSERT_TRUE(setup->adoqry_ConsClass->locate("clas_code", QString("T01")));
-    ASSERT_TRUE(items->locate("item_code", QString("6002")));
-    auto* box = main->findChild<QComboBox*>("DBLookupComboBox2");
     prompter.answer(true);
-    const int at = box->findData(QString("1"));
-    box->setCurrentIndex(at);
-    emit box->activated(at);
+    chooseType("1");
     EXPECT_EQ(prompter.texts(), QStringList({kClears, "项目[编号]、[名称]、[单价]、[成本]、[类型]不能为空！"}));
     EXPECT_EQ(items->field("item_type_code").asString(), "2");
     EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from itemgroup where grou_code = '6002'"), 2);
@@ -376,17 +369,9 @@ TEST_F(CatalogueTest, ARefusedItemInsideATypeChangePutsTheOldTypeBack) {
 
 TEST_F(CatalogueTest, AFailingStatementOfATypeChangeStoresNothingAndCloses) {
     kx::db::exec(db(), "create trigger kx_refuse before delete on itemgroup begin select raise(abort, 'refused'); end");
-    openLeaf("项目");
-    Dataset* items = setup->adoqry_ConsItem;
-    ASSERT_TRUE(setup->adoqry_ConsKind->locate("kind_code", QString("T")));
-    ASSERT_TRUE(setup->adoqry_ConsClass->locate("clas_code", QString("T01")));
-    ASSERT_TRUE(items->locate("item_code", QString("6002")));
-    auto* box = main->findChild<QComboBox*>("DBLookupComboBox2");
+    showItem("T01", "6002");
     prompter.answer(true);
-    const int at = box->findData(QString("1"));
-    box->setCurrentIndex(at);
-    emit box->activated(at);
-    QApplication::processEvents();
+    chooseType("1");
     EXPECT_EQ(prompter.texts().last(), kx::ErrorGuard::transactionFailedText("A100011"));
     EXPECT_EQ(kx::db::scalarText(db(), "select item_type_code from itemlist where item_code = '6002'"), "2");
     EXPECT_FALSE(main->isVisible());

@@ -29,7 +29,7 @@ protected:
                            "th_rema varchar(1), th_parent varchar(2))");
         kx::db::exec(db(), "create table kx_uses (th_code varchar(2))");
         kx::db::exec(db(), "insert into kx_things values ('P', '预设', ' ', ''), ('A', '甲', ' ', ''), ('B', '乙', ' ', '')");
-        things = new Dataset(db(), "adoqry_Things", "select * from kx_things", main.get());
+        things = new Dataset(db(), "adoqry_Things", "select * from kx_things", main);
         RecordRules r;
         r.codeField = "th_code";
         r.nameField = "th_name";
@@ -203,7 +203,7 @@ protected:
         kx::db::exec(db(), "insert into kx_groups values ('G1', '一组'), ('G2', '二组')");
         kx::db::exec(db(), "update kx_things set th_parent = 'G1' where th_code in ('A', 'P')");
         kx::db::exec(db(), "update kx_things set th_parent = 'G2' where th_code = 'B'");
-        groups = new Dataset(db(), "adoqry_Groups", "select * from kx_groups order by gr_code", main.get());
+        groups = new Dataset(db(), "adoqry_Groups", "select * from kx_groups order by gr_code", main);
         things->refresh();
         groups->open();
         kx::backoffice::linkChild(*groups, "gr_code", *things, "th_parent");
@@ -235,7 +235,7 @@ TEST_F(MasterChildTest, TheMasterFiltersItsChildAndCannotLeaveAnInvalidChildRow)
 TEST_F(MasterChildTest, TheCodeOfARowWithUsesCannotBeTypedOver) {
     kx::db::exec(db(), "insert into kx_uses values ('A')");
     QWidget* screen = kx::backoffice::buildRecordScreen(
-        child.get(), {"pnl_Things", "DBGridThings", things,
+        child, {"pnl_Things", "DBGridThings", things,
                       {kx::db::GridColumn{"th_code", "编码"}, kx::db::GridColumn{"th_name", "名称"}},
                       {{"EditThCode", "编码：", "th_code", kx::backoffice::EntryKind::Upper},
                        {"EditThName", "名称：", "th_name", kx::backoffice::EntryKind::Upper}}});
@@ -269,7 +269,7 @@ TEST_F(RecordsTest, NumericEditsTakeDigitsAndOnePoint) {
     kx::db::exec(db(), "alter table kx_things add column th_count integer");
     things->refresh();
     QWidget* screen = kx::backoffice::buildRecordScreen(
-        child.get(), {"pnl_Prices", "DBGridPrices", things, {kx::db::GridColumn{"th_code", "编码"}},
+        child, {"pnl_Prices", "DBGridPrices", things, {kx::db::GridColumn{"th_code", "编码"}},
                       {{"EditPrice", "单价：", "th_price", kx::backoffice::EntryKind::Amount, 999999.99},
                        {"EditCount", "数量：", "th_count", kx::backoffice::EntryKind::Integer, 999}}});
     main->ShowPanel(screen, main->pnl_Parent);
