@@ -5,7 +5,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLayout>
+#include <QMainWindow>
+#include <QStatusBar>
 #include <QLineEdit>
 #include <QProxyStyle>
 #include <QRegularExpressionValidator>
@@ -54,6 +57,29 @@ void showPanel(QWidget* panel, QWidget* host) {
     }
     panel->show();
     panel->raise();
+}
+
+void fixMainWindowFrame(QMainWindow* window) {
+    window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+}
+
+QStatusBar* addStatusPanels(QMainWindow* window, const int (&widths)[4], int firstAlignment, QLabel* (&panels)[4]) {
+    auto* bar = new QStatusBar(window);
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    window->setStatusBar(bar);
+    for (int i = 0; i < 4; ++i) {
+        auto* label = new QLabel(bar);
+        label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setAlignment(i == 0 ? Qt::Alignment(firstAlignment) : Qt::AlignCenter);
+        if (widths[i] > 0) label->setFixedWidth(widths[i]);
+        bar->addWidget(label, widths[i] > 0 ? 0 : 1);
+        panels[i] = label;
+    }
+    return bar;
 }
 
 void placeMainWindow(QWidget* window) {

@@ -1,7 +1,10 @@
 #pragma once
 // What the two programs' main windows do alike: lending a screen panel to a host, placing the
 // window on the screen, the too-small screen, and the help page.
+class QLabel;
 class QLineEdit;
+class QMainWindow;
+class QStatusBar;
 class QString;
 class QWidget;
 
@@ -11,6 +14,14 @@ namespace kx {
 // takes the host's size where the host has no layout), shows in front, and every other panel of
 // the host (a widget with the property "isPanel") hides.
 void showPanel(QWidget* panel, QWidget* host);
+
+// A main window's frame: title, system menu and minimise button only, not resizable.
+void fixMainWindowFrame(QMainWindow* window);
+
+// The status bar of a main window with four sunken panels of the given widths (0: the panel
+// takes the rest of the bar, reaching its edge); the first panel's text aligned `firstAlignment`,
+// the others centred. The panels are put into `panels`.
+QStatusBar* addStatusPanels(QMainWindow* window, const int (&widths)[4], int firstAlignment, QLabel* (&panels)[4]);
 
 // Centres a main window on the screen; on an 800-pixel-wide screen it goes to the top left.
 void placeMainWindow(QWidget* window);

@@ -2,12 +2,14 @@
 
 #include "TableInfo.h"
 
+#include "Connection.h"
 #include "Errors.h"
 #include "InitialData.h"
 #include "Sql.h"
 #include "Transaction.h"
 
 #include <QDate>
+#include <QFileInfo>
 #include <QString>
 
 namespace kx::db {
@@ -983,6 +985,12 @@ void prepareDatabase(QSqlDatabase db, bool withSample, const QDate& today) {
 
 void prepareDatabase(QSqlDatabase db, bool withSample) {
     prepareDatabase(db, withSample, QDate::currentDate());
+}
+
+void openVenueDatabase(Connection& connection, const QString& path, const QDate& today) {
+    const bool isNew = !QFileInfo::exists(path);
+    connection.open(path);
+    prepareDatabase(connection.db(), isNew, today);
 }
 
 } // namespace kx::db

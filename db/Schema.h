@@ -29,6 +29,11 @@ void prepareDatabase(QSqlDatabase db, bool withSample, const QDate& today);
 // The same, with today's date from the system clock (for tools without the program clock).
 void prepareDatabase(QSqlDatabase db, bool withSample);
 
+class Connection;
+// Opens a program's connection on `path`: a file not there yet is made with the schema and the
+// sample venue, so a new installation can work at once; any other file is brought up to date.
+void openVenueDatabase(Connection& connection, const QString& path, const QDate& today);
+
 // The names of our tables, in creation order, and the two views.
 QStringList schemaTables();
 QStringList schemaViews();

@@ -107,14 +107,11 @@ QIcon toolPicture(int which) {
 
 TFormSMain::TFormSMain(const QString& databaseFile, QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("TFormSMain"));
-    const bool isNew = !QFileInfo::exists(databaseFile);
-    ADOConnection1.open(databaseFile);
-    db::prepareDatabase(ADOConnection1.db(), isNew, Clock::today());
+    // The connection opens while the window is built.
+    db::openVenueDatabase(ADOConnection1, databaseFile, Clock::today());
 
     setWindowTitle(QStringLiteral("Kestrix餐饮娱乐管理系统Ver 9.0-后台操作"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    fixMainWindowFrame(this);
 
     auto* central = new QWidget(this);
     auto* row = new QHBoxLayout(central);
@@ -313,22 +310,8 @@ void TFormSMain::showButtons(std::initializer_list<QToolButton*> visible,
 }
 
 void TFormSMain::buildStatus() {
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(false);
-    setStatusBar(StatusBar1);
-    const int widths[4] = {250, 150, 200, 0};
-    for (int i = 0; i < 4; ++i) {
-        auto* label = new QLabel(StatusBar1);
-        label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        label->setFrameShape(QFrame::Panel);
-        label->setFrameShadow(QFrame::Sunken);
-        label->setAlignment(Qt::AlignCenter);
-        if (widths[i] > 0) label->setFixedWidth(widths[i]);
-        // The clock's panel reaches the edge, so date and time fit.
-        StatusBar1->addWidget(label, widths[i] > 0 ? 0 : 1);
-        statusPanel[i] = label;
-    }
+    // The clock's panel reaches the edge, so date and time fit.
+    StatusBar1 = addStatusPanels(this, {250, 150, 200, 0}, Qt::AlignCenter, statusPanel);
 }
 
 void TFormSMain::buildMenu() {

@@ -37,36 +37,18 @@ constexpr int kClientHeight = 543;
 
 TFormWMain::TFormWMain(const QString& databaseFile, QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("TFormWMain"));
-    // The connection opens while the window is built; a new file gets the schema and the
-    // sample venue so a new installation can work at once.
-    const bool isNew = !QFileInfo::exists(databaseFile);
-    ADOConnection1.open(databaseFile);
-    db::prepareDatabase(ADOConnection1.db(), isNew, Clock::today());
+    // The connection opens while the window is built.
+    db::openVenueDatabase(ADOConnection1, databaseFile, Clock::today());
 
     setWindowTitle(QStringLiteral("Kestrix餐饮娱乐管理系统Ver 9.0-前台操作"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    fixMainWindowFrame(this);
     setFixedSize(kClientWidth, kClientHeight);
 
     pnl_Parent = new QWidget(this);
     pnl_Parent->setObjectName(QStringLiteral("pnl_Parent"));
     setCentralWidget(pnl_Parent);
 
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(false);
-    setStatusBar(StatusBar1);
-    const int widths[4] = {100, 280, 220, 0};
-    for (int i = 0; i < 4; ++i) {
-        auto* label = new QLabel(StatusBar1);
-        label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        label->setFrameShape(QFrame::Panel);
-        label->setFrameShadow(QFrame::Sunken);
-        label->setAlignment(i == 0 ? (Qt::AlignLeft | Qt::AlignVCenter) : Qt::AlignCenter);
-        if (widths[i] > 0) label->setFixedWidth(widths[i]);
-        StatusBar1->addWidget(label, widths[i] > 0 ? 0 : 1);
-        statusPanel[i] = label;
-    }
+    StatusBar1 = addStatusPanels(this, {100, 280, 220, 0}, Qt::AlignLeft | Qt::AlignVCenter, statusPanel);
 
     // Creation: Enter moves on, the clock runs, dates read yyyy-mm-dd, the scratch query.
     EnterAsTab::install();
