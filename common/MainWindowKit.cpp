@@ -1,5 +1,6 @@
 #include "MainWindowKit.h"
 
+#include "Clock.h"
 #include "Prompter.h"
 
 #include <QCoreApplication>
@@ -9,6 +10,7 @@
 #include <QLayout>
 #include <QMainWindow>
 #include <QStatusBar>
+#include <QTimer>
 #include <QLineEdit>
 #include <QProxyStyle>
 #include <QRegularExpressionValidator>
@@ -80,6 +82,17 @@ QStatusBar* addStatusPanels(QMainWindow* window, const int (&widths)[4], int fir
         panels[i] = label;
     }
     return bar;
+}
+
+QTimer* startStatusClock(QLabel* panel, QObject* owner) {
+    auto* timer = new QTimer(owner);
+    timer->setObjectName(QStringLiteral("Timer1"));
+    timer->setInterval(1000);
+    auto tick = [panel] { panel->setText(Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))); };
+    QObject::connect(timer, &QTimer::timeout, panel, tick);
+    timer->start();
+    tick();
+    return timer;
 }
 
 void placeMainWindow(QWidget* window) {

@@ -4,7 +4,9 @@
 class QLabel;
 class QLineEdit;
 class QMainWindow;
+class QObject;
 class QStatusBar;
+class QTimer;
 class QString;
 class QWidget;
 
@@ -22,6 +24,10 @@ void fixMainWindowFrame(QMainWindow* window);
 // takes the rest of the bar, reaching its edge); the first panel's text aligned `firstAlignment`,
 // the others centred. The panels are put into `panels`.
 QStatusBar* addStatusPanels(QMainWindow* window, const int (&widths)[4], int firstAlignment, QLabel* (&panels)[4]);
+
+// The status bar's clock: `panel` shows the date and time from the program clock now and every
+// second after. The timer ("Timer1") belongs to `owner`.
+QTimer* startStatusClock(QLabel* panel, QObject* owner);
 
 // Centres a main window on the screen; on an 800-pixel-wide screen it goes to the top left.
 void placeMainWindow(QWidget* window);

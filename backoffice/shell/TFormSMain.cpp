@@ -153,12 +153,7 @@ TFormSMain::TFormSMain(const QString& databaseFile, QWidget* parent) : QMainWind
 
     EnterAsTab::install();
     ScratchQuery = new db::Dataset(ADOConnection1.db(), QStringLiteral("ScratchQuery"), QString(), this);
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, [this] { tick(); });
-    Timer1->start();
-    tick();
+    Timer1 = startStatusClock(statusPanel[3], this);
     placeMainWindow(this);
 
     ErrorGuard::configure(ProgramKind::BackOffice, [this] { closeSilently(); });
@@ -387,10 +382,6 @@ void TFormSMain::attach(TFormChild* child, TDMManage* manage, TDMSetup* setup) {
     for (QTreeWidget* tree : {child->tv_Setup, child->tv_SysManage, child->tv_Store, child->tv_user})
         connect(tree, &QTreeWidget::itemClicked, this,
                 [this, tree](QTreeWidgetItem* node) { guarded([&] { treeClicked(tree, node); }); });
-}
-
-void TFormSMain::tick() {
-    statusPanel[3]->setText(Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
 }
 
 void TFormSMain::showEvent(QShowEvent* e) {

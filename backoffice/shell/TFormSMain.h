@@ -143,7 +143,6 @@ class TFormSMain : public QMainWindow {
     void buildLogin();
     void buildStatus();
     void firstShow();
-    void tick();
     // Which toolbar buttons show, by name of the button.
     void showButtons(std::initializer_list<QToolButton*> visible, std::initializer_list<QToolButton*> hidden);
     void setRecordCommandsEnabled(bool on);

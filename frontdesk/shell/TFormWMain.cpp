@@ -54,12 +54,7 @@ TFormWMain::TFormWMain(const QString& databaseFile, QWidget* parent) : QMainWind
     EnterAsTab::install();
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     ScratchQuery = new db::Dataset(ADOConnection1.db(), QStringLiteral("ScratchQuery"), QString(), this);
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, [this] { tick(); });
-    Timer1->start();
-    tick();
+    Timer1 = startStatusClock(statusPanel[3], this);
 
     // Where the screen allows it the window is centred; on an 800-pixel screen it fills it.
     placeMainWindow(this);
@@ -80,10 +75,6 @@ TFormWMain::~TFormWMain() {
 void TFormWMain::attach(TFormWork* work, TDMTable* dm) {
     work_ = work;
     dm_ = dm;
-}
-
-void TFormWMain::tick() {
-    statusPanel[3]->setText(Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
 }
 
 void TFormWMain::ShowPanel(QWidget* panel, QWidget* host, int flag) {

@@ -95,7 +95,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void tick();
 
     db::Connection ADOConnection1;
     TFormWork* work_ = nullptr;
