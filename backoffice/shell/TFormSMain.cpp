@@ -550,10 +550,12 @@ void TFormSMain::makeCurrent(QWidget* panel, Dataset* dataset) {
     // dataset.
     if (!panel) {
         CurrentDataset = nullptr;
+        setRecordCommandsEnabled(false);
         return;
     }
     ShowPanel(panel, pnl_Parent);
     CurrentDataset = dataset;
+    setRecordCommandsEnabled(dataset != nullptr);
 }
 
 void TFormSMain::openSetupTree() {

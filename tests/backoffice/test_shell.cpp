@@ -368,6 +368,10 @@ TEST_F(BackOfficeTest, AScreenNotBuiltYetLeavesTheToolbarWithoutADataset) {
     QTreeWidgetItem* leaf = kx::backoffice::TFormChild::leaf(child->tv_Setup, "折扣");
     QTest::mouseClick(child->tv_Setup->viewport(), Qt::LeftButton, {}, child->tv_Setup->visualItemRect(leaf).center());
     EXPECT_EQ(main->CurrentDataset, nullptr);
+    // Its record commands show but cannot be pressed.
+    EXPECT_FALSE(main->toolb_Add->isEnabled());
+    EXPECT_FALSE(main->toolb_Save->isEnabled());
+    EXPECT_TRUE(main->toolb_Help->isEnabled());
     QTest::mouseClick(main->toolb_Add, Qt::LeftButton);
     QTest::mouseClick(main->toolb_Save, Qt::LeftButton);
     EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join('|').toStdString();
