@@ -1,6 +1,7 @@
 #include "TDMSetup.h"
 
 #include "Catalogue.h"
+#include "Discounts.h"
 #include "OtherLists.h"
 
 namespace kx::backoffice {
@@ -42,6 +43,7 @@ TDMSetup::TDMSetup(QSqlDatabase db, QObject* parent) : QObject(parent), db_(db) 
     defineLookups();
     declareOtherListRules(*this);
     declareCatalogueRules(*this);
+    declareDiscountRules(*this);
     for (Dataset* ds : all_)
         if (ds != adoqry_ConsItem) ds->open();
     setup.attach(adoqry_setuppay);

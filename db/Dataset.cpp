@@ -848,12 +848,18 @@ QVariant Dataset::lookupValue(const QString& keyField, const QVariant& key, cons
     const int keyIndex = fieldIndex(keyField);
     const int resultIndex = fieldIndex(resultField);
     if (keyIndex < 0 || resultIndex < 0) return QVariant();
-    auto& entry = lookupIndex_[keyField.toLower()];
+    auto& entry = lookupIndex_[keyField.toLower() + (lookupsSeeAllRows ? QStringLiteral(" all") : QString())];
     if (entry.first != generation_ + 1) {
         entry.second.clear();
-        for (int i = int(visible_.size()) - 1; i >= 0; --i) {
-            const Row& row = rows_[size_t(visible_[size_t(i)])];
-            entry.second.insert(keyText(readFrom(row, keyIndex)), visible_[size_t(i)]);
+        // The first row with the key wins.
+        if (lookupsSeeAllRows) {
+            for (int i = int(rows_.size()) - 1; i >= 0; --i)
+                entry.second.insert(keyText(readFrom(rows_[size_t(i)], keyIndex)), i);
+        } else {
+            for (int i = int(visible_.size()) - 1; i >= 0; --i) {
+                const Row& row = rows_[size_t(visible_[size_t(i)])];
+                entry.second.insert(keyText(readFrom(row, keyIndex)), visible_[size_t(i)]);
+            }
         }
         entry.first = generation_ + 1;
     }
@@ -1265,13 +1271,22 @@ void Dataset::parseFilter() {
         while (i < n && text[i].isSpace()) ++i;
     };
     auto bad = [&] { return DbError(QStringLiteral("%1: invalid filter %2").arg(name(), filterText_)); };
+    bool alternative = false;
     while (true) {
         skip();
         const QString fieldName = readIdentifier(text, i);
         if (fieldName.isEmpty()) throw bad();
         skip();
         QString op;
+        {
+            int at = i;
+            if (readIdentifier(text, at).compare(QLatin1String("like"), Qt::CaseInsensitive) == 0) {
+                op = QStringLiteral("like");
+                i = at;
+            }
+        }
         for (const char* candidate : {"<>", "<=", ">=", "=", "<", ">"}) {
+            if (!op.isEmpty()) break;
             const QString c = QString::fromLatin1(candidate);
             if (text.mid(i, c.size()) == c) {
                 op = c;
@@ -1318,50 +1333,72 @@ void Dataset::parseFilter() {
         } catch (const ConversionError&) {
             converted = value;
         }
-        terms_.push_back(Term{f, op, converted});
+        Term term{f, op, converted, alternative, {}};
+        if (op == QLatin1String("like")) {
+            if (value.typeId() != QMetaType::QString) throw bad();
+            QString rx;
+            for (const QChar c : value.toString()) {
+                if (c == QLatin1Char('%')) rx += QStringLiteral(".*");
+                else if (c == QLatin1Char('_')) rx += QLatin1Char('.');
+                else rx += QRegularExpression::escape(QString(c));
+            }
+            term.pattern = QRegularExpression(QRegularExpression::anchoredPattern(rx),
+                                              QRegularExpression::CaseInsensitiveOption |
+                                                  QRegularExpression::DotMatchesEverythingOption);
+        }
+        terms_.push_back(std::move(term));
         skip();
         if (i >= n) break;
         const QString word = readIdentifier(text, i);
-        if (word.compare(QLatin1String("and"), Qt::CaseInsensitive) != 0) throw bad();
+        if (word.compare(QLatin1String("and"), Qt::CaseInsensitive) == 0) alternative = false;
+        else if (word.compare(QLatin1String("or"), Qt::CaseInsensitive) == 0) alternative = true;
+        else throw bad();
     }
 }
 
 bool Dataset::matches(const Row& row) const {
+    // Alternatives of terms that must all hold: the row shows when one alternative holds.
+    bool holds = true;
     for (const Term& t : terms_) {
-        const QVariant have = readFrom(row, t.field);
-        const FieldDef& def = fields_[size_t(t.field)];
-        int cmp = 0;
-        if (isNumeric(def.kind) || def.kind == FieldKind::Boolean) {
-            const double a = def.kind == FieldKind::Boolean ? (variantToBool(have) ? 1 : 0) : have.toDouble();
-            const double b = def.kind == FieldKind::Boolean ? (variantToBool(t.value) ? 1 : 0) : t.value.toDouble();
-            if (isNull(have) && def.kind != FieldKind::Boolean) {
-                if (t.op == QLatin1String("<>")) {
-                    if (isNull(t.value)) return false;
-                    continue;
-                }
-                if (!isNull(t.value) || t.op != QLatin1String("=")) return false;
-                continue;
-            }
-            cmp = a < b ? -1 : (a > b ? 1 : 0);
-        } else if (def.kind == FieldKind::DateTime) {
-            const QString a = toDbDateTime(have.toDateTime());
-            const QString b = t.value.typeId() == QMetaType::QDateTime ? toDbDateTime(t.value.toDateTime())
-                                                                         : t.value.toString();
-            cmp = QString::compare(a, b);
-        } else {
-            cmp = QString::compare(isNull(have) ? QString() : have.toString(),
-                                   isNull(t.value) ? QString() : t.value.toString());
+        if (t.startsAlternative) {
+            if (holds) return true;
+            holds = true;
         }
-        bool ok = false;
-        if (t.op == QLatin1String("=")) ok = cmp == 0;
-        else if (t.op == QLatin1String("<>")) ok = cmp != 0;
-        else if (t.op == QLatin1String("<")) ok = cmp < 0;
-        else if (t.op == QLatin1String(">")) ok = cmp > 0;
-        else if (t.op == QLatin1String("<=")) ok = cmp <= 0;
-        else if (t.op == QLatin1String(">=")) ok = cmp >= 0;
-        if (!ok) return false;
+        if (holds && !termMatches(t, row)) holds = false;
     }
-    return true;
+    return holds;
+}
+
+bool Dataset::termMatches(const Term& t, const Row& row) const {
+    const QVariant have = readFrom(row, t.field);
+    const FieldDef& def = fields_[size_t(t.field)];
+    if (t.op == QLatin1String("like"))
+        return !isNull(have) && t.pattern.match(toText(def, have)).hasMatch();
+    int cmp = 0;
+    if (isNumeric(def.kind) || def.kind == FieldKind::Boolean) {
+        const double a = def.kind == FieldKind::Boolean ? (variantToBool(have) ? 1 : 0) : have.toDouble();
+        const double b = def.kind == FieldKind::Boolean ? (variantToBool(t.value) ? 1 : 0) : t.value.toDouble();
+        if (isNull(have) && def.kind != FieldKind::Boolean) {
+            if (t.op == QLatin1String("<>")) return !isNull(t.value);
+            return isNull(t.value) && t.op == QLatin1String("=");
+        }
+        cmp = a < b ? -1 : (a > b ? 1 : 0);
+    } else if (def.kind == FieldKind::DateTime) {
+        const QString a = toDbDateTime(have.toDateTime());
+        const QString b = t.value.typeId() == QMetaType::QDateTime ? toDbDateTime(t.value.toDateTime())
+                                                                     : t.value.toString();
+        cmp = QString::compare(a, b);
+    } else {
+        cmp = QString::compare(isNull(have) ? QString() : have.toString(),
+                               isNull(t.value) ? QString() : t.value.toString());
+    }
+    if (t.op == QLatin1String("=")) return cmp == 0;
+    if (t.op == QLatin1String("<>")) return cmp != 0;
+    if (t.op == QLatin1String("<")) return cmp < 0;
+    if (t.op == QLatin1String(">")) return cmp > 0;
+    if (t.op == QLatin1String("<=")) return cmp <= 0;
+    if (t.op == QLatin1String(">=")) return cmp >= 0;
+    return false;
 }
 
 void Dataset::rebuildVisible() {

@@ -12,6 +12,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QObject>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -168,8 +169,9 @@ public:
     // `fields` is one name or several joined by ";"; values compare exactly (text case-sensitive).
     bool locate(const QString& fields, const QVariantList& values);
     bool locate(const QString& field, const QVariant& value) { return locate(field, QVariantList{value}); }
-    // Terms `name='value'` (also <>, <, >, <=, >=; numbers and true/false may stand bare)
-    // joined by " and ". Applies while filtering is on.
+    // Terms `name='value'` (also <>, <, >, <=, >=; numbers and true/false may stand bare; and
+    // `name like 'A%'`, where % stands for any text and _ for one character, case aside)
+    // joined by " and " and " or ", "and" binding closer. Applies while filtering is on.
     void setFilter(const QString& expression);
     QString filter() const { return filterText_; }
     void setFiltered(bool on);
@@ -205,6 +207,9 @@ public:
     // The before-post and before-delete hooks run inside the transaction of the write they
     // guard (BEGIN IMMEDIATE): what they check cannot change before the row is written.
     bool checksInTransaction = false;
+    // Lookups into this dataset find their row among all its rows, not only those its filter
+    // shows: a list filtered to one parent still names the rows of every parent.
+    bool lookupsSeeAllRows = false;
 
     // Value conversion shared with the binders.
     static QVariant convert(const FieldDef& def, const QVariant& v);
@@ -230,7 +235,10 @@ private:
         int field;
         QString op;
         QVariant value;
+        bool startsAlternative = false; // follows an "or": the terms before it are one way to match
+        QRegularExpression pattern;     // a "like" term's pattern
     };
+    bool termMatches(const Term& t, const Row& row) const;
 
     QVariant read(int field) const;
     void write(int field, const QVariant& v);

@@ -1,5 +1,6 @@
 #include "Catalogue.h"
 
+#include "Composition.h"
 #include "DerivedStock.h"
 #include "ErrorGuard.h"
 #include "Money.h"
@@ -125,6 +126,9 @@ void declareCatalogueRules(TDMSetup& s) {
         {QStringLiteral("SELECT count(*) FROM StoreDetail WHERE item_code = ?"),
          inStockBills + QStringLiteral("删除!"), inStockBills + QStringLiteral("修改!")}};
     installRules(*s.adoqry_ConsItem, item);
+    // The compositions name their components from every class.
+    s.adoqry_ConsItem->lookupsSeeAllRows = true;
+    declareCompositionRules(s);
 
     // Kinds over classes over items over their compositions; the ingredients' kind takes
     // ingredients only.
@@ -377,6 +381,7 @@ void buildItemScreen(TFormSMain& main, TFormChild& child, TDMSetup& s) {
                              "DBLookupComboBox12", "DBLookupComboBox2", "CheckBox_Real"})
         if (auto* w = items->findChild<QWidget*>(QString::fromLatin1(name))) w->installEventFilter(plus);
     main.registerScreen(QStringLiteral("项目"), {items, s.adoqry_ConsItem, {}});
+    buildCompositionScreen(main, child, s, items);
 }
 
 } // namespace

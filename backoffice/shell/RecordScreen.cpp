@@ -41,6 +41,52 @@ class MainGridDelegate : public QStyledItemDelegate {
     }
 };
 
+// The candidate list on the right of the panel, its search edit under it.
+void buildCandidates(QWidget* panel, QHBoxLayout* row, const CandidateList& c) {
+    auto* side = new QVBoxLayout;
+    auto* list = new QTableView(panel);
+    list->setObjectName(QString::fromLatin1(c.gridName));
+    list->setFixedWidth(200);
+    paintAsSideList(list);
+    side->addWidget(list, 1);
+    auto* search = new QLineEdit(panel);
+    search->setObjectName(QString::fromLatin1(c.searchName));
+    upperCaseEntry(search);
+    side->addWidget(search);
+    row->addLayout(side);
+    TempSource* source = c.source;
+    auto filterOf = c.filterOf;
+    QObject::connect(search, &QLineEdit::textChanged, search, [source, filterOf](const QString& text) {
+        guarded([&] {
+            db::Dataset* q = source->dataset();
+            if (!q || !q->active()) return;
+            const QString t = text.trimmed();
+            if (t.isEmpty()) q->setFiltered(false);
+            else q->applyFilter(filterOf(t));
+        });
+    });
+    const QString valueName = QString::fromLatin1(c.valueEditName);
+    auto add = [source, panel, valueName, f = c.add] {
+        guarded([&] {
+            db::Dataset* q = source->dataset();
+            if (!q || !q->active() || q->isEmpty()) return;
+            f(*q);
+            if (auto* value = panel->findChild<QLineEdit*>(valueName)) {
+                value->setFocus();
+                value->selectAll();
+            }
+        });
+    };
+    QObject::connect(search, &QLineEdit::returnPressed, search, add);
+    QObject::connect(list, &QAbstractItemView::doubleClicked, list, add);
+    // Enter in the value edit: the next candidate is typed at once.
+    if (auto* value = panel->findChild<QLineEdit*>(valueName))
+        QObject::connect(value, &QLineEdit::returnPressed, search, [search] {
+            search->clear();
+            search->setFocus();
+        });
+}
+
 } // namespace
 
 void paintAsMainGrid(QTableView* grid) {
@@ -92,6 +138,15 @@ QWidget* buildRecordScreen(QWidget* holder, const RecordScreen& screen) {
         }
         row->addLayout(side);
     }
+    if (screen.headingName) {
+        auto* heading = new QLabel(panel);
+        heading->setObjectName(QString::fromLatin1(screen.headingName));
+        QFont f = heading->font();
+        f.setBold(true);
+        f.setPointSizeF(f.pointSizeF() * 1.2);
+        heading->setFont(f);
+        outer->addWidget(heading);
+    }
     auto* grid = new QTableView(panel);
     grid->setObjectName(QString::fromLatin1(screen.gridName));
     paintAsMainGrid(grid);
@@ -100,6 +155,21 @@ QWidget* buildRecordScreen(QWidget* holder, const RecordScreen& screen) {
     auto* form = new QGridLayout;
     form->setContentsMargins(0, 8, 0, 0);
     int formRow = 0;
+    for (const FormText& t : screen.texts) {
+        auto* text = new QLabel(panel);
+        text->setObjectName(QString::fromLatin1(t.objectName));
+        form->addWidget(new QLabel(QString::fromUtf8(t.caption), panel), formRow, 0);
+        form->addWidget(text, formRow++, 1);
+        db::Dataset* ds = screen.dataset;
+        auto show = [ds, text, f = t.text] {
+            text->setText(ds->active() && (!ds->isEmpty() || ds->state() == db::Dataset::Insert) ? f(*ds)
+                                                                                              : QString());
+        };
+        QObject::connect(ds, &db::Dataset::currentChanged, text, show);
+        QObject::connect(ds, &db::Dataset::rowChanged, text, show);
+        QObject::connect(ds, &db::Dataset::stateChanged, text, show);
+        QObject::connect(ds, &db::Dataset::reset, text, show);
+    }
     for (const FormEdit& e : screen.edits) {
         auto* edit = new QLineEdit(panel);
         edit->setObjectName(QString::fromLatin1(e.objectName));
@@ -143,6 +213,7 @@ QWidget* buildRecordScreen(QWidget* holder, const RecordScreen& screen) {
     }
     form->setColumnStretch(1, 1);
     outer->addLayout(form);
+    if (screen.candidates) buildCandidates(panel, row, *screen.candidates);
     return panel;
 }
 

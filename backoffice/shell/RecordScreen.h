@@ -1,11 +1,13 @@
 #pragma once
 // A maintenance screen declared, not programmed: its panel, its dataset, the grid's columns and
 // the bound edits. The toolbar and the dataset's rules do the rest.
+#include "CandidateList.h"
 #include "Dataset.h"
 #include "DatasetModel.h"
 
 #include <QString>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QLineEdit;
@@ -52,6 +54,13 @@ struct SideList {
     std::vector<db::GridColumn> columns;
 };
 
+// A line of the form that shows the current row, not edited: its caption and its text.
+struct FormText {
+    const char* objectName;
+    const char* caption;
+    std::function<QString(db::Dataset&)> text;
+};
+
 struct RecordScreen {
     const char* panelName;
     const char* gridName;
@@ -61,6 +70,9 @@ struct RecordScreen {
     std::vector<FormLookup> lookups = {};
     std::vector<FormCheck> checks = {};
     std::vector<SideList> sideLists = {}; // top to bottom, on the right
+    const char* headingName = nullptr;    // a heading above the grid (its text set by the screen)
+    std::vector<FormText> texts = {};     // above the edits
+    std::optional<CandidateList> candidates = std::nullopt; // on the right
 };
 
 // Builds the screen on `holder`: the grid of the dataset's rows (read-only, whole rows, the

@@ -4,6 +4,7 @@
 #include "BusinessDay.h"
 #include "Catalogue.h"
 #include "Clock.h"
+#include "Discounts.h"
 #include "EnterAsTab.h"
 #include "ErrorGuard.h"
 #include "MainWindowKit.h"
@@ -153,6 +154,7 @@ TFormSMain::TFormSMain(const QString& databaseFile, QWidget* parent) : QMainWind
 
     EnterAsTab::install();
     ScratchQuery = new db::Dataset(ADOConnection1.db(), QStringLiteral("ScratchQuery"), QString(), this);
+    ds_Temp = new TempSource(this);
     Timer1 = startStatusClock(statusPanel[3], this);
     placeMainWindow(this);
 
@@ -282,9 +284,15 @@ void TFormSMain::saveRecord() {
 }
 
 void TFormSMain::backToMaster() {
-    showButtons({toolb_Save, toolb_Add, toolb_Del, toolb_Cancel}, {toolb_Back});
+    // A detail row its rules refuse keeps the detail screen, its toolbar with it.
     const auto back = backs_.find(CurrentDataset);
     if (back != backs_.end() && back->second) back->second();
+    showButtons({toolb_Save, toolb_Add, toolb_Del, toolb_Cancel}, {toolb_Back});
+}
+
+void TFormSMain::leaveDetail() {
+    const auto back = backs_.find(CurrentDataset);
+    if (back != backs_.end() && back->second) backToMaster();
 }
 
 void TFormSMain::setRecordCommandsEnabled(bool on) {
@@ -379,6 +387,7 @@ void TFormSMain::attach(TFormChild* child, TDMManage* manage, TDMSetup* setup) {
     registerScreen(QStringLiteral("注册用户"), {child->pnl_register, setup->adoqry_setuppay, {}});
     buildOtherListScreens(*this, *child, *setup);
     buildCatalogueScreens(*this, *child, *setup);
+    buildDiscountScreens(*this, *child, *setup);
     for (QTreeWidget* tree : {child->tv_Setup, child->tv_SysManage, child->tv_Store, child->tv_user})
         connect(tree, &QTreeWidget::itemClicked, this,
                 [this, tree](QTreeWidgetItem* node) { guarded([&] { treeClicked(tree, node); }); });
@@ -559,6 +568,7 @@ void TFormSMain::makeCurrent(QWidget* panel, Dataset* dataset) {
 }
 
 void TFormSMain::openSetupTree() {
+    leaveDetail();
     showScreenHost();
     ShowPanel(child_->pnl_SysSetup, pnl_TreeView);
     const auto screen = screens_.find(QStringLiteral("大类"));
@@ -570,6 +580,7 @@ void TFormSMain::openSetupTree() {
 }
 
 void TFormSMain::openManageTree() {
+    leaveDetail();
     showScreenHost();
     if (!Limite(QStringLiteral("OM"))) throw SilentAbort();
     ShowPanel(child_->pnl_SysManage, pnl_TreeView);
@@ -581,6 +592,7 @@ void TFormSMain::openManageTree() {
 }
 
 void TFormSMain::openStoreTree() {
+    leaveDetail();
     showScreenHost();
     setup_->adoqry_ConsItemGroup->setSql(QStringLiteral("select * from itemgroup"));
     setup_->adoqry_ConsItemGroup->open();
@@ -594,6 +606,7 @@ void TFormSMain::openStoreTree() {
 }
 
 void TFormSMain::openSystemTree() {
+    leaveDetail();
     showScreenHost();
     if (!Limite(QStringLiteral("SS"))) throw SilentAbort();
     ShowPanel(child_->pnl_user, pnl_TreeView);
@@ -664,6 +677,7 @@ const std::map<QString, QString>& leafChecks() {
 void TFormSMain::treeClicked(QTreeWidget* tree, QTreeWidgetItem* node) {
     if (!node) return;
     const bool isLeaf = node->parent() != nullptr;
+    if (isLeaf) leaveDetail();
     if (isLeaf) {
         // Every tree sets its own toolbar for a leaf.
         if (tree == child_->tv_Setup)
@@ -755,7 +769,9 @@ void TFormSMain::closeEvent(QCloseEvent* e) {
         }
     }
     closed_ = true;
-    // The row half edited on the current screen is kept; a row its rules refuse is dropped.
+    // A detail screen finishes its work (unless the program closes after a failure); the row
+    // half edited on the current screen is kept; a row its rules refuse is dropped.
+    if (ExitMode != 2) guarded([this] { leaveDetail(); });
     try {
         Dataset* ds = CurrentDataset;
         if (ds && ds->active() && !ds->isEmpty()) {

@@ -2,6 +2,7 @@
 // The back office's main window: the tree host on the left, the record toolbar above the screen
 // host, the status bar and the menu; the login with the automatic day roll, the navigation
 // trees' routing, the permission check and the exit.
+#include "CandidateList.h"
 #include "Connection.h"
 #include "Dataset.h"
 
@@ -78,12 +79,18 @@ class TFormSMain : public QMainWindow {
     void backToMaster(); // "回退": the back action a detail screen registered for its dataset
     // A detail screen's way back to its master, run by "回退" while its dataset is current.
     void registerBack(Dataset* detail, std::function<void()> back);
+    // Leaves the detail screen on show (if any) as "回退" does: a tree click, a menu command and
+    // the closing of the program finish its work the same way.
+    void leaveDetail();
     // The commands the stock screens bring: "查询", "执行", "库存调整", and the save of a dataset
     // that "保存" hands over instead of posting it. Until set, their buttons do nothing.
     void setCommand(QToolButton* button, std::function<void()> command);
     void setSaveOf(Dataset* ds, std::function<void()> save);
     // Shows "回退" and hides the given buttons: a detail screen entered from its master.
     void enterDetail(std::initializer_list<QToolButton*> hidden);
+    // Shows a screen in the host with the dataset the toolbar acts on (none: the record
+    // commands are disabled).
+    void makeCurrent(QWidget* panel, Dataset* dataset);
 
     // The four menu commands.
     void openSetupTree();
@@ -99,6 +106,8 @@ class TFormSMain : public QMainWindow {
 
     db::Connection ADOConnection1;
     Dataset* ScratchQuery = nullptr;
+    // The candidates of the detail screen on show.
+    TempSource* ds_Temp = nullptr;
 
     QWidget* pnl_TreeView;
     QWidget* Panel2;
@@ -146,7 +155,6 @@ class TFormSMain : public QMainWindow {
     // Which toolbar buttons show, by name of the button.
     void showButtons(std::initializer_list<QToolButton*> visible, std::initializer_list<QToolButton*> hidden);
     void setRecordCommandsEnabled(bool on);
-    void makeCurrent(QWidget* panel, Dataset* dataset);
     // The screen host shown and the toolbar usable, as a granted permission leaves them.
     void showScreenHost();
     void routeLeaf(QTreeWidget* tree, const QString& caption);

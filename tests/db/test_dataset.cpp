@@ -400,7 +400,7 @@ TEST_F(DatasetTest, FilterAndLocateWorkTogether) {
     ds->refresh();
     ds->applyFilter("item_name='O''Neil'");
     EXPECT_EQ(codes(ds), QStringList({"007"}));
-    EXPECT_THROW(ds->applyFilter("item_name='x' or clas_code='A'"), kx::DbError);
+    EXPECT_THROW(ds->applyFilter("item_name='x' nor clas_code='A'"), kx::DbError);
 }
 
 TEST_F(DatasetTest, LocateByCaseAndByKind) {
@@ -429,6 +429,33 @@ TEST_F(DatasetTest, LocateByCaseAndByKind) {
     }
 }
 
+// A search list narrows its rows with "like" patterns joined by "or", "and" binding closer.
+TEST_F(DatasetTest, LikePatternsAndAlternativesFilterTheRows) {
+    Dataset* ds = items();
+    const struct {
+        const char* filter;
+        QStringList shown;
+    } cases[] = {
+        {"item_code like '00%'", {"001", "002", "003", "004"}},
+        {"item_code like '%3'", {"003"}},
+        {"item_code like '0_4'", {"004"}},
+        {"item_name like '%水%'", {"002", "003"}},
+        {"clas_code like 'a%'", {"001", "002"}},               // case aside
+        {"item_code LIKE '004%' or clas_code LIKE 'B%'", {"003", "004"}},
+        {"clas_code='A' and item_real=true or item_code='004'", {"002", "004"}},
+        {"item_code='001' or clas_code='A' and price>20", {"001", "002"}},
+        {"item_code like '9%' or item_name like '9%'", {}},
+        {"item_code like '.*'", {}},                           // no regular expression inside
+        {"made like '%'", {"001", "002"}},                    // an empty value never matches
+    };
+    for (const auto& c : cases) {
+        ds->applyFilter(QString::fromUtf8(c.filter));
+        EXPECT_EQ(codes(ds), c.shown) << c.filter;
+    }
+    EXPECT_THROW(ds->applyFilter("item_code like"), kx::DbError);
+    EXPECT_THROW(ds->applyFilter("item_code='001' xor item_code='002'"), kx::DbError);
+}
+
 TEST_F(DatasetTest, LookupFieldsFollowTheirSourceAndItsFilter) {
     auto* classes = new Dataset(tdb.db(), "classes", "select * from classes", &owner);
     auto* ds = new Dataset(tdb.db(), "items", "select * from items order by item_code", &owner);
@@ -440,6 +467,11 @@ TEST_F(DatasetTest, LookupFieldsFollowTheirSourceAndItsFilter) {
     EXPECT_EQ(ds->field("clasname").asString(), "酒水");
     classes->applyFilter("clas_code='A'");
     EXPECT_EQ(ds->field("clasname").asString(), ""); // no row inside the source's filter
+    classes->lookupsSeeAllRows = true;                 // unless its lookups see every row
+    EXPECT_EQ(ds->field("clasname").asString(), "酒水");
+    classes->lookupsSeeAllRows = false;
+    classes->setFiltered(false);
+    classes->applyFilter("clas_code='A'");
     classes->setFiltered(false);
     classes->locate("clas_code", "C");
     classes->edit();
