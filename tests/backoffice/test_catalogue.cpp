@@ -1,6 +1,6 @@
 // The catalogue's kinds, classes and production points, kept by the manager from the setup
 // tree: what each refuses and why, the defaults of a new class, the kinds over the classes.
-#include "BackOfficeFixture.h"
+#include "SetupScreenTest.h"
 #include "Connection.h"
 #include "DerivedStock.h"
 
@@ -11,48 +11,11 @@
 #include <QTreeWidget>
 
 using kx::db::Dataset;
-using kx::test::BackOfficeTest;
 
 namespace {
 
-class CatalogueTest : public BackOfficeTest {
+class CatalogueTest : public kx::test::SetupScreenTest {
 protected:
-    void SetUp() override {
-        BackOfficeTest::SetUp();
-        logIn();
-        prompter.clear();
-    }
-    void openLeaf(const char* caption) {
-        if (!child->pnl_SysSetup->isVisible()) main->N3->trigger();
-        QTreeWidgetItem* leaf = kx::backoffice::TFormChild::leaf(child->tv_Setup, QString::fromUtf8(caption));
-        QTest::mouseClick(child->tv_Setup->viewport(), Qt::LeftButton, {}, child->tv_Setup->visualItemRect(leaf).center());
-        QApplication::processEvents();
-        prompter.clear();
-    }
-    QLineEdit* edit(const char* name) const { return main->findChild<QLineEdit*>(QString::fromLatin1(name)); }
-    void type(const char* name, const QString& text, bool replace = true) {
-        QLineEdit* e = edit(name);
-        e->setFocus();
-        if (replace) e->selectAll();
-        else QTest::keyClick(e, Qt::Key_End);
-        QTest::keyClicks(e, text);
-    }
-    void press(QToolButton* b) {
-        QTest::mouseClick(b, Qt::LeftButton);
-        QApplication::processEvents();
-    }
-    void deleteCurrent() {
-        prompter.answer(true);
-        press(main->toolb_Del);
-    }
-    QString lastText() const { return prompter.texts().isEmpty() ? QString() : prompter.texts().last(); }
-    // The item screen on an item, through the kind and class side lists.
-    void showItem(const QString& cls, const QString& item) {
-        openLeaf("项目");
-        ASSERT_TRUE(setup->adoqry_ConsKind->locate("kind_code", cls.left(1)));
-        ASSERT_TRUE(setup->adoqry_ConsClass->locate("clas_code", cls));
-        ASSERT_TRUE(setup->adoqry_ConsItem->locate("item_code", item)) << item.toStdString();
-    }
     // A type chosen in the item's type box.
     void chooseType(const QString& code) {
         auto* box = main->findChild<QComboBox*>("DBLookupComboBox2");

@@ -1,0 +1,63 @@
+#pragma once
+// The back office logged in, its setup tree at hand: leaves clicked, edits typed, toolbar
+// buttons pressed as the manager does.
+#include "BackOfficeFixture.h"
+
+#include <QComboBox>
+#include <QTableView>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace kx::test {
+
+class SetupScreenTest : public BackOfficeTest {
+  protected:
+    void SetUp() override {
+        BackOfficeTest::SetUp();
+        logIn();
+        prompter.clear();
+    }
+    void openLeaf(const char* caption) {
+        if (!child->pnl_SysSetup->isVisible()) main->N3->trigger();
+        QTreeWidgetItem* leaf = backoffice::TFormChild::leaf(child->tv_Setup, QString::fromUtf8(caption));
+        QTest::mouseClick(child->tv_Setup->viewport(), Qt::LeftButton, {},
+                          child->tv_Setup->visualItemRect(leaf).center());
+        QApplication::processEvents();
+        prompter.clear();
+    }
+    QLineEdit* edit(const char* name) const { return main->findChild<QLineEdit*>(QString::fromLatin1(name)); }
+    template <class W> W* control(const char* name) const { return main->findChild<W*>(QString::fromLatin1(name)); }
+    void type(const char* name, const QString& text, bool replace = true) {
+        QLineEdit* e = edit(name);
+        e->setFocus();
+        if (replace) e->selectAll();
+        else QTest::keyClick(e, Qt::Key_End);
+        QTest::keyClicks(e, text);
+    }
+    void press(QToolButton* b) {
+        QTest::mouseClick(b, Qt::LeftButton);
+        QApplication::processEvents();
+    }
+    void deleteCurrent() {
+        prompter.answer(true);
+        press(main->toolb_Del);
+    }
+    QString lastText() const { return prompter.texts().isEmpty() ? QString() : prompter.texts().last(); }
+    // The item screen on an item, through the kind and class side lists.
+    void showItem(const QString& cls, const QString& item) {
+        openLeaf("项目");
+        ASSERT_TRUE(setup->adoqry_ConsKind->locate("kind_code", cls.left(1)));
+        ASSERT_TRUE(setup->adoqry_ConsClass->locate("clas_code", cls));
+        ASSERT_TRUE(setup->adoqry_ConsItem->locate("item_code", item)) << item.toStdString();
+    }
+    // The visible toolbar buttons' captions, left to right.
+    QStringList toolbar() const {
+        QStringList out;
+        for (QToolButton* b : {main->toolb_Add, main->toolb_Del, main->toolb_Cancel, main->toolb_Save,
+                               main->toolb_run, main->toolb_store, main->toolb_Back, main->toolb_Search})
+            if (b->isVisible()) out << b->text();
+        return out;
+    }
+};
+
+} // namespace kx::test
