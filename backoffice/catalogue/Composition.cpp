@@ -330,8 +330,13 @@ void CompositionScreen::leave() {
         // A group without components counts 0, like every derived count worked out here.
         db::storeChange(db);
     });
-    // The derived counts changed across the groups: the items read again, staying on this one.
-    items->reload();
+    // The derived counts of every set menu and composite changed: their rows are read again.
+    QVariantList groups;
+    QSqlQuery q = db::run(db, QStringLiteral("select item_code from itemlist where item_type_code in ('2','3')"));
+    while (q.next())
+        groups << q.value(0);
+    q.finish();
+    items->refreshRows(QStringLiteral("item_code"), groups);
     main_.makeCurrent(itemScreen_, items);
 }
 

@@ -101,8 +101,13 @@ TEST_P(CompositionCases, LeaveTheRowsAHandCountGives) {
     }
     EXPECT_EQ(rows(c.where), c.rows);
     if (*c.current) EXPECT_EQ(setup->adoqry_ConsItemGroup->field("item_code").asString(), c.current);
-    for (const auto& [item, count] : c.stock)
+    for (const auto& [item, count] : c.stock) {
         EXPECT_NEAR(stock(item), count, 1e-9) << item;
+        // The item list shows it too.
+        EXPECT_NEAR(setup->adoqry_ConsItem->lookupValue("item_code", QString(item), "item_coun").toDouble(), count,
+                    1e-9)
+            << item;
+    }
     // Nothing shown but the delete question.
     EXPECT_TRUE(prompter.texts().filter(QRegularExpression("^(?!是否删除所选项目)")).isEmpty())
         << prompter.texts().join('|').toStdString();
