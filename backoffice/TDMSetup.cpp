@@ -1,8 +1,10 @@
 #include "TDMSetup.h"
 
 #include "Catalogue.h"
+#include "ConsModes.h"
 #include "Discounts.h"
 #include "OtherLists.h"
+#include "Venue.h"
 
 namespace kx::backoffice {
 
@@ -44,11 +46,15 @@ TDMSetup::TDMSetup(QSqlDatabase db, QObject* parent) : QObject(parent), db_(db) 
     declareOtherListRules(*this);
     declareCatalogueRules(*this);
     declareDiscountRules(*this);
+    declareVenueRules(*this);
+    declareConsModeRules(*this);
     for (Dataset* ds : all_)
         if (ds != adoqry_ConsItem) ds->open();
     setup.attach(adoqry_setuppay);
     // The first kind current: its classes and its item types.
     if (!adoqry_ConsKind->isEmpty()) adoqry_ConsKind->first();
+    // The first department current: its tables.
+    if (!adoqry_TableDept->isEmpty()) adoqry_TableDept->first();
 }
 
 void TDMSetup::openWorkingData() {

@@ -81,8 +81,10 @@ public:
         const int f = fieldIndex();
         if (f >= 0 && ds_->fieldDef(f).kind == FieldKind::String && ds_->fieldDef(f).size > 0)
             edit_->setMaxLength(ds_->fieldDef(f).size);
-        // While typing, the edit shows the value unformatted so it reads back the same.
-        QString text = editing && f >= 0 ? db::Dataset::toText(ds_->fieldDef(f), current()) : currentText();
+        // While typing, the edit shows the value unformatted so it reads back the same; an edit
+        // that takes no typing keeps its format.
+        const bool typed = editing && f >= 0 && edit_->isEnabled() && !edit_->isReadOnly();
+        QString text = typed ? db::Dataset::toText(ds_->fieldDef(f), current()) : currentText();
         if (edit_->text() != text) {
             edit_->setText(text);
             // A value shown anew in the edit being worked in is selected, so typing replaces it.

@@ -152,18 +152,11 @@ void CompositionScreen::build(TFormChild& child) {
 
     // The item screen's composition button, beside the type box, for set menus and composites.
     auto* typeBox = itemScreen_->findChild<QComboBox*>(QStringLiteral("DBLookupComboBox2"));
-    auto* itemForm = itemScreen_->findChild<QGridLayout*>();
     auto* opener = new QPushButton(QStringLiteral("组成明细"), itemScreen_);
     opener->setObjectName(QStringLiteral("SpeedButton1"));
     opener->setToolTip(QStringLiteral("套餐、合成项目的组成"));
     opener->setAutoDefault(false);
-    int at = itemForm->indexOf(typeBox), r = 0, c = 0, rs = 0, cs = 0;
-    itemForm->getItemPosition(at, &r, &c, &rs, &cs);
-    delete itemForm->takeAt(at);
-    auto* typeRow = new QHBoxLayout;
-    typeRow->addWidget(typeBox, 1);
-    typeRow->addWidget(opener);
-    itemForm->addLayout(typeRow, r, c, rs, cs);
+    placeBeside(typeBox, opener);
     Dataset* items = s_.adoqry_ConsItem;
     auto enable = [items, opener] {
         const QString type = items->active() && (!items->isEmpty() || items->state() == Dataset::Insert)

@@ -34,6 +34,9 @@ void refuse(const QString& message) {
 
 namespace {
 
+// Set while validate() runs the before-post rules without a write: nothing is carried then.
+bool validating = false;
+
 bool inUse(const Dataset& ds, const CodeInUse& use, const QVariant& code) {
     // Every "?" of the query stands for the code.
     QVariantList params;
@@ -74,6 +77,10 @@ void installRules(Dataset& ds, const RecordRules& r) {
             }
         }
         if (r.check) r.check(d);
+        if (r.carry && !validating && !r.codeField.isEmpty() && d.state() == Dataset::Edit) {
+            const QString old = d.field(r.codeField).oldValue().toString();
+            if (old != d.field(r.codeField).asString()) r.carry(d, old, d.field(r.codeField).asString());
+        }
     };
     ds.beforeDelete = [r](Dataset& d) {
         const QString code = r.codeField.isEmpty() ? QString() : d.field(r.codeField).asString();
@@ -86,6 +93,7 @@ void installRules(Dataset& ds, const RecordRules& r) {
             if (inUse(d, use, code)) refuse(use.deleteMessage);
         if (!r.presetsFirst) preset();
         if (r.deleteCheck) r.deleteCheck(d);
+        if (r.carry) r.carry(d, code, QString());
     };
     ds.onPostError = [](Dataset&, const DbError& e) {
         // Only a refused unique key is a duplicate; anything else is an error of its own.
@@ -99,7 +107,13 @@ void installRules(Dataset& ds, const RecordRules& r) {
 }
 
 void validate(Dataset& ds) {
-    if (ds.beforePost) ds.beforePost(ds);
+    if (!ds.beforePost) return;
+    struct Checking {
+        bool was = validating;
+        Checking() { validating = true; }
+        ~Checking() { validating = was; }
+    } checking;
+    ds.beforePost(ds);
 }
 
 void linkChild(Dataset& master, const QString& masterField, Dataset& child, const QString& childField) {

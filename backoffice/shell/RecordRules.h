@@ -35,6 +35,9 @@ struct RecordRules {
     bool presetsFirst = true;                  // a preset row's message before its uses' (else after)
     std::function<void(Dataset&)> check;       // any other check before a post: message, then SilentAbort
     std::function<void(Dataset&)> deleteCheck; // any other check before a delete
+    // The rows elsewhere that belong to the row's code: carried to its new code, or deleted
+    // with the row (`newCode` empty), inside the write's transaction once the checks passed.
+    std::function<void(Dataset&, const QString& oldCode, const QString& newCode)> carry;
 };
 
 // The rules most lists start from: a code and a name, both required with the table's

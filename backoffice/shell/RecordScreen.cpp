@@ -7,6 +7,7 @@
 #include "TextEntry.h"
 
 #include <QCheckBox>
+#include <algorithm>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -154,12 +155,12 @@ QWidget* buildRecordScreen(QWidget* holder, const RecordScreen& screen) {
     outer->addWidget(grid, 1);
     auto* form = new QGridLayout;
     form->setContentsMargins(0, 8, 0, 0);
-    int formRow = 0;
+    // Each line of the form: its caption and its control, placed below in order.
+    std::vector<std::pair<QLabel*, QWidget*>> lines;
     for (const FormText& t : screen.texts) {
         auto* text = new QLabel(panel);
         text->setObjectName(QString::fromLatin1(t.objectName));
-        form->addWidget(new QLabel(QString::fromUtf8(t.caption), panel), formRow, 0);
-        form->addWidget(text, formRow++, 1);
+        lines.emplace_back(new QLabel(QString::fromUtf8(t.caption), panel), text);
         db::Dataset* ds = screen.dataset;
         auto show = [ds, text, f = t.text] {
             text->setText(ds->active() && (!ds->isEmpty() || ds->state() == db::Dataset::Insert) ? f(*ds)
@@ -173,11 +174,11 @@ QWidget* buildRecordScreen(QWidget* holder, const RecordScreen& screen) {
     for (const FormEdit& e : screen.edits) {
         auto* edit = new QLineEdit(panel);
         edit->setObjectName(QString::fromLatin1(e.objectName));
-        form->addWidget(new QLabel(QString::fromUtf8(e.caption), panel), formRow, 0);
-        form->addWidget(edit, formRow++, 1);
+        lines.emplace_back(new QLabel(QString::fromUtf8(e.caption), panel), edit);
         if (e.maxLength > 0 && e.kind != EntryKind::Integer && e.kind != EntryKind::Amount)
             edit->setMaxLength(e.maxLength);
-        bindLineEdit(edit, screen.dataset, QString::fromLatin1(e.field));
+        bindLineEdit(edit, screen.dataset, QString::fromLatin1(e.field),
+                     e.format ? QString::fromLatin1(e.format) : QString());
         switch (e.kind) {
         case EntryKind::Text:
             break;
@@ -195,10 +196,27 @@ QWidget* buildRecordScreen(QWidget* holder, const RecordScreen& screen) {
     for (const FormLookup& l : screen.lookups) {
         auto* box = new QComboBox(panel);
         box->setObjectName(QString::fromLatin1(l.objectName));
-        form->addWidget(new QLabel(QString::fromUtf8(l.caption), panel), formRow, 0);
-        form->addWidget(box, formRow++, 1);
+        lines.emplace_back(new QLabel(QString::fromUtf8(l.caption), panel), box);
         bindLookupCombo(box, screen.dataset, QString::fromLatin1(l.field), l.source,
                         QString::fromLatin1(l.sourceKey), QString::fromLatin1(l.sourceResult));
+    }
+    if (!screen.formOrder.empty()) {
+        auto rank = [&screen](const std::pair<QLabel*, QWidget*>& line) {
+            const QString name = line.second->objectName();
+            for (size_t i = 0; i < screen.formOrder.size(); ++i)
+                if (name == QLatin1String(screen.formOrder[i])) return int(i);
+            return int(screen.formOrder.size());
+        };
+        std::stable_sort(lines.begin(), lines.end(),
+                         [&rank](const auto& a, const auto& b) { return rank(a) < rank(b); });
+    }
+    const int across = std::max(1, screen.formColumns);
+    int formRow = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const int column = int(i % size_t(across)) * 2;
+        form->addWidget(lines[i].first, formRow, column);
+        form->addWidget(lines[i].second, formRow, column + 1);
+        if (column / 2 == across - 1 || i + 1 == lines.size()) ++formRow;
     }
     if (!screen.checks.empty()) {
         auto* checks = new QHBoxLayout;
@@ -209,12 +227,47 @@ QWidget* buildRecordScreen(QWidget* holder, const RecordScreen& screen) {
             checks->addWidget(box);
         }
         checks->addStretch(1);
-        form->addLayout(checks, formRow++, 0, 1, 2);
+        form->addLayout(checks, formRow++, 0, 1, 2 * across);
     }
-    form->setColumnStretch(1, 1);
+    for (int c = 0; c < across; ++c)
+        form->setColumnStretch(2 * c + 1, 1);
     outer->addLayout(form);
     if (screen.candidates) buildCandidates(panel, row, *screen.candidates);
     return panel;
+}
+
+namespace {
+
+// The form's grid and the row of a control in it.
+QGridLayout* formOf(QWidget* control, int* row, int* column) {
+    for (auto* form : control->parentWidget()->findChildren<QGridLayout*>()) {
+        const int at = form->indexOf(control);
+        if (at < 0) continue;
+        int rs = 0, cs = 0;
+        form->getItemPosition(at, row, column, &rs, &cs);
+        return form;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QLabel* captionOf(QWidget* control) {
+    int row = 0, column = 0;
+    QGridLayout* form = formOf(control, &row, &column);
+    QLayoutItem* item = form && column > 0 ? form->itemAtPosition(row, column - 1) : nullptr;
+    return item ? qobject_cast<QLabel*>(item->widget()) : nullptr;
+}
+
+void placeBeside(QWidget* control, QWidget* extra) {
+    int row = 0, column = 0;
+    QGridLayout* form = formOf(control, &row, &column);
+    if (!form) return;
+    delete form->takeAt(form->indexOf(control));
+    auto* line = new QHBoxLayout;
+    line->addWidget(control, 1);
+    line->addWidget(extra);
+    form->addLayout(line, row, column);
 }
 
 void guardCodeEdit(QLineEdit* edit, db::Dataset* ds, std::function<QString(db::Dataset&)> refusal) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+class QLabel;
 class QLineEdit;
 class QTableView;
 class QWidget;
@@ -28,6 +29,7 @@ struct FormEdit {
     EntryKind kind = EntryKind::Text;
     double max = 0;    // the largest number a numeric edit takes
     int maxLength = 0; // characters at most (0: as the field or range allows)
+    const char* format = nullptr; // how the value shows ("hh:mm:ss", …)
 };
 
 // A box choosing the field's value among the rows of another dataset, by their names.
@@ -73,12 +75,20 @@ struct RecordScreen {
     const char* headingName = nullptr;    // a heading above the grid (its text set by the screen)
     std::vector<FormText> texts = {};     // above the edits
     std::optional<CandidateList> candidates = std::nullopt; // on the right
+    int formColumns = 1;                       // caption-and-control pairs side by side
+    std::vector<const char*> formOrder = {};   // the controls' order by object name (default:
+                                               // texts, edits, lookups)
 };
 
 // Builds the screen on `holder`: the grid of the dataset's rows (read-only, whole rows, the
 // main grids' colours) above the form of bound edits. The panel is returned; its controls are
 // found by their object names.
 QWidget* buildRecordScreen(QWidget* holder, const RecordScreen& screen);
+
+// The caption label of a form control built by buildRecordScreen.
+QLabel* captionOf(QWidget* control);
+// Puts `extra` on the right of a form control, in its row.
+void placeBeside(QWidget* control, QWidget* extra);
 
 // The main grids' look: odd rows white, even rows pale yellow, the current row white on blue-grey.
 void paintAsMainGrid(QTableView* grid);

@@ -4,6 +4,7 @@
 #include "BusinessDay.h"
 #include "Catalogue.h"
 #include "Clock.h"
+#include "ConsModes.h"
 #include "Discounts.h"
 #include "EnterAsTab.h"
 #include "ErrorGuard.h"
@@ -20,6 +21,7 @@
 #include "TDMSetup.h"
 #include "TFormChild.h"
 #include "Transaction.h"
+#include "Venue.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -388,6 +390,8 @@ void TFormSMain::attach(TFormChild* child, TDMManage* manage, TDMSetup* setup) {
     buildOtherListScreens(*this, *child, *setup);
     buildCatalogueScreens(*this, *child, *setup);
     buildDiscountScreens(*this, *child, *setup);
+    buildVenueScreens(*this, *child, *setup);
+    buildConsModeScreens(*this, *child, *setup);
     for (QTreeWidget* tree : {child->tv_Setup, child->tv_SysManage, child->tv_Store, child->tv_user})
         connect(tree, &QTreeWidget::itemClicked, this,
                 [this, tree](QTreeWidgetItem* node) { guarded([&] { treeClicked(tree, node); }); });

@@ -4,6 +4,7 @@
 #include "BackOfficeFixture.h"
 
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -27,12 +28,22 @@ class SetupScreenTest : public BackOfficeTest {
     }
     QLineEdit* edit(const char* name) const { return main->findChild<QLineEdit*>(QString::fromLatin1(name)); }
     template <class W> W* control(const char* name) const { return main->findChild<W*>(QString::fromLatin1(name)); }
+    // Keys typed into an edit; text beyond ASCII arrives as an input method commits it.
     void type(const char* name, const QString& text, bool replace = true) {
         QLineEdit* e = edit(name);
         e->setFocus();
         if (replace) e->selectAll();
         else QTest::keyClick(e, Qt::Key_End);
-        QTest::keyClicks(e, text);
+        bool ascii = true;
+        for (const QChar c : text)
+            ascii = ascii && c.unicode() < 128;
+        if (ascii) {
+            QTest::keyClicks(e, text);
+            return;
+        }
+        QInputMethodEvent commit;
+        commit.setCommitString(text);
+        QApplication::sendEvent(e, &commit);
     }
     void press(QToolButton* b) {
         QTest::mouseClick(b, Qt::LeftButton);
