@@ -1,9 +1,15 @@
 // What the manager sets up here is what the cashier's front desk then uses: the composition of
-// a set menu, ordered and committed, and the class rates of a discount scheme, applied to a bill.
+// a set menu, ordered and committed; the class rates of a discount scheme, applied to a bill;
+// the venue's departments, types, modes and tables, on the board and at an opening.
 #include "BillCalc.h"
+#include "Opening.h"
 #include "Ordering.h"
+#include "RegisterScreen.h"
 #include "SetupScreenTest.h"
 #include "TDMTable.h"
+#include "TFormWMain.h"
+#include "TFormWork.h"
+#include "TableBoard.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -135,6 +141,153 @@ TEST_F(AcrossProgramsTest, RatesSetHereDiscountEachClassOfTheBill) {
     EXPECT_EQ(paid, QStringList({"1001 70", "3001 100", "4001 100", "5001 80"}));
     // 30 % of 38 and 20 % of 6: 12.6, to the yuan.
     EXPECT_EQ(dm.adoqry_TableGues->field("tabl_gues_disc").asFloat(), 13);
+}
+
+class VenueAcrossProgramsTest : public AcrossProgramsTest {
+  protected:
+    void TearDown() override {
+        if (frontMain) {
+            frontMain->SilentExit = true;
+            frontMain->close();
+            QApplication::processEvents();
+            frontWork.reset();
+            frontDm.reset();
+            frontMain.reset();
+            kx::ErrorGuard::configure(kx::ProgramKind::FrontDesk, {});
+        }
+        AcrossProgramsTest::TearDown();
+    }
+    void choose(const char* box, const QString& code) {
+        auto* b = control<QComboBox>(box);
+        const int at = b->findData(code);
+        ASSERT_GE(at, 0) << code.toStdString();
+        b->setCurrentIndex(at);
+        emit b->activated(at);
+        QApplication::processEvents();
+    }
+    void add(const char* leaf, std::initializer_list<std::pair<const char*, const char*>> edits) {
+        openLeaf(leaf);
+        press(main->toolb_Add);
+        for (const auto& [name, text] : edits) {
+            if (control<QComboBox>(name)) choose(name, QString::fromUtf8(text));
+            else type(name, QString::fromUtf8(text));
+        }
+        press(main->toolb_Save);
+        ASSERT_TRUE(prompter.texts().isEmpty()) << leaf << prompter.texts().join('|').toStdString();
+    }
+    // The back office closed, the front desk started on the same file and logged in.
+    void startFrontDesk() {
+        stop();
+        frontMain = std::make_unique<kx::frontdesk::TFormWMain>(path);
+        frontWork = std::make_unique<kx::frontdesk::TFormWork>(frontMain.get());
+        frontDm = std::make_unique<kx::frontdesk::TDMTable>(frontMain->db());
+        frontMain->attach(frontWork.get(), frontDm.get());
+        frontWork->attach(frontDm.get());
+        frontMain->show();
+        QApplication::setActiveWindow(frontMain.get());
+        QApplication::processEvents();
+        frontWork->dbl_order->setCurrentIndex(0);
+        emit frontWork->dbl_order->activated(0);
+        QTest::keyClicks(frontWork->editoper, "01");
+        QTest::keyClicks(frontWork->editpass, "admin");
+        QTest::mouseClick(frontWork->SpeedButton5, Qt::LeftButton);
+        QApplication::processEvents();
+    }
+    double visitValue(qint64 key, const char* column) const {
+        return kx::db::scalarNumber(frontMain ? frontMain->db() : db(),
+                                    QStringLiteral("select %1 from TableGuestlist where tabl_gues_auto_recn = ?")
+                                        .arg(QLatin1String(column)),
+                                    {key});
+    }
+
+    std::unique_ptr<kx::frontdesk::TFormWMain> frontMain;
+    std::unique_ptr<kx::frontdesk::TFormWork> frontWork;
+    std::unique_ptr<kx::frontdesk::TDMTable> frontDm;
+};
+
+TEST_F(VenueAcrossProgramsTest, ATerraceSetUpHereIsOpenedAndChargedAtTheFrontDesk) {
+    add("部门", {{"dbe_CodeDept", "04"}, {"DBEdit15", "露台"}});
+    // 88 a guest at the minimum; a late band mode whose morning and noon hours are priced.
+    add("消费方式", {{"DBEdit29", "07"}, {"DBEdit30", "露台人均"}, {"DBLookupComboBox4", "5"}, {"dbe_ConsMode", "88"}});
+    add("消费方式", {{"DBEdit29", "08"}, {"DBEdit30", "露台分时"}, {"DBLookupComboBox4", "9"}});
+    QTest::mouseClick(control<QPushButton>("sb_ConsMode"), Qt::LeftButton);
+    kx::db::Dataset* bands = setup->adoqry_ConsTimeMode;
+    for (const auto& [band, price] : {std::pair{2, "40"}, std::pair{3, "60"}}) {
+        bands->setRecNo(band);
+        type("DBEdit41", price);
+        QTest::keyClick(edit("DBEdit41"), Qt::Key_Return);
+    }
+    press(main->toolb_Back);
+    add("类型", {{"DBEdit12", "07"}, {"DBEdit16", "露台桌"}, {"DBLookupComboBox5", "07"}});
+    add("类型", {{"DBEdit12", "08"}, {"DBEdit16", "露台包"}, {"DBLookupComboBox5", "08"}});
+    openLeaf("房台");
+    ASSERT_TRUE(setup->adoqry_TableDept->locate("dept_code", QString("04")));
+    for (const auto& [code, name, tableType] :
+         {std::tuple{"T01", "露台1", "07"}, std::tuple{"T02", "露台2", "07"}, std::tuple{"T03", "露台3", "08"}}) {
+        press(main->toolb_Add);
+        type("DBEdit20", code);
+        type("DBEdit19", QString::fromUtf8(name));
+        choose("DBLookupComboBox3", tableType);
+    }
+    press(main->toolb_Save);
+    // Only the first "增加" on the empty department told what a new table needs.
+    ASSERT_EQ(prompter.texts(), QStringList({"房台[编号]、[名称]、[类型]不能为空！"}));
+    prompter.clear();
+
+    // The front desk opens 露台1 while the table screen here still shows it free.
+    ASSERT_TRUE(setup->adoqry_Table->locate("tabl_code", QString("T01")));
+    kx::frontdesk::TDMTable& dm = frontDesk();
+    kx::frontdesk::installOpeningHooks(dm);
+    dm.adoqry_table->setFiltered(false);
+    ASSERT_TRUE(dm.adoqry_table->locate("tabl_code", QString("T01")));
+    dm.adoqry_TableGues->append();
+    dm.adoqry_TableGues->field("tabl_gues_coun").setValue(4);
+    const qint64 first = kx::frontdesk::openTable(dm);
+    EXPECT_EQ(visitValue(first, "tabl_gues_low"), 4 * 88);
+    // Renamed here meanwhile: the visit keeps its table.
+    type("DBEdit19", QString::fromUtf8("露台一号"));
+    press(main->toolb_Save);
+    EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join('|').toStdString();
+    QSqlQuery q = kx::db::run(db(), "select tabl_name, tabl_stat_code, tabl_gues_auto_recn from TableList "
+                                    "where tabl_code = 'T01'");
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), "露台一号");
+    EXPECT_EQ(q.value(1).toString(), "2");
+    EXPECT_EQ(q.value(2).toLongLong(), first);
+    q.finish();
+    desk.reset();
+
+    // The cashier's board: the terrace with its tables, 露台一号 in use.
+    startFrontDesk();
+    kx::frontdesk::TableBoard* board = frontWork->tableBoard;
+    auto* depts = board->DBGrid35;
+    bool terrace = false;
+    for (int r = 0; r < depts->model()->rowCount(); ++r)
+        terrace = terrace || depts->model()->index(r, 0).data().toString() == QString::fromUtf8("露台");
+    EXPECT_TRUE(terrace);
+    QTest::keyClicks(frontWork->EditDict_TableState, "T03");
+    kx::db::Dataset* tables = frontDm->adoqry_table;
+    ASSERT_EQ(tables->field("tabl_code").asString(), "T03");
+    EXPECT_EQ(tables->field("tabl_stat_code").asString(), "1");
+    EXPECT_EQ(tables->field("tabltypename").asString(), QString::fromUtf8("露台包"));
+    EXPECT_EQ(kx::db::scalarText(frontMain->db(), "select tabl_name from TableList where tabl_code = 'T01'"),
+              QString::fromUtf8("露台一号"));
+
+    // 露台3 opened at 10:00 and charged by its bands at 13:30: 2 hours at 40, 1.5 at 60.
+    const QPoint cell = board->DBCtrlGrid1->visualRect(board->cells->indexOfRecord(tables->recNo() - 1)).center();
+    QTest::mouseClick(board->DBCtrlGrid1->viewport(), Qt::LeftButton, {}, cell);
+    QTest::mouseDClick(board->DBCtrlGrid1->viewport(), Qt::LeftButton, {}, cell);
+    QApplication::processEvents();
+    auto* guests = frontWork->registerScreen->DBEdit2;
+    guests->setFocus();
+    QTest::keyClicks(guests, "2");
+    QTest::keyClick(guests, Qt::Key_Plus, Qt::KeypadModifier);
+    QApplication::processEvents();
+    const qint64 second = frontDm->adoqry_TableGues->field("tabl_gues_auto_recn").asInt();
+    ASSERT_GT(second, first);
+    kx::Clock::freeze(startTime().addSecs(3 * 3600 + 1800));
+    kx::frontdesk::ReTotal(*frontDm);
+    EXPECT_EQ(frontDm->adoqry_TableGues->field("tabl_gues_room").asFloat(), 2 * 40 + 1.5 * 60);
 }
 
 } // namespace
