@@ -59,6 +59,32 @@ QStringList checkDatabase(QSqlDatabase db) {
                         .arg(orphans.value(0).toLongLong())
                         .arg(orphans.value(1).toString());
     }
+
+    // Every role holds exactly the permission catalogue's codes, once each.
+    QSqlQuery missing = run(db, QStringLiteral("SELECT m.mana_code, t.limi_code FROM managertype m, LimitedTemp t "
+                                               "WHERE NOT EXISTS (SELECT 1 FROM Limitedlist l WHERE l.mana_code = "
+                                               "m.mana_code AND l.limi_code = t.limi_code) "
+                                               "ORDER BY m.mana_code, t.limi_code"));
+    while (missing.next())
+        failures << QStringLiteral("role %1: no permission row for \"%2\"")
+                        .arg(missing.value(0).toString(), missing.value(1).toString());
+    QSqlQuery extra = run(db, QStringLiteral("SELECT COALESCE(l.mana_code, ''), COALESCE(l.limi_code, ''), count(*), "
+                                             "(SELECT count(*) FROM managertype m WHERE m.mana_code = l.mana_code), "
+                                             "(SELECT count(*) FROM LimitedTemp t WHERE t.limi_code = l.limi_code) "
+                                             "FROM Limitedlist l GROUP BY l.mana_code, l.limi_code "
+                                             "ORDER BY 1, 2"));
+    while (extra.next()) {
+        const QString role = extra.value(0).toString(), code = extra.value(1).toString();
+        if (extra.value(3).toLongLong() == 0)
+            failures << QStringLiteral("role %1: permission row \"%2\" of a role that does not exist").arg(role, code);
+        else if (extra.value(4).toLongLong() == 0)
+            failures << QStringLiteral("role %1: permission \"%2\" is not in the catalogue").arg(role, code);
+        else if (extra.value(2).toLongLong() > 1)
+            failures << QStringLiteral("role %1: %2 rows for permission \"%3\"")
+                            .arg(role)
+                            .arg(extra.value(2).toLongLong())
+                            .arg(code);
+    }
     return failures;
 }
 

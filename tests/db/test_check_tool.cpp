@@ -3,6 +3,7 @@
 #include "DbTool.h"
 #include "Schema.h"
 #include "Sql.h"
+#include "Transaction.h"
 #include "TestDb.h"
 
 #include <QDate>
@@ -91,6 +92,30 @@ TEST_P(KestrixDbCheckTest, ReportsEachBrokenInvariant) {
 
 INSTANTIATE_TEST_SUITE_P(KestrixDb, KestrixDbCheckTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Every role holds the permission catalogue's codes, once each.
+TEST_F(KestrixDbCheckTest, ReportsARoleWhosePermissionsDifferFromTheCatalogue) {
+    ASSERT_EQ(checkDatabase(db()), QStringList());
+    const struct {
+        const char* change;
+        const char* expected;
+    } cases[] = {
+        {"DELETE FROM Limitedlist WHERE mana_code = '01' AND limi_code = 'AP'", "role 01: no permission row for \"AP\""},
+        {"INSERT INTO Limitedlist (mana_code, limi_code, limi_name) VALUES ('01', 'ZZ', 'x')",
+         "role 01: permission \"ZZ\" is not in the catalogue"},
+        {"INSERT INTO Limitedlist (mana_code, limi_code, limi_name) VALUES ('98', 'AP', 'x')",
+         "role 98: permission row \"AP\" of a role that does not exist"},
+        {"INSERT INTO managertype (mana_code, mana_name) VALUES ('97', 'x')", "role 97: no permission row for"},
+    };
+    for (const auto& c : cases) {
+        kx::db::Transaction tx(db());
+        exec(db(), QString::fromLatin1(c.change));
+        const QStringList failures = checkDatabase(db());
+        ASSERT_FALSE(failures.isEmpty()) << c.change;
+        EXPECT_TRUE(failures[0].startsWith(QString::fromLatin1(c.expected))) << failures[0].toStdString();
+        tx.rollback();
+    }
+}
 
 // ---- the command line -----------------------------------------------------------------
 
