@@ -1,6 +1,7 @@
 #include "TDMManage.h"
 
 #include "Prompter.h"
+#include "Staff.h"
 
 namespace kx::backoffice {
 
@@ -65,8 +66,12 @@ TDMManage::TDMManage(QSqlDatabase db, QObject* parent) : QObject(parent), db_(db
             return Dataset::PostErrorAction::Abort;
         };
     }
+    declareStaffRules(*this);
     for (Dataset* ds : all_)
         if (ds != adoqry_Member) ds->open();
+    // The first role, area and group current: their children.
+    for (Dataset* parent : {adoqry_ManagerType, adoqry_Area, adoqry_group})
+        if (!parent->isEmpty()) parent->first();
 }
 
 void TDMManage::openWorkingData() {

@@ -77,6 +77,7 @@ void installRules(Dataset& ds, const RecordRules& r) {
             }
         }
         if (r.check) r.check(d);
+        if (r.create && !validating && d.state() == Dataset::Insert) r.create(d);
         if (r.carry && !validating && !r.codeField.isEmpty() && d.state() == Dataset::Edit) {
             const QString old = d.field(r.codeField).oldValue().toString();
             if (old != d.field(r.codeField).asString()) r.carry(d, old, d.field(r.codeField).asString());
@@ -90,7 +91,7 @@ void installRules(Dataset& ds, const RecordRules& r) {
         };
         if (r.presetsFirst) preset();
         for (const CodeInUse& use : r.uses)
-            if (inUse(d, use, code)) refuse(use.deleteMessage);
+            if (!use.deleteMessage.isEmpty() && inUse(d, use, code)) refuse(use.deleteMessage);
         if (!r.presetsFirst) preset();
         if (r.deleteCheck) r.deleteCheck(d);
         if (r.carry) r.carry(d, code, QString());

@@ -19,7 +19,7 @@ bool RecordSearch(QSqlDatabase db, const QString& table, const QString& field, c
 struct CodeInUse {
     // A count query whose every "?" stands for the code; a count above 0 means in use.
     QString countSql;
-    QString deleteMessage;
+    QString deleteMessage; // empty: the row may be deleted while in use
     QString changeMessage; // empty: the code may change while in use
 };
 
@@ -38,6 +38,9 @@ struct RecordRules {
     // The rows elsewhere that belong to the row's code: carried to its new code, or deleted
     // with the row (`newCode` empty), inside the write's transaction once the checks passed.
     std::function<void(Dataset&, const QString& oldCode, const QString& newCode)> carry;
+    // The rows that come with a new row, written in its transaction once its checks passed (a
+    // row the database then refuses leaves none of them).
+    std::function<void(Dataset&)> create;
 };
 
 // The rules most lists start from: a code and a name, both required with the table's

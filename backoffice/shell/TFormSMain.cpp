@@ -16,6 +16,7 @@
 #include "Prompter.h"
 #include "Schema.h"
 #include "SingleInstance.h"
+#include "Staff.h"
 #include "Sql.h"
 #include "TDMManage.h"
 #include "TDMSetup.h"
@@ -392,6 +393,7 @@ void TFormSMain::attach(TFormChild* child, TDMManage* manage, TDMSetup* setup) {
     buildDiscountScreens(*this, *child, *setup);
     buildVenueScreens(*this, *child, *setup);
     buildConsModeScreens(*this, *child, *setup);
+    buildStaffScreens(*this, *child, *manage);
     for (QTreeWidget* tree : {child->tv_Setup, child->tv_SysManage, child->tv_Store, child->tv_user})
         connect(tree, &QTreeWidget::itemClicked, this,
                 [this, tree](QTreeWidgetItem* node) { guarded([&] { treeClicked(tree, node); }); });
