@@ -1081,7 +1081,7 @@ void Dataset::post() {
     requireActive();
     if (state_ != Edit && state_ != Insert) return;
     // Bound editors hand over what is typed first; a conversion error stops the post here.
-    for (auto& handler : updateRecordHandlers_) handler.second();
+    updateRecord();
     // The checks of the hooks and the write they guard in one transaction, when asked.
     std::optional<Transaction> checked;
     if (checksInTransaction) checked.emplace(db_);
@@ -1472,6 +1472,10 @@ void Dataset::enableControls() {
         emit reset();
         emit currentChanged(cur_);
     }
+}
+
+void Dataset::updateRecord() {
+    for (auto& handler : updateRecordHandlers_) handler.second();
 }
 
 void Dataset::addUpdateRecordHandler(QObject* owner, std::function<void()> handler) {

@@ -185,6 +185,8 @@ public:
     bool controlsDisabled() const { return controlsDisabled_ > 0; }
     // Called at the start of every post so bound editors hand over what is typed.
     void addUpdateRecordHandler(QObject* owner, std::function<void()> handler);
+    // The bound editors hand over what is typed now (as a post starts by doing).
+    void updateRecord();
 
     // --- row access for grids (visible row index, 0-based)
     QVariant valueAt(int row, int field) const;

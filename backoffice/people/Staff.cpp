@@ -44,10 +44,13 @@ void declareStaffRules(TDMManage& m) {
     role.uses = {{QStringLiteral("SELECT count(*) FROM operatorlist WHERE mana_code = ?"), QString(),
                   QStringLiteral("[员工级别]正在被[操作员工]使用，不能被修改!")}};
     role.create = [](Dataset& d) {
+        // (Under a code already taken nothing is copied, and the role's own insert is refused.)
+        const QString code = d.field(QStringLiteral("mana_code")).asString();
         db::exec(d.database(),
                  QStringLiteral("insert into limitedlist(mana_code,limi_code,limi_name) "
-                                "select ?,limi_code,limi_name from limitedtemp"),
-                 {d.field(QStringLiteral("mana_code")).asString()});
+                                "select ?,limi_code,limi_name from limitedtemp where not exists "
+                                "(select 1 from limitedlist l where l.mana_code=? and l.limi_code=limitedtemp.limi_code)"),
+                 {code, code});
     };
     role.carry = [](Dataset& d, const QString& oldCode, const QString& newCode) {
         if (newCode.isEmpty())

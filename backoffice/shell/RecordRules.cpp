@@ -114,6 +114,8 @@ void validate(Dataset& ds) {
         Checking() { validating = true; }
         ~Checking() { validating = was; }
     } checking;
+    // What is typed but not handed over yet counts.
+    ds.updateRecord();
     ds.beforePost(ds);
 }
 
