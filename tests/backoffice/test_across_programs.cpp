@@ -3,6 +3,7 @@
 // the venue's departments, types, modes and tables, on the board and at an opening.
 #include "BillCalc.h"
 #include "Opening.h"
+#include "OrderScreen.h"
 #include "Ordering.h"
 #include "RegisterScreen.h"
 #include "SetupScreenTest.h"
@@ -143,7 +144,7 @@ TEST_F(AcrossProgramsTest, RatesSetHereDiscountEachClassOfTheBill) {
     EXPECT_EQ(dm.adoqry_TableGues->field("tabl_gues_disc").asFloat(), 13);
 }
 
-class VenueAcrossProgramsTest : public AcrossProgramsTest {
+class ThenTheFrontDeskTest : public AcrossProgramsTest {
   protected:
     void TearDown() override {
         if (frontMain) {
@@ -176,7 +177,7 @@ class VenueAcrossProgramsTest : public AcrossProgramsTest {
         ASSERT_TRUE(prompter.texts().isEmpty()) << leaf << prompter.texts().join('|').toStdString();
     }
     // The back office closed, the front desk started on the same file and logged in.
-    void startFrontDesk() {
+    void startFrontDesk(const QString& oper = QStringLiteral("01"), const QString& pass = QStringLiteral("admin")) {
         stop();
         frontMain = std::make_unique<kx::frontdesk::TFormWMain>(path);
         frontWork = std::make_unique<kx::frontdesk::TFormWork>(frontMain.get());
@@ -188,8 +189,8 @@ class VenueAcrossProgramsTest : public AcrossProgramsTest {
         QApplication::processEvents();
         frontWork->dbl_order->setCurrentIndex(0);
         emit frontWork->dbl_order->activated(0);
-        QTest::keyClicks(frontWork->editoper, "01");
-        QTest::keyClicks(frontWork->editpass, "admin");
+        QTest::keyClicks(frontWork->editoper, oper);
+        QTest::keyClicks(frontWork->editpass, pass);
         QTest::mouseClick(frontWork->SpeedButton5, Qt::LeftButton);
         QApplication::processEvents();
     }
@@ -205,7 +206,7 @@ class VenueAcrossProgramsTest : public AcrossProgramsTest {
     std::unique_ptr<kx::frontdesk::TDMTable> frontDm;
 };
 
-TEST_F(VenueAcrossProgramsTest, ATerraceSetUpHereIsOpenedAndChargedAtTheFrontDesk) {
+TEST_F(ThenTheFrontDeskTest, ATerraceSetUpHereIsOpenedAndChargedAtTheFrontDesk) {
     add("部门", {{"dbe_CodeDept", "04"}, {"DBEdit15", "露台"}});
     // 88 a guest at the minimum; a late band mode whose morning and noon hours are priced.
     add("消费方式", {{"DBEdit29", "07"}, {"DBEdit30", "露台人均"}, {"DBLookupComboBox4", "5"}, {"dbe_ConsMode", "88"}});
@@ -288,6 +289,79 @@ TEST_F(VenueAcrossProgramsTest, ATerraceSetUpHereIsOpenedAndChargedAtTheFrontDes
     kx::Clock::freeze(startTime().addSecs(3 * 3600 + 1800));
     kx::frontdesk::ReTotal(*frontDm);
     EXPECT_EQ(frontDm->adoqry_TableGues->field("tabl_gues_room").asFloat(), 2 * 40 + 1.5 * 60);
+}
+
+// A new user's first role: a waiter who may open tables and order, and nothing else.
+TEST_F(ThenTheFrontDeskTest, AWaitersRoleOpensAndOrdersButCannotCheckOut) {
+    main->N4->trigger();
+    auto leafClick = [&](const char* caption) {
+        QTreeWidgetItem* leaf = kx::backoffice::TFormChild::leaf(child->tv_SysManage, QString::fromUtf8(caption));
+        QTest::mouseClick(child->tv_SysManage->viewport(), Qt::LeftButton, {},
+                          child->tv_SysManage->visualItemRect(leaf).center());
+        QApplication::processEvents();
+    };
+    leafClick("员工级别");
+    press(main->toolb_Add);
+    type("DBEdit42", "06");
+    type("DBEdit43", "WAITER");
+    press(main->toolb_Save);
+    leafClick("权限设置");
+    kx::db::Dataset* grants = manage->adoqry_Limited;
+    ASSERT_TRUE(manage->adoqry_ManagerType->locate("mana_code", QString("06")));
+    auto* grid = control<QTableView>("DBGrid25");
+    for (const char* code : {"DP", "BI", "DB"}) {
+        ASSERT_TRUE(grants->locate("limi_code", QString(code)));
+        const QPoint at = grid->visualRect(grid->model()->index(grants->recNo() - 1, 1)).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+    }
+    leafClick("操作员工");
+    press(main->toolb_Add);
+    // The role has no operator yet: "增加" on its empty list tells what a new one needs.
+    EXPECT_EQ(prompter.texts(), QStringList({"员工[编码]、[名称]、[密码]不能为空！"}));
+    prompter.clear();
+    type("DBEdit44", "66");
+    type("DBEdit45", "XIAO WANG");
+    type("DBEdit46", "w8ter");
+    press(main->toolb_Save);
+    ASSERT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join('|').toStdString();
+
+    startFrontDesk("66", "w8ter");
+    ASSERT_TRUE(frontMain->CurrentPanel()->objectName().startsWith("pnl_TableState"));
+    auto keypad = [&](int key) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeypadModifier);
+        QApplication::processEvents();
+    };
+    QTest::keyClicks(frontWork->EditDict_TableState, "A05");
+    kx::frontdesk::TableBoard* board = frontWork->tableBoard;
+    const QPoint cell =
+        board->DBCtrlGrid1->visualRect(board->cells->indexOfRecord(frontDm->adoqry_table->recNo() - 1)).center();
+    QTest::mouseClick(board->DBCtrlGrid1->viewport(), Qt::LeftButton, {}, cell);
+    QTest::mouseDClick(board->DBCtrlGrid1->viewport(), Qt::LeftButton, {}, cell);
+    QApplication::processEvents();
+    ASSERT_EQ(frontMain->CurrentPanel()->objectName(), "pnl_Register");
+    frontWork->registerScreen->DBEdit2->setFocus();
+    QTest::keyClicks(frontWork->registerScreen->DBEdit2, "2");
+    keypad(Qt::Key_Plus);
+    ASSERT_EQ(frontMain->CurrentPanel()->objectName(), "pnl_Work");
+    keypad(Qt::Key_Plus);
+    ASSERT_EQ(frontMain->CurrentPanel()->objectName(), "pnl_ConsItem");
+    QLineEdit* number = frontWork->orderScreen->EditDict_Number;
+    number->setFocus();
+    QTest::keyClicks(number, "1001");
+    QTest::keyClick(number, Qt::Key_Return);
+    QApplication::processEvents();
+    prompter.answer(true);
+    keypad(Qt::Key_Asterisk);
+    ASSERT_EQ(frontMain->CurrentPanel()->objectName(), "pnl_Work");
+    const qint64 key = frontDm->adoqry_TableGues->field("tabl_gues_auto_recn").asInt();
+    EXPECT_EQ(kx::db::scalarInt(frontMain->db(), "select count(*) from TableConsList where tabl_gues_auto_recn = ?",
+                                {key}),
+              1);
+    prompter.clear();
+    keypad(Qt::Key_Asterisk);
+    EXPECT_EQ(prompter.texts(), QStringList({"AP你没有操作此项功能的权限，请与系统管理员联系！"}));
+    EXPECT_EQ(frontMain->CurrentPanel()->objectName(), "pnl_Work");
 }
 
 } // namespace
