@@ -85,6 +85,27 @@ QStringList checkDatabase(QSqlDatabase db) {
                             .arg(extra.value(2).toLongLong())
                             .arg(code);
     }
+
+    // A card's balance and spending add up to its top-ups; its points are its point changes on
+    // top of the points it carried in (to the cent).
+    QSqlQuery cards = run(db, QStringLiteral("SELECT m.memb_card_code, "
+                                             "ROUND(CAST(COALESCE(m.memb_surp, 0) + COALESCE(m.memb_use, 0) AS NUMERIC), 2), "
+                                             "ROUND(CAST(COALESCE(SUM(a.memb_mana_save), 0) AS NUMERIC), 2), "
+                                             "ROUND(CAST(COALESCE(m.memb_stor, 0) AS NUMERIC), 2), "
+                                             "ROUND(CAST(COALESCE(SUM(a.memb_mana_inte), 0) + COALESCE(m.memb_stor_temp, 0) "
+                                             "AS NUMERIC), 2) "
+                                             "FROM MemberList m LEFT JOIN membManage a ON a.memb_card_code = m.memb_card_code "
+                                             "GROUP BY m.memb_card_code, m.memb_surp, m.memb_use, m.memb_stor, m.memb_stor_temp "
+                                             "ORDER BY m.memb_card_code"));
+    while (cards.next()) {
+        const QString card = cards.value(0).toString();
+        if (qRound64(cards.value(1).toDouble() * 100) != qRound64(cards.value(2).toDouble() * 100))
+            failures << QStringLiteral("card %1: balance and spending %2, top-ups %3")
+                            .arg(card, cards.value(1).toString(), cards.value(2).toString());
+        if (qRound64(cards.value(3).toDouble() * 100) != qRound64(cards.value(4).toDouble() * 100))
+            failures << QStringLiteral("card %1: points %2, point changes and carried points %3")
+                            .arg(card, cards.value(3).toString(), cards.value(4).toString());
+    }
     return failures;
 }
 

@@ -88,6 +88,8 @@ class TFormSMain : public QMainWindow {
     void setSaveOf(Dataset* ds, std::function<void()> save);
     // Shows "回退" and hides the given buttons: a detail screen entered from its master.
     void enterDetail(std::initializer_list<QToolButton*> hidden);
+    // Which toolbar buttons show, by name of the button.
+    void showButtons(std::initializer_list<QToolButton*> visible, std::initializer_list<QToolButton*> hidden);
     // Shows a screen in the host with the dataset the toolbar acts on (none: the record
     // commands are disabled).
     void makeCurrent(QWidget* panel, Dataset* dataset);
@@ -152,8 +154,6 @@ class TFormSMain : public QMainWindow {
     void buildLogin();
     void buildStatus();
     void firstShow();
-    // Which toolbar buttons show, by name of the button.
-    void showButtons(std::initializer_list<QToolButton*> visible, std::initializer_list<QToolButton*> hidden);
     void setRecordCommandsEnabled(bool on);
     // The screen host shown and the toolbar usable, as a granted permission leaves them.
     void showScreenHost();

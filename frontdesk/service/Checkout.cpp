@@ -234,7 +234,10 @@ bool Checkout::chooseMember(const QString& card, const QString& password) {
     m.setSql(QStringLiteral("select * from MemberList where memb_card_code=?"), {card});
     m.open();
     m.applyFilter(QStringLiteral("memb_card_code='%1'").arg(quoted(card)));
-    const bool found = !m.isEmpty() && verifyPassword(password, text(m, "memb_pass"));
+    // The back office keeps a card's password in capitals as it is typed there; the cashier's
+    // typing may be in either case.
+    const QString stored = m.isEmpty() ? QString() : text(m, "memb_pass");
+    const bool found = !m.isEmpty() && (verifyPassword(password, stored) || verifyPassword(password.toUpper(), stored));
     if (!found) m.applyFilter(kNoMember);
     Dataset& v = *dm_.adoqry_TableGues;
     v.edit();

@@ -117,6 +117,34 @@ TEST_F(KestrixDbCheckTest, ReportsARoleWhosePermissionsDifferFromTheCatalogue) {
     }
 }
 
+// A card's balance and spending add up to its top-ups; its points to its point changes.
+TEST_F(KestrixDbCheckTest, ReportsACardWhoseBalanceOrPointsDisagreeWithItsRows) {
+    ASSERT_EQ(checkDatabase(db()), QStringList());
+    const struct {
+        const char* change;
+        const char* expected; // empty: still consistent
+    } cases[] = {
+        {"UPDATE MemberList SET memb_surp = memb_surp - 30, memb_use = memb_use + 30 "
+         "WHERE memb_card_type = '储值卡'", ""},
+        {"UPDATE MemberList SET memb_surp = memb_surp + 0.01 WHERE memb_card_type = '储值卡'",
+         "balance and spending"},
+        {"INSERT INTO membManage (memb_card_code, memb_card_type, memb_mana_save, memb_mana_inte) "
+         "SELECT memb_card_code, memb_card_type, 0, 5 FROM MemberList WHERE memb_card_type = '积分卡'",
+         "points"},
+    };
+    for (const auto& c : cases) {
+        kx::db::Transaction tx(db());
+        exec(db(), QString::fromUtf8(c.change));
+        const QStringList failures = checkDatabase(db());
+        if (!*c.expected) EXPECT_EQ(failures, QStringList()) << c.change;
+        else {
+            ASSERT_EQ(failures.size(), 1) << c.change;
+            EXPECT_TRUE(failures[0].contains(QString::fromUtf8(c.expected))) << failures[0].toStdString();
+        }
+        tx.rollback();
+    }
+}
+
 // ---- the command line -----------------------------------------------------------------
 
 struct ToolRun {
