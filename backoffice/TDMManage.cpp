@@ -1,5 +1,7 @@
 #include "TDMManage.h"
 
+#include "CreditAccounts.h"
+#include "Members.h"
 #include "Prompter.h"
 #include "Staff.h"
 
@@ -67,6 +69,8 @@ TDMManage::TDMManage(QSqlDatabase db, QObject* parent) : QObject(parent), db_(db
         };
     }
     declareStaffRules(*this);
+    declareCreditAccountRules(*this);
+    declareMemberRules(*this);
     for (Dataset* ds : all_)
         if (ds != adoqry_Member) ds->open();
     // The first role, area and group current: their children.

@@ -103,6 +103,8 @@ void declareMemberRules(TDMManage& m) {
     };
     rows->beforePost = [](Dataset& d) {
         if (d.state() == Dataset::Edit) {
+            // A saved row passes again unchanged (as "增加" posts it first); a change is undone.
+            if (!d.modified()) return;
             inform(SeriesTitle, QStringLiteral("只能增加，不能被修改！"));
             d.cancel();
             throw SilentAbort();
@@ -362,6 +364,13 @@ void MemberScreens::buildAdjustments(TFormChild& child) {
     inte_ = adjustments_->findChild<QLineEdit*>(QStringLiteral("DBEdit77"));
     signedAmountEntry(save_);
     signedAmountEntry(inte_);
+    // A new row: the amount the card takes is typed at once.
+    QObject::connect(rows, &Dataset::stateChanged, adjustments_, [this](int state) {
+        if (state != Dataset::Insert || !adjustments_->isVisible()) return;
+        QLineEdit* amount = save_->isEnabled() ? save_ : inte_;
+        amount->setFocus();
+        amount->selectAll();
+    });
     main_.registerBack(rows, [this] { leaveAdjustments(); });
 }
 

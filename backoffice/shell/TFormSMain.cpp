@@ -5,10 +5,12 @@
 #include "Catalogue.h"
 #include "Clock.h"
 #include "ConsModes.h"
+#include "CreditAccounts.h"
 #include "Discounts.h"
 #include "EnterAsTab.h"
 #include "ErrorGuard.h"
 #include "MainWindowKit.h"
+#include "Members.h"
 #include "OtherLists.h"
 #include "Password.h"
 #include "Permission.h"
@@ -394,6 +396,8 @@ void TFormSMain::attach(TFormChild* child, TDMManage* manage, TDMSetup* setup) {
     buildVenueScreens(*this, *child, *setup);
     buildConsModeScreens(*this, *child, *setup);
     buildStaffScreens(*this, *child, *manage);
+    buildCreditAccountScreens(*this, *child, *manage);
+    buildMemberScreens(*this, *child, *manage);
     for (QTreeWidget* tree : {child->tv_Setup, child->tv_SysManage, child->tv_Store, child->tv_user})
         connect(tree, &QTreeWidget::itemClicked, this,
                 [this, tree](QTreeWidgetItem* node) { guarded([&] { treeClicked(tree, node); }); });

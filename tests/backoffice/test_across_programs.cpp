@@ -2,6 +2,7 @@
 // a set menu, ordered and committed; the class rates of a discount scheme, applied to a bill;
 // the venue's departments, types, modes and tables, on the board and at an opening.
 #include "BillCalc.h"
+#include "Checkout.h"
 #include "Opening.h"
 #include "OrderScreen.h"
 #include "Ordering.h"
@@ -142,6 +143,40 @@ TEST_F(AcrossProgramsTest, RatesSetHereDiscountEachClassOfTheBill) {
     EXPECT_EQ(paid, QStringList({"1001 70", "3001 100", "4001 100", "5001 80"}));
     // 30 % of 38 and 20 % of 6: 12.6, to the yuan.
     EXPECT_EQ(dm.adoqry_TableGues->field("tabl_gues_disc").asFloat(), 13);
+}
+
+// A card issued here is taken at the front desk with its password typed in either case.
+TEST_F(AcrossProgramsTest, ACardIssuedHereIsTakenWithItsPasswordInEitherCase) {
+    main->N4->trigger();
+    QTreeWidgetItem* leaf = kx::backoffice::TFormChild::leaf(child->tv_SysManage, QStringLiteral("会员信息"));
+    QTest::mouseClick(child->tv_SysManage->viewport(), Qt::LeftButton, {}, child->tv_SysManage->visualItemRect(leaf).center());
+    press(main->toolb_Add);
+    prompter.clear();
+    type("DBEdit64", "6600009");
+    auto* box = control<QComboBox>("DBLookupComboBox6");
+    box->setCurrentIndex(0);
+    emit box->activated(0);
+    QTest::mouseClick(control<QAbstractButton>("RadioButton1"), Qt::LeftButton);
+    type("DBEdit66", "abc123");
+    type("DBEdit69", "LI SI");
+    type("DBEdit71", "ACME");
+    type("DBEdit72", "2 MAIN ST");
+    type("DBEdit73", "13900000000");
+    press(main->toolb_Save);
+    ASSERT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join('|').toStdString();
+    EXPECT_FALSE(kx::db::scalarText(db(), "select memb_pass from MemberList where memb_card_code = '6600009'")
+                     .contains("ABC123"));
+
+    const qint64 key = openVisit("A06", "N");
+    kx::frontdesk::TDMTable& dm = frontDesk();
+    dm.adoqry_TableGues->setFiltered(false);
+    ASSERT_TRUE(dm.adoqry_TableGues->locate("tabl_gues_auto_recn", key));
+    kx::frontdesk::Checkout checkout(dm, [](const QString&) { return true; });
+    for (const char* typed : {"abc123", "ABC123"})
+        EXPECT_TRUE(checkout.chooseMember("6600009", typed)) << typed;
+    EXPECT_FALSE(checkout.chooseMember("6600009", "abc12"));
+    EXPECT_EQ(prompter.texts(), QStringList({"会员卡号或密码不正确，请重新输入！"}));
+    dm.adoqry_TableGues->cancel();
 }
 
 class ThenTheFrontDeskTest : public AcrossProgramsTest {
