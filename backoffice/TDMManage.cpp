@@ -4,6 +4,7 @@
 #include "Members.h"
 #include "Prompter.h"
 #include "Staff.h"
+#include "TradingUnits.h"
 
 namespace kx::backoffice {
 
@@ -71,10 +72,11 @@ TDMManage::TDMManage(QSqlDatabase db, QObject* parent) : QObject(parent), db_(db
     declareStaffRules(*this);
     declareCreditAccountRules(*this);
     declareMemberRules(*this);
+    declareTradingUnitRules(*this);
     for (Dataset* ds : all_)
         if (ds != adoqry_Member) ds->open();
     // The first role, area and group current: their children.
-    for (Dataset* parent : {adoqry_ManagerType, adoqry_Area, adoqry_group})
+    for (Dataset* parent : {adoqry_ManagerType, adoqry_Area, adoqry_group, adoqry_StoreWorkType})
         if (!parent->isEmpty()) parent->first();
 }
 

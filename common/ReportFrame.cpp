@@ -88,8 +88,10 @@ QString ReportFrame::html() const {
 
     QStringList foot;
     for (const QString& r : remarks_) foot << esc(r);
-    foot << QStringLiteral("制表时间：") + esc(madeAt_.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))) +
-                QStringLiteral("&nbsp;&nbsp;&nbsp;&nbsp;制表人：") + esc(madeBy_);
+    // A form that names its own maker (a printed bill) sets none.
+    if (madeAt_.isValid() || !madeBy_.isEmpty())
+        foot << QStringLiteral("制表时间：") + esc(madeAt_.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))) +
+                    QStringLiteral("&nbsp;&nbsp;&nbsp;&nbsp;制表人：") + esc(madeBy_);
     h += QStringLiteral("<p>") + foot.join(QStringLiteral("<br>")) + QStringLiteral("</p>");
     if (!footer_.isEmpty())
         h += QStringLiteral("<p align=\"center\" style=\"font-size:8pt; color:#555555\">%1</p>").arg(esc(footer_));

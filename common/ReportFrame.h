@@ -37,7 +37,7 @@ public:
     // Also prints the sums as one line below the table: caption, then "初始金额：…" per summed
     // column.
     void setLabelledSums(bool on) { labelledSums_ = on; }
-    // "制表时间：" + when, "制表人：" + who.
+    // "制表时间：" + when, "制表人：" + who; left out when never set.
     void setMade(const QDateTime& when, const QString& who) {
         madeAt_ = when;
         madeBy_ = who;

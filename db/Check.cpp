@@ -106,6 +106,17 @@ QStringList checkDatabase(QSqlDatabase db) {
             failures << QStringLiteral("card %1: points %2, point changes and carried points %3")
                             .arg(card, cards.value(3).toString(), cards.value(4).toString());
     }
+
+    // A trading unit's balance is one amount: a receivable or a payable, never negative.
+    QSqlQuery units = run(db, QStringLiteral("SELECT work_code, COALESCE(work_inco_shou, 0), COALESCE(work_pay_shou, 0) "
+                                             "FROM WorkList ORDER BY work_code"));
+    while (units.next()) {
+        const qint64 receivable = qRound64(units.value(1).toDouble() * 100);
+        const qint64 payable = qRound64(units.value(2).toDouble() * 100);
+        if (receivable < 0 || payable < 0 || (receivable != 0 && payable != 0))
+            failures << QStringLiteral("unit %1: receivable %2 and payable %3")
+                            .arg(units.value(0).toString(), units.value(1).toString(), units.value(2).toString());
+    }
     return failures;
 }
 

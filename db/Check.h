@@ -10,7 +10,8 @@ namespace kx::db {
 // no visit in use; every state is one of the six; every visit in use stands on a known table;
 // every role holds one permission row for each code of the permission catalogue, and no other;
 // every card's balance plus spending equals its top-ups and its points equal its point changes
-// plus its carried points.
+// plus its carried points; a trading unit holds a receivable or a payable, never negative,
+// never both.
 // Returns one line per failure, empty when all hold.
 QStringList checkDatabase(QSqlDatabase db);
 

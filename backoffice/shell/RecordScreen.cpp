@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <algorithm>
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -40,6 +41,19 @@ class MainGridDelegate : public QStyledItemDelegate {
             option->backgroundBrush = (index.row() % 2 == 0) ? QColor(Qt::white) : QColor(253, 254, 207);
         }
     }
+};
+
+// Runs an action each time its widget is shown.
+class ShowFilter : public QObject {
+  public:
+    ShowFilter(QObject* parent, std::function<void()> onShow) : QObject(parent), onShow_(std::move(onShow)) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Show) onShow_();
+        return false;
+    }
+
+  private:
+    std::function<void()> onShow_;
 };
 
 // The candidate list on the right of the panel, its search edit under it.
@@ -170,6 +184,8 @@ QWidget* buildRecordScreen(QWidget* holder, const RecordScreen& screen) {
         QObject::connect(ds, &db::Dataset::rowChanged, text, show);
         QObject::connect(ds, &db::Dataset::stateChanged, text, show);
         QObject::connect(ds, &db::Dataset::reset, text, show);
+        // And whenever the screen shows.
+        text->installEventFilter(new ShowFilter(text, show));
     }
     for (const FormEdit& e : screen.edits) {
         auto* edit = new QLineEdit(panel);

@@ -19,10 +19,12 @@
 #include "Schema.h"
 #include "SingleInstance.h"
 #include "Staff.h"
+#include "StockQueries.h"
 #include "Sql.h"
 #include "TDMManage.h"
 #include "TDMSetup.h"
 #include "TFormChild.h"
+#include "TradingUnits.h"
 #include "Transaction.h"
 #include "Venue.h"
 
@@ -289,10 +291,21 @@ void TFormSMain::saveRecord() {
 }
 
 void TFormSMain::backToMaster() {
-    // A detail row its rules refuse keeps the detail screen, its toolbar with it.
-    const auto back = backs_.find(CurrentDataset);
-    if (back != backs_.end() && back->second) back->second();
+    // The record buttons come back first, so a way back may set its master's toolbar; a detail
+    // row its rules refuse keeps the detail screen with the toolbar it had.
+    std::vector<std::pair<QAction*, bool>> before;
+    for (QAction* a : ToolBar1->actions())
+        before.emplace_back(a, a->isVisible());
     showButtons({toolb_Save, toolb_Add, toolb_Del, toolb_Cancel}, {toolb_Back});
+    const auto back = backs_.find(CurrentDataset);
+    if (back == backs_.end() || !back->second) return;
+    try {
+        back->second();
+    } catch (...) {
+        for (const auto& [action, visible] : before)
+            action->setVisible(visible);
+        throw;
+    }
 }
 
 void TFormSMain::leaveDetail() {
@@ -398,6 +411,8 @@ void TFormSMain::attach(TFormChild* child, TDMManage* manage, TDMSetup* setup) {
     buildStaffScreens(*this, *child, *manage);
     buildCreditAccountScreens(*this, *child, *manage);
     buildMemberScreens(*this, *child, *manage);
+    buildStockQueryScreens(*this, *child, *manage);
+    buildTradingUnitScreens(*this, *child, *manage);
     for (QTreeWidget* tree : {child->tv_Setup, child->tv_SysManage, child->tv_Store, child->tv_user})
         connect(tree, &QTreeWidget::itemClicked, this,
                 [this, tree](QTreeWidgetItem* node) { guarded([&] { treeClicked(tree, node); }); });
@@ -784,7 +799,7 @@ void TFormSMain::closeEvent(QCloseEvent* e) {
     if (ExitMode != 2) guarded([this] { leaveDetail(); });
     try {
         Dataset* ds = CurrentDataset;
-        if (ds && ds->active() && !ds->isEmpty()) {
+        if (ds && ds->active() && !ds->isEmpty() && ds->canModify()) {
             if (ds->state() == Dataset::Browse) ds->edit();
             try {
                 ds->post();

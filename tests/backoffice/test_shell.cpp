@@ -362,10 +362,10 @@ TEST_F(BackOfficeTest, EachLeafSetsTheToolbarOfItsTree) {
 
 TEST_F(BackOfficeTest, AScreenNotBuiltYetLeavesTheToolbarWithoutADataset) {
     logIn();
-    const qint64 depts = kx::db::scalarInt(db(), "select count(*) from WorkList");
+    const qint64 depts = kx::db::scalarInt(db(), "select count(*) from StoreBill");
     main->N8->trigger();
-    // "往来单位", whose screen comes later.
-    QTreeWidgetItem* leaf = kx::backoffice::TFormChild::leaf(child->tv_Store, "往来单位");
+    // "物流管理", whose screen comes later.
+    QTreeWidgetItem* leaf = kx::backoffice::TFormChild::leaf(child->tv_Store, "物流管理");
     QTest::mouseClick(child->tv_Store->viewport(), Qt::LeftButton, {}, child->tv_Store->visualItemRect(leaf).center());
     EXPECT_EQ(main->CurrentDataset, nullptr);
     // Its record commands show but cannot be pressed.
@@ -375,7 +375,7 @@ TEST_F(BackOfficeTest, AScreenNotBuiltYetLeavesTheToolbarWithoutADataset) {
     QTest::mouseClick(main->toolb_Add, Qt::LeftButton);
     QTest::mouseClick(main->toolb_Save, Qt::LeftButton);
     EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join('|').toStdString();
-    EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from WorkList"), depts);
+    EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from StoreBill"), depts);
     EXPECT_TRUE(main->isVisible());
 }
 

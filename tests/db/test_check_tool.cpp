@@ -117,8 +117,9 @@ TEST_F(KestrixDbCheckTest, ReportsARoleWhosePermissionsDifferFromTheCatalogue) {
     }
 }
 
-// A card's balance and spending add up to its top-ups; its points to its point changes.
-TEST_F(KestrixDbCheckTest, ReportsACardWhoseBalanceOrPointsDisagreeWithItsRows) {
+// A card's balance and spending add up to its top-ups, its points to its point changes; a
+// unit holds one amount, receivable or payable.
+TEST_F(KestrixDbCheckTest, ReportsACardOrAUnitWhoseBalanceIsWrong) {
     ASSERT_EQ(checkDatabase(db()), QStringList());
     const struct {
         const char* change;
@@ -131,6 +132,9 @@ TEST_F(KestrixDbCheckTest, ReportsACardWhoseBalanceOrPointsDisagreeWithItsRows) 
         {"INSERT INTO membManage (memb_card_code, memb_card_type, memb_mana_save, memb_mana_inte) "
          "SELECT memb_card_code, memb_card_type, 0, 5 FROM MemberList WHERE memb_card_type = '积分卡'",
          "points"},
+        {"UPDATE WorkList SET work_pay_shou = 20 WHERE work_code = '001'", ""},
+        {"UPDATE WorkList SET work_pay_shou = 20, work_inco_shou = 5 WHERE work_code = '001'", "unit 001"},
+        {"UPDATE WorkList SET work_inco_shou = -5 WHERE work_code = '001'", "unit 001"},
     };
     for (const auto& c : cases) {
         kx::db::Transaction tx(db());
