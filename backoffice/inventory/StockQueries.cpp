@@ -284,7 +284,7 @@ class StockQueries : public QObject {
         itemCode_->clear();
         queryMovements();
         // The screen has no dataset for the record commands, but it has its query.
-        main_.toolb_Search->setEnabled(true);
+        main_.setButtonEnabled(main_.toolb_Search, true);
     }
 
     void queryMovements() {

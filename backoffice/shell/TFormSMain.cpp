@@ -316,7 +316,14 @@ void TFormSMain::leaveDetail() {
 void TFormSMain::setRecordCommandsEnabled(bool on) {
     for (QToolButton* b :
          {toolb_Add, toolb_Del, toolb_Cancel, toolb_Save, toolb_run, toolb_store, toolb_Back, toolb_Search})
-        b->setEnabled(on && b->property("commandBuilt").toBool());
+        setButtonEnabled(b, on && b->property("commandBuilt").toBool());
+}
+
+void TFormSMain::setButtonEnabled(QToolButton* button, bool on) {
+    // Through the toolbar's action: the action hands its state to the button whenever it
+    // changes (shown or hidden), so a state set on the button alone would not last.
+    if (auto* a = qobject_cast<QAction*>(button->property("toolbarAction").value<QObject*>())) a->setEnabled(on);
+    button->setEnabled(on);
 }
 
 void TFormSMain::showButtons(std::initializer_list<QToolButton*> visible,

@@ -88,6 +88,8 @@ class TFormSMain : public QMainWindow {
     void setSaveOf(Dataset* ds, std::function<void()> save);
     // Shows "回退" and hides the given buttons: a detail screen entered from its master.
     void enterDetail(std::initializer_list<QToolButton*> hidden);
+    // A toolbar button usable or not (it stays so when it is shown or hidden later).
+    void setButtonEnabled(QToolButton* button, bool on);
     // Which toolbar buttons show, by name of the button.
     void showButtons(std::initializer_list<QToolButton*> visible, std::initializer_list<QToolButton*> hidden);
     // Shows a screen in the host with the dataset the toolbar acts on (none: the record

@@ -403,3 +403,24 @@ TEST_F(BackOfficeTest, AnotherLeafPostsTheHalfEditedRowFirst) {
 }
 
 } // namespace
+
+namespace {
+
+// A toolbar button whose command is not built yet stays disabled, however often the screens
+// show and hide it.
+TEST_F(BackOfficeTest, AButtonWithoutItsCommandStaysDisabledWhenShownAgain) {
+    logIn();
+    for (int round = 0; round < 2; ++round) {
+        main->N3->trigger();
+        main->N8->trigger();
+        QApplication::processEvents();
+        ASSERT_TRUE(main->toolb_store->isVisible());
+        EXPECT_FALSE(main->toolb_store->isEnabled()) << round;
+        QTreeWidgetItem* leaf = kx::backoffice::TFormChild::leaf(child->tv_Store, "物流管理");
+        QTest::mouseClick(child->tv_Store->viewport(), Qt::LeftButton, {}, child->tv_Store->visualItemRect(leaf).center());
+        QApplication::processEvents();
+        if (main->toolb_run->isVisible()) EXPECT_FALSE(main->toolb_run->isEnabled()) << round;
+    }
+}
+
+} // namespace
