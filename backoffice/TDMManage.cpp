@@ -4,6 +4,7 @@
 #include "Members.h"
 #include "Prompter.h"
 #include "Staff.h"
+#include "StockBills.h"
 #include "TradingUnits.h"
 
 namespace kx::backoffice {
@@ -73,6 +74,7 @@ TDMManage::TDMManage(QSqlDatabase db, QObject* parent) : QObject(parent), db_(db
     declareCreditAccountRules(*this);
     declareMemberRules(*this);
     declareTradingUnitRules(*this);
+    declareStockBillRules(*this);
     for (Dataset* ds : all_)
         if (ds != adoqry_Member) ds->open();
     // The first role, area and group current: their children.

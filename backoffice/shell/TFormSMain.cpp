@@ -19,6 +19,7 @@
 #include "Schema.h"
 #include "SingleInstance.h"
 #include "Staff.h"
+#include "StockBills.h"
 #include "StockQueries.h"
 #include "Sql.h"
 #include "TDMManage.h"
@@ -418,6 +419,7 @@ void TFormSMain::attach(TFormChild* child, TDMManage* manage, TDMSetup* setup) {
     buildStaffScreens(*this, *child, *manage);
     buildCreditAccountScreens(*this, *child, *manage);
     buildMemberScreens(*this, *child, *manage);
+    buildStockBillScreens(*this, *child, *manage, *setup);
     buildStockQueryScreens(*this, *child, *manage);
     buildTradingUnitScreens(*this, *child, *manage);
     for (QTreeWidget* tree : {child->tv_Setup, child->tv_SysManage, child->tv_Store, child->tv_user})
