@@ -29,6 +29,8 @@
 #include "ReportDocument.h"
 #include "Schema.h"
 #include "Sql.h"
+#include "StockPosting.h"
+#include "Transaction.h"
 #include "BackOffice.h"
 #include "TDMManage.h"
 #include "TDMTable.h"
@@ -122,8 +124,9 @@ enum class Target {
     ProcessStart, // ≤ 1.5 × the bare window process on the same file
     SameAsFresh,  // ≤ 1.5 × the fresh database
     Query,        // ≤ 100 ms
+    Posting,      // ≤ 200 ms
 };
-constexpr double kQueryMs = 100;
+constexpr double kQueryMs = 100, kPostingMs = 200;
 constexpr double kCashierMs = 50, kCashierRatio = 1.2, kDayEndMs = 1000, kStartRatio = 1.5, kPeakMb = 150;
 
 struct Row {
@@ -164,6 +167,7 @@ const char* const kOnlineBackup = "backup alone: online copy (db/Backup)";
 const char* const kStatementMonth = "stock statement: one unit, a month";
 const char* const kMovementsItemMonth = "goods movements: one item, a month";
 const char* const kMovementsAllDay = "goods movements: every item, a day";
+const char* const kPostBill = "stock posting: a purchase of 20 lines";
 
 void declareRows() {
     rowOf(QString::fromUtf8(kStartProcess), Target::ProcessStart, QString::fromUtf8(kBareProcess));
@@ -189,6 +193,7 @@ void declareRows() {
     rowOf(QString::fromUtf8(kOnlineBackup), Target::None);
     for (const char* a : {kStatementMonth, kMovementsItemMonth, kMovementsAllDay})
         rowOf(QString::fromUtf8(a), Target::Query);
+    rowOf(QString::fromUtf8(kPostBill), Target::Posting);
 }
 
 // Memory: the most this process held while it worked on each database, and the front desk's own
@@ -571,6 +576,39 @@ void stockQueries(benchmark::State& state, const Database& d) {
     QApplication::processEvents();
 }
 
+// "执行" of an open purchase of 20 lines (items with counted stock, from the most stocked), as
+// the stock bill screen runs it: totals, archive, stock and average cost, derived counts, the
+// unit's balance, one transaction. The bill is written before the clock starts.
+void stockPosting(benchmark::State& state, const Database& d) {
+    closeDesk();
+    db::Connection c;
+    c.open(d.path);
+    QSqlDatabase db = c.db();
+    const QString unit = db::scalarText(db, QStringLiteral("SELECT work_code FROM WorkList ORDER BY work_code LIMIT 1"));
+    for (auto _ : state) {
+        const qint64 bill = db::insert(db,
+                                       QStringLiteral("INSERT INTO StoreBill (stor_bill_code, stor_bill_type, work_code, "
+                                                      "oper_code, stor_bill_date, stor_bill_date_work) VALUES "
+                                                      "('BENCH', '进货单', ?, '01', ?, ?)"),
+                                       {unit, QDateTime(d.day, QTime(14, 0)), QDateTime(d.day, QTime(0, 0))});
+        db::exec(db,
+                 QStringLiteral("INSERT INTO StoreDetail (stor_bill_ID, stor_bill_code, item_code, item_name, item_unit, "
+                                "item_cost_pric, item_coun) SELECT ?, 'BENCH', item_code, item_name, item_unit, "
+                                "COALESCE(item_cost_pric, 1), 10 FROM itemlist WHERE item_type_code IN ('1', '4') "
+                                "ORDER BY item_coun DESC, item_code LIMIT 20"),
+                 {bill});
+        bool posted = false;
+        const double ms = timed([&] {
+            db::Transaction tx(db);
+            posted = db::postStockBill(db, bill, true);
+            tx.commit();
+        });
+        if (!posted) return fail(state, QStringLiteral("the bill did not post"));
+        record(QString::fromUtf8(kPostBill), Target::Posting, d, ms);
+        state.SetIterationTime(ms / 1000.0);
+    }
+}
+
 // A program started as a child and timed until it lets go of a connection on `name`, which it
 // does once its event loop runs, after its window is shown.
 struct ChildRun {
@@ -879,6 +917,9 @@ QString verdict(const Row& r) {
         case Target::Query:
             if (m > kQueryMs) out << QStringLiteral("%1 > %2 ms").arg(d.tag).arg(kQueryMs);
             break;
+        case Target::Posting:
+            if (m > kPostingMs) out << QStringLiteral("%1 > %2 ms").arg(d.tag).arg(kPostingMs);
+            break;
         case Target::DayEnd:
             if (m > kDayEndMs) out << QStringLiteral("%1 > 1 s").arg(d.tag);
             break;
@@ -940,8 +981,9 @@ void printTable() {
     if (peakRssKb() / 1024.0 > kPeakMb) misses << QStringLiteral("peak memory above %1 MB").arg(kPeakMb);
     std::printf("\ntargets: every cashier action <= %.0f ms and <= %.1fx fresh; day end <= 1 s; start-up <= "
                 "%.1fx the "
-                "bare window process; peak memory <= %.0f MB; each stock query <= %.0f ms\n",
-                kCashierMs, kCashierRatio, kStartRatio, kPeakMb, kQueryMs);
+                "bare window process; peak memory <= %.0f MB; each stock query <= %.0f ms; a stock posting <= "
+                "%.0f ms\n",
+                kCashierMs, kCashierRatio, kStartRatio, kPeakMb, kQueryMs, kPostingMs);
     if (misses.isEmpty()) std::printf("all met\n");
     for (const QString& m : misses)
         std::printf("  missed: %s\n", m.toUtf8().constData());
@@ -1022,6 +1064,7 @@ int main(int argc, char** argv) {
     each("startup_in_process", 3, 3, startUpInProcess);
     each("backoffice_startup", 3, 3, backOfficeStartUp);
     each("stock_queries", 3, 5, stockQueries);
+    each("stock_posting", 3, 5, stockPosting);
     each("cashier_cycle", 3, 5, cashierCycles);
     each("day_end", 5, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, false); });
     each("day_end_backup", 3, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, true); });
