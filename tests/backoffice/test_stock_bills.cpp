@@ -134,6 +134,28 @@ TEST_F(StockBillTest, ADisabledItemIsRefusedAndAHeaderNeedsItsFields) {
     EXPECT_TRUE(manage->adoqry_StoreDetail->isEmpty());
 }
 
+// A bill left without its staff member (by an earlier version, say) is refused at "执行" too.
+TEST_F(StockBillTest, AHeaderWithoutItsFieldsIsNotPosted) {
+    kx::db::exec(db(), "insert into StoreBill (stor_bill_code, stor_bill_type, work_code) values ('B9', '进货单', '001')");
+    manage->adoqry_StoreBill->refresh();
+    openBills();
+    press(main->toolb_run);
+    EXPECT_EQ(lastText(), "[单据类型]、[经办人]不为空！");
+    EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from StoreBill"), 1);
+    EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from AllStoreBill where stor_bill_code = 'B9'"), 0);
+}
+
+// Leaving the lines through the tree totals them as "回退" does.
+TEST_F(StockBillTest, LeavingTheLinesThroughTheTreeTotalsThem) {
+    newBill("进货单");
+    openLines();
+    line("9001", "10", "0.6");
+    QTreeWidgetItem* leaf = kx::backoffice::TFormChild::leaf(child->tv_Store, QStringLiteral("往来管理"));
+    QTest::mouseClick(child->tv_Store->viewport(), Qt::LeftButton, {}, child->tv_Store->visualItemRect(leaf).center());
+    QApplication::processEvents();
+    EXPECT_EQ(kx::db::scalarNumber(db(), "select stor_pay_shou from StoreBill"), 6);
+}
+
 TEST_F(StockBillTest, AnOpenBillDeletedTakesItsLines) {
     newBill("进货单");
     openLines();
