@@ -237,7 +237,11 @@ bool Checkout::chooseMember(const QString& card, const QString& password) {
     // The back office keeps a card's password in capitals as it is typed there; the cashier's
     // typing may be in either case.
     const QString stored = m.isEmpty() ? QString() : text(m, "memb_pass");
-    const bool found = !m.isEmpty() && (verifyPassword(password, stored) || verifyPassword(password.toUpper(), stored));
+    // (Capitals first: one slow hash for a card issued there; the typing as it is only when it
+    // differs.)
+    const QString capitals = password.toUpper();
+    const bool found = !m.isEmpty() && (verifyPassword(capitals, stored) ||
+                                        (capitals != password && verifyPassword(password, stored)));
     if (!found) m.applyFilter(kNoMember);
     Dataset& v = *dm_.adoqry_TableGues;
     v.edit();
