@@ -23,6 +23,15 @@ QString cents(const QString& expression) {
 
 } // namespace
 
+void moveUnitBalance(QSqlDatabase db, const QString& unit, double amount) {
+    const QString n = cents(QStringLiteral("COALESCE(work_pay_shou, 0) - COALESCE(work_inco_shou, 0) + ?"));
+    exec(db,
+         QStringLiteral("UPDATE WorkList SET work_pay_shou = CASE WHEN %1 >= 0 THEN %1 ELSE 0 END, "
+                        "work_inco_shou = CASE WHEN %1 < 0 THEN -(%1) ELSE 0 END WHERE work_code = ?")
+             .arg(n),
+         {amount, amount, amount, amount, unit});
+}
+
 int stockDirection(const QString& billType) {
     return billType == QStringLiteral("进货单") ? 1 : -1;
 }
@@ -102,15 +111,8 @@ bool postStockBill(QSqlDatabase db, qint64 billId, bool averageCost) {
          {direction});
     updateDerivedCounts(db);
 
-    // The unit's one balance moves by the bill's net: payable when N ≥ 0, else receivable.
-    if (!unit.isEmpty()) {
-        const QString n = cents(QStringLiteral("COALESCE(work_pay_shou, 0) - COALESCE(work_inco_shou, 0) + ?"));
-        exec(db,
-             QStringLiteral("UPDATE WorkList SET work_pay_shou = CASE WHEN %1 >= 0 THEN %1 ELSE 0 END, "
-                            "work_inco_shou = CASE WHEN %1 < 0 THEN -(%1) ELSE 0 END WHERE work_code = ?")
-                 .arg(n),
-             {net, net, net, net, unit});
-    }
+    // The unit's one balance moves by the bill's net.
+    if (!unit.isEmpty()) moveUnitBalance(db, unit, net);
     tx.commit();
     return true;
 }

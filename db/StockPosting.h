@@ -10,6 +10,11 @@
 
 namespace kx::db {
 
+// Moves a trading unit's one balance by `amount` (positive: the venue owes the unit more), in
+// the database: N = payable − receivable + amount, kept as a payable when N ≥ 0, else as a
+// receivable, to the cent.
+void moveUnitBalance(QSqlDatabase db, const QString& unit, double amount);
+
 // The stock direction of a bill type: 1 for "进货单", -1 for "退货单" and "销售单".
 int stockDirection(const QString& billType);
 

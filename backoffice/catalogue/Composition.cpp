@@ -100,11 +100,7 @@ void CompositionScreen::build(TFormChild& child) {
         "DBGrid8",
         "EditDict",
         candidateColumns(),
-        [](const QString& t) {
-            const QString q = quotedForFilter(t);
-            return QStringLiteral("item_code LIKE '") + q + QStringLiteral("%' or item_shor LIKE '") + q +
-                   QStringLiteral("%'");
-        },
+        itemCodeOrShortCodeFilter,
         [this](Dataset& candidate) { add(candidate); },
         "dbe_GroupCount"};
     panel_ = buildRecordScreen(&child, screen);

@@ -317,11 +317,7 @@ void StockBillScreens::buildLines(TFormChild& child) {
         "Edit2",
         {GridColumn{QStringLiteral("item_code"), QStringLiteral(" "), {}, 60},
          GridColumn{QStringLiteral("item_name"), QStringLiteral(" "), {}, 110}},
-        [](const QString& t) {
-            const QString q = quotedForFilter(t);
-            return QStringLiteral("item_code LIKE '") + q + QStringLiteral("%' or item_shor LIKE '") + q +
-                   QStringLiteral("%'");
-        },
+        itemCodeOrShortCodeFilter,
         [this](Dataset& item) { addLine(item); },
         "DBEdit101"};
     lines_ = buildRecordScreen(&child, form);

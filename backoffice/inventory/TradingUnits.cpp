@@ -7,6 +7,7 @@
 #include "RecordRules.h"
 #include "RecordScreen.h"
 #include "Sql.h"
+#include "StockPosting.h"
 #include "TDMManage.h"
 #include "TFormChild.h"
 #include "TFormSMain.h"
@@ -100,26 +101,17 @@ void declareTradingUnitRules(TDMManage& m) {
 
 namespace {
 
-// Digits, one leading "-" and one point with two places.
-void signedAmountEntry(QLineEdit* edit) {
-    edit->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?\\d{0,9}(\\.\\d{0,2})?")), edit));
-}
 
-// The unit's balance moves by its own pending receipts (up) and payments (down), in the
-// database: N = payable − receivable + R − P, kept as a payable when N ≥ 0, else as a
-// receivable; then its pending rows are applied. Nothing pending: nothing is written.
+// The unit's balance moves by its own pending receipts (up) and payments (down); then they are
+// applied. Read and written in the caller's transaction.
 void applyPending(QSqlDatabase db, const QString& unit) {
-    const QString pending = QStringLiteral("(SELECT COALESCE(SUM(%1), 0) FROM WorkDetail WHERE work_code = WorkList.work_code "
-                                           "AND COALESCE(work_flag, 0) <> 0)");
-    const QString net = QStringLiteral("ROUND(CAST(COALESCE(work_pay_shou, 0) - COALESCE(work_inco_shou, 0) + %1 - %2 "
-                                       "AS NUMERIC), 2)")
-                            .arg(pending.arg(QStringLiteral("work_inco")), pending.arg(QStringLiteral("work_pay")));
-    db::exec(db,
-             QStringLiteral("UPDATE WorkList SET work_pay_shou = CASE WHEN %1 >= 0 THEN %1 ELSE 0 END, "
-                            "work_inco_shou = CASE WHEN %1 < 0 THEN -(%1) ELSE 0 END WHERE work_code = ?")
-                 .arg(net),
-             {unit});
+    QSqlQuery q = db::run(db,
+                          QStringLiteral("SELECT COALESCE(SUM(work_inco), 0) - COALESCE(SUM(work_pay), 0) FROM WorkDetail "
+                                         "WHERE work_code = ? AND COALESCE(work_flag, 0) <> 0"),
+                          {unit});
+    const double pending = q.next() ? q.value(0).toDouble() : 0;
+    q.finish();
+    db::moveUnitBalance(db, unit, pending);
     db::exec(db, QStringLiteral("UPDATE WorkDetail SET work_flag = 0 WHERE work_code = ? AND COALESCE(work_flag, 0) <> 0"),
              {unit});
 }
@@ -217,22 +209,14 @@ void buildTradingUnitScreens(TFormSMain& main, TFormChild& child, TDMManage& m) 
                              GridColumn{QStringLiteral("work_run_time"), QStringLiteral("日期"),
                                         QStringLiteral("yyyy-mm-dd hh:nn:ss"), 140},
                              GridColumn{QStringLiteral("work_rema"), QStringLiteral("备注"), {}, 160}},
-                            {{"DBEdit109", "收款：", "work_inco"},
-                             {"DBEdit110", "付款：", "work_pay"},
+                            {{"DBEdit109", "收款：", "work_inco", EntryKind::SignedAmount},
+                             {"DBEdit110", "付款：", "work_pay", EntryKind::SignedAmount},
                              {"DBEdit111", "备注：", "work_rema", EntryKind::Upper}}};
     detailForm.headingName = "lbl_WorkDetail";
+    // A new row: its amount is typed at once.
+    detailForm.newRowFocus = {"DBEdit109"};
     QWidget* detail = buildRecordScreen(&child, detailForm);
     auto* heading = detail->findChild<QLabel*>(QStringLiteral("lbl_WorkDetail"));
-    for (const char* name : {"DBEdit109", "DBEdit110"})
-        signedAmountEntry(detail->findChild<QLineEdit*>(QString::fromLatin1(name)));
-    // A new row: its amount is typed at once.
-    auto* received = detail->findChild<QLineEdit*>(QStringLiteral("DBEdit109"));
-    QObject::connect(rows, &Dataset::stateChanged, detail, [detail, received](int state) {
-        if (state != Dataset::Insert || !detail->isVisible()) return;
-        received->setFocus();
-        received->selectAll();
-    });
-
     QObject::connect(open, &QPushButton::clicked, accounts, [&main, units, rows, detail, heading] {
         guarded([&] {
             if (!units->active() || units->isEmpty()) return;

@@ -24,7 +24,6 @@
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTableView>
-#include <QValidator>
 
 namespace kx::backoffice {
 
@@ -48,17 +47,6 @@ QString owedText(const Dataset& d) {
     const int f = d.fieldIndex(kOwed);
     return db::formatValue(d.fieldDef(f), d.field(f).value(), QStringLiteral("0.##"));
 }
-
-// What the repayment box takes: digits, a minus in front (a negative repayment adds to the
-// debt) and one point with up to two places after it.
-class RepaymentValidator : public QValidator {
-  public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        static const QRegularExpression shape(QStringLiteral("^-?[0-9]{0,9}(\\.[0-9]{0,2})?$"));
-        return shape.match(input).hasMatch() ? Acceptable : Invalid;
-    }
-};
 
 } // namespace
 
@@ -144,33 +132,11 @@ QWidget* buildAccountScreen(TFormSMain& main, TFormChild& child, TDMManage& m) {
     // The account's own password: the edit is not the column. It starts empty; what is typed
     // becomes the new password (stored as a hash) when the row is saved, and an empty edit
     // keeps the stored one (an account may have none).
-    auto* password = new QLineEdit(screen);
-    password->setObjectName(QStringLiteral("DBEdit84"));
-    password->setEchoMode(QLineEdit::PasswordEchoOnEdit);
-    password->setMaxLength(16);
-    upperCaseEntry(password);
+    auto* password = newPasswordEdit(screen, accounts, "DBEdit84", kPassword, QString(), true);
     const int passwordRow = grid->rowCount();
     grid->addWidget(new QLabel(QStringLiteral("密码："), screen), passwordRow, 0);
     grid->addWidget(password, passwordRow, 1);
     QWidget::setTabOrder(screen->findChild<QLineEdit*>(QStringLiteral("DBEdit83")), password);
-    QObject::connect(password, &QLineEdit::textEdited, password, [accounts] {
-        guarded([&] {
-            if (accounts->active() && !accounts->isEmpty() && accounts->state() == Dataset::Browse)
-                accounts->edit();
-        });
-    });
-    auto checked = accounts->beforePost;
-    accounts->beforePost = [checked, password](Dataset& d) {
-        if (checked) checked(d);
-        const QString typed = password->text();
-        if (!typed.isEmpty()) d.field(kPassword).setValue(hashPassword(typed));
-    };
-    // Another row, a saved one or a cancelled one: the edit is empty again.
-    auto clear = [password, accounts] {
-        if (accounts->state() == Dataset::Browse) password->clear();
-    };
-    QObject::connect(accounts, &Dataset::currentChanged, password, clear);
-    QObject::connect(accounts, &Dataset::stateChanged, password, clear);
 
     // The repayments open by a double click on the account, after the system management
     // password typed here.
@@ -225,7 +191,8 @@ void buildCreditAccountScreens(TFormSMain& main, TFormChild& child, TDMManage& m
     grid->addWidget(owed, 0, 1);
     auto* amount = new QLineEdit(screen);
     amount->setObjectName(QStringLiteral("Edit8"));
-    amount->setValidator(new RepaymentValidator(amount));
+    // A minus in front: a negative repayment adds to the debt.
+    signedAmountEntry(amount);
     amount->setFixedWidth(120);
     auto* save = new QPushButton(QStringLiteral("保存"), screen);
     save->setObjectName(QStringLiteral("Button5"));

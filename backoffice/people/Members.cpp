@@ -123,10 +123,6 @@ void declareMemberRules(TDMManage& m) {
 
 namespace {
 
-// Digits, one leading "-" and one point with two places.
-void signedAmountEntry(QLineEdit* edit) {
-    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?\\d{0,7}(\\.\\d{0,2})?")), edit));
-}
 
 std::vector<db::GridColumn> memberColumns() {
     using db::GridColumn;
@@ -254,11 +250,10 @@ void MemberScreens::buildMembers(TFormChild& child) {
     kinds->addStretch(1);
     grid->addWidget(new QLabel(QStringLiteral("类别："), members_), row, 0);
     grid->addLayout(kinds, row, 1);
-    auto* password = new QLineEdit(members_);
-    password->setObjectName(QStringLiteral("DBEdit66"));
-    password->setMaxLength(16);
-    password->setEchoMode(QLineEdit::PasswordEchoOnEdit);
-    upperCaseEntry(password);
+    // Its password, kept as a hash: a new card needs one.
+    auto* password = newPasswordEdit(
+        members_, members, "DBEdit66", QStringLiteral("memb_pass"),
+        QStringLiteral("会员[卡号]、[会员类型]、[卡类型]、[姓名]、[工作单位]、[地址]、[电话]不能为空！"), true);
     grid->addWidget(new QLabel(QStringLiteral("密码："), members_), row, 2);
     grid->addWidget(password, row++, 3);
     auto* period = new QHBoxLayout;
@@ -281,31 +276,6 @@ void MemberScreens::buildMembers(TFormChild& child) {
         QObject::connect(members, signal, members_, [this] { showKind(); });
     QObject::connect(members, &Dataset::reset, members_, [this] { showKind(); });
     showKind();
-
-    // The password edit is not the column: typed text becomes the new password (hashed) when
-    // the row is saved; empty keeps the stored one, and a new card needs one.
-    QObject::connect(password, &QLineEdit::textEdited, password, [members] {
-        guarded([&] {
-            if (members->active() && !members->isEmpty() && members->state() == Dataset::Browse) members->edit();
-        });
-    });
-    auto checked = members->beforePost;
-    members->beforePost = [checked, password, members](Dataset& d) {
-        if (checked) checked(d);
-        const QString typed = password->text();
-        if (typed.isEmpty()) {
-            if (d.state() == Dataset::Insert || d.field(QStringLiteral("memb_pass")).asString().isEmpty())
-                refuse(QStringLiteral("会员[卡号]、[会员类型]、[卡类型]、[姓名]、[工作单位]、[地址]、[电话]不能为空！"));
-            return;
-        }
-        d.field(QStringLiteral("memb_pass")).setValue(hashPassword(typed));
-        (void)members;
-    };
-    auto clear = [password, members] {
-        if (members->state() == Dataset::Browse) password->clear();
-    };
-    QObject::connect(members, &Dataset::currentChanged, password, clear);
-    QObject::connect(members, &Dataset::stateChanged, password, clear);
 
     QObject::connect(topUp_, &QPushButton::clicked, members_, [this] { guarded([this] { openAdjustments(true); }); });
     QObject::connect(deduct_, &QPushButton::clicked, members_, [this] { guarded([this] { openAdjustments(false); }); });
@@ -354,23 +324,16 @@ void MemberScreens::buildAdjustments(TFormChild& child) {
                        GridColumn{QStringLiteral("memb_mana_inte"), QStringLiteral("积分"), QStringLiteral("0.##"), 80,
                                   false, right},
                        GridColumn{QStringLiteral("memb_mana_rema"), QStringLiteral("备注"), {}, 200}},
-                      {{"DBEdit76", "续钱：", "memb_mana_save"},
-                       {"DBEdit77", "扣减积分：", "memb_mana_inte"},
+                      {{"DBEdit76", "续钱：", "memb_mana_save", EntryKind::SignedAmount},
+                       {"DBEdit77", "扣减积分：", "memb_mana_inte", EntryKind::SignedAmount},
                        {"DBEdit78", "备注：", "memb_mana_rema", EntryKind::Upper}}};
     form.headingName = "lbl_MembCard";
+    // A new row: the amount the card takes is typed at once.
+    form.newRowFocus = {"DBEdit76", "DBEdit77"};
     adjustments_ = buildRecordScreen(&child, form);
     heading_ = adjustments_->findChild<QLabel*>(QStringLiteral("lbl_MembCard"));
     save_ = adjustments_->findChild<QLineEdit*>(QStringLiteral("DBEdit76"));
     inte_ = adjustments_->findChild<QLineEdit*>(QStringLiteral("DBEdit77"));
-    signedAmountEntry(save_);
-    signedAmountEntry(inte_);
-    // A new row: the amount the card takes is typed at once.
-    QObject::connect(rows, &Dataset::stateChanged, adjustments_, [this](int state) {
-        if (state != Dataset::Insert || !adjustments_->isVisible()) return;
-        QLineEdit* amount = save_->isEnabled() ? save_ : inte_;
-        amount->setFocus();
-        amount->selectAll();
-    });
     main_.registerBack(rows, [this] { leaveAdjustments(); });
 }
 

@@ -210,10 +210,8 @@ void buildOperatorScreen(TFormSMain& main, TFormChild& child, TDMManage& m) {
     // The password edit is not the column: it starts empty, and what is typed becomes the new
     // password (stored as a hash) when the row is saved.
     auto* form = screen->findChild<QGridLayout*>();
-    auto* password = new QLineEdit(screen);
-    password->setObjectName(QStringLiteral("DBEdit46"));
-    password->setEchoMode(QLineEdit::PasswordEchoOnEdit);
-    password->setMaxLength(16);
+    auto* password = newPasswordEdit(screen, operators, "DBEdit46", QStringLiteral("oper_pass"),
+                                     QStringLiteral("员工[编码]、[名称]、[密码]不能为空！"), false);
     auto* remark = screen->findChild<QLineEdit*>(QStringLiteral("DBEdit47"));
     int row = 0, column = 0, rs = 0, cs = 0;
     form->getItemPosition(form->indexOf(remark), &row, &column, &rs, &cs);
@@ -227,30 +225,6 @@ void buildOperatorScreen(TFormSMain& main, TFormChild& child, TDMManage& m) {
     form->addWidget(remark, row + 1, 1);
     QWidget::setTabOrder(screen->findChild<QLineEdit*>(QStringLiteral("DBEdit45")), password);
     QWidget::setTabOrder(password, remark);
-    // Typing a password edits the row.
-    QObject::connect(password, &QLineEdit::textEdited, password, [operators] {
-        guarded([&] {
-            if (operators->active() && !operators->isEmpty() && operators->state() == Dataset::Browse)
-                operators->edit();
-        });
-    });
-    auto checked = operators->beforePost;
-    operators->beforePost = [checked, password](Dataset& d) {
-        if (checked) checked(d);
-        const QString typed = password->text();
-        if (typed.isEmpty()) {
-            if (d.state() == Dataset::Insert || d.field(QStringLiteral("oper_pass")).asString().isEmpty())
-                refuse(QStringLiteral("员工[编码]、[名称]、[密码]不能为空！"));
-            return;
-        }
-        d.field(QStringLiteral("oper_pass")).setValue(hashPassword(typed));
-    };
-    // Another row, a saved one or a cancelled one: the edit is empty again.
-    auto clear = [password, operators] {
-        if (operators->state() == Dataset::Browse) password->clear();
-    };
-    QObject::connect(operators, &Dataset::currentChanged, password, clear);
-    QObject::connect(operators, &Dataset::stateChanged, password, clear);
     main.registerScreen(QStringLiteral("操作员工"), {screen, operators, {}});
 }
 

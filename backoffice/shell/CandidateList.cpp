@@ -42,4 +42,9 @@ QString quotedForFilter(const QString& text) {
     return out.replace(QLatin1Char('\''), QStringLiteral("''"));
 }
 
+QString itemCodeOrShortCodeFilter(const QString& text) {
+    const QString q = quotedForFilter(text);
+    return QStringLiteral("item_code LIKE '") + q + QStringLiteral("%' or item_shor LIKE '") + q + QStringLiteral("%'");
+}
+
 } // namespace kx::backoffice

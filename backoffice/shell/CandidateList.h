@@ -48,5 +48,7 @@ struct CandidateList {
 
 // A search text inside a filter's quoted value.
 QString quotedForFilter(const QString& text);
+// The filter of items whose code or short code begins with the text.
+QString itemCodeOrShortCodeFilter(const QString& text);
 
 } // namespace kx::backoffice

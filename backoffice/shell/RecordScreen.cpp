@@ -3,11 +3,12 @@
 #include "Binder.h"
 #include "ErrorGuard.h"
 #include "NumberEntry.h"
+#include "Password.h"
 #include "Prompter.h"
+#include "RecordRules.h"
 #include "TextEntry.h"
 
 #include <QCheckBox>
-#include <algorithm>
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
@@ -17,9 +18,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QRegularExpressionValidator>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace kx::backoffice {
 
@@ -207,6 +210,9 @@ QWidget* buildRecordScreen(QWidget* holder, const RecordScreen& screen) {
         case EntryKind::Amount:
             limitNumberEntry(edit, NumberRange{e.max, 2, e.maxLength});
             break;
+        case EntryKind::SignedAmount:
+            signedAmountEntry(edit);
+            break;
         }
     }
     for (const FormLookup& l : screen.lookups) {
@@ -249,6 +255,20 @@ QWidget* buildRecordScreen(QWidget* holder, const RecordScreen& screen) {
         form->setColumnStretch(2 * c + 1, 1);
     outer->addLayout(form);
     if (screen.candidates) buildCandidates(panel, row, *screen.candidates);
+    if (!screen.newRowFocus.empty()) {
+        std::vector<QLineEdit*> targets;
+        for (const char* name : screen.newRowFocus)
+            targets.push_back(panel->findChild<QLineEdit*>(QString::fromLatin1(name)));
+        QObject::connect(screen.dataset, &db::Dataset::stateChanged, panel, [panel, targets](int state) {
+            if (state != db::Dataset::Insert || !panel->isVisible()) return;
+            for (QLineEdit* e : targets)
+                if (e && e->isEnabled()) {
+                    e->setFocus();
+                    e->selectAll();
+                    return;
+                }
+        });
+    }
     return panel;
 }
 
@@ -267,6 +287,43 @@ QGridLayout* formOf(QWidget* control, int* row, int* column) {
 }
 
 } // namespace
+
+void signedAmountEntry(QLineEdit* edit) {
+    edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?[0-9]{0,9}(\\.[0-9]{0,2})?")), edit));
+}
+
+QLineEdit* newPasswordEdit(QWidget* screen, db::Dataset* ds, const char* objectName, const QString& field,
+                           const QString& requiredMessage, bool upperCase) {
+    auto* password = new QLineEdit(screen);
+    password->setObjectName(QString::fromLatin1(objectName));
+    password->setEchoMode(QLineEdit::PasswordEchoOnEdit);
+    password->setMaxLength(16);
+    if (upperCase) upperCaseEntry(password);
+    QObject::connect(password, &QLineEdit::textEdited, password, [ds] {
+        guarded([&] {
+            if (ds->active() && !ds->isEmpty() && ds->state() == db::Dataset::Browse) ds->edit();
+        });
+    });
+    auto checked = ds->beforePost;
+    ds->beforePost = [checked, password, field, requiredMessage](db::Dataset& d) {
+        if (checked) checked(d);
+        const QString typed = password->text();
+        if (typed.isEmpty()) {
+            if (!requiredMessage.isEmpty() &&
+                (d.state() == db::Dataset::Insert || d.field(field).asString().isEmpty()))
+                refuse(requiredMessage);
+            return;
+        }
+        d.field(field).setValue(hashPassword(typed));
+    };
+    auto clear = [password, ds] {
+        if (ds->state() == db::Dataset::Browse) password->clear();
+    };
+    QObject::connect(ds, &db::Dataset::currentChanged, password, clear);
+    QObject::connect(ds, &db::Dataset::stateChanged, password, clear);
+    return password;
+}
 
 QLabel* captionOf(QWidget* control) {
     int row = 0, column = 0;

@@ -18,8 +18,8 @@ class QWidget;
 namespace kx::backoffice {
 
 // What an edit takes: any text, text in upper case, whole numbers or amounts (digits and one
-// point) within a range.
-enum class EntryKind { Text, Upper, Integer, Amount };
+// point) within a range, or a signed amount (one leading "-", a refund or a deduction).
+enum class EntryKind { Text, Upper, Integer, Amount, SignedAmount };
 
 // One edit of the form: its object name, caption and field, and what it takes.
 struct FormEdit {
@@ -78,12 +78,25 @@ struct RecordScreen {
     int formColumns = 1;                       // caption-and-control pairs side by side
     std::vector<const char*> formOrder = {};   // the controls' order by object name (default:
                                                // texts, edits, lookups)
+    std::vector<const char*> newRowFocus = {}; // a new row: the first of these edits that is
+                                               // enabled takes the focus
 };
 
 // Builds the screen on `holder`: the grid of the dataset's rows (read-only, whole rows, the
 // main grids' colours) above the form of bound edits. The panel is returned; its controls are
 // found by their object names.
 QWidget* buildRecordScreen(QWidget* holder, const RecordScreen& screen);
+
+// Digits, one leading "-" and one point with two places (nine digits before it).
+void signedAmountEntry(QLineEdit* edit);
+
+// The edit of a password kept as a hash in `field`: not bound to the column, it starts empty;
+// typing in it edits the row, and what is typed becomes the new password (hashed) when the row
+// is saved. Left empty it keeps the stored password, unless `requiredMessage` is given and the
+// row is new or has none: then the save is refused with it. The edit empties again when the row
+// is saved, cancelled or left. The caller places it on the form.
+QLineEdit* newPasswordEdit(QWidget* screen, db::Dataset* ds, const char* objectName, const QString& field,
+                           const QString& requiredMessage, bool upperCase);
 
 // The caption label of a form control built by buildRecordScreen.
 QLabel* captionOf(QWidget* control);

@@ -18,14 +18,20 @@ class SetupScreenTest : public BackOfficeTest {
         logIn();
         prompter.clear();
     }
-    void openLeaf(const char* caption) {
-        if (!child->pnl_SysSetup->isVisible()) main->N3->trigger();
-        QTreeWidgetItem* leaf = backoffice::TFormChild::leaf(child->tv_Setup, QString::fromUtf8(caption));
-        QTest::mouseClick(child->tv_Setup->viewport(), Qt::LeftButton, {},
-                          child->tv_Setup->visualItemRect(leaf).center());
+    // A leaf of a tree clicked; the tree's menu command shows it first when another tree shows.
+    void clickLeaf(QAction* menu, QWidget* treePanel, QTreeWidget* tree, const char* caption) {
+        if (!treePanel->isVisible()) menu->trigger();
+        QTreeWidgetItem* leaf = backoffice::TFormChild::leaf(tree, QString::fromUtf8(caption));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(leaf).center());
         QApplication::processEvents();
         prompter.clear();
     }
+    // "系统设置", "管理设置" and "库存管理".
+    void openLeaf(const char* caption) { clickLeaf(main->N3, child->pnl_SysSetup, child->tv_Setup, caption); }
+    void openManageLeaf(const char* caption) {
+        clickLeaf(main->N4, child->pnl_SysManage, child->tv_SysManage, caption);
+    }
+    void openStockLeaf(const char* caption) { clickLeaf(main->N8, child->pnl_store, child->tv_Store, caption); }
     QLineEdit* edit(const char* name) const { return main->findChild<QLineEdit*>(QString::fromLatin1(name)); }
     template <class W> W* control(const char* name) const { return main->findChild<W*>(QString::fromLatin1(name)); }
     // Keys typed into an edit; text beyond ASCII arrives as an input method commits it.

@@ -147,9 +147,7 @@ TEST_F(AcrossProgramsTest, RatesSetHereDiscountEachClassOfTheBill) {
 
 // A card issued here is taken at the front desk with its password typed in either case.
 TEST_F(AcrossProgramsTest, ACardIssuedHereIsTakenWithItsPasswordInEitherCase) {
-    main->N4->trigger();
-    QTreeWidgetItem* leaf = kx::backoffice::TFormChild::leaf(child->tv_SysManage, QStringLiteral("会员信息"));
-    QTest::mouseClick(child->tv_SysManage->viewport(), Qt::LeftButton, {}, child->tv_SysManage->visualItemRect(leaf).center());
+    openManageLeaf("会员信息");
     press(main->toolb_Add);
     prompter.clear();
     type("DBEdit64", "6600009");
@@ -328,19 +326,12 @@ TEST_F(ThenTheFrontDeskTest, ATerraceSetUpHereIsOpenedAndChargedAtTheFrontDesk) 
 
 // A new user's first role: a waiter who may open tables and order, and nothing else.
 TEST_F(ThenTheFrontDeskTest, AWaitersRoleOpensAndOrdersButCannotCheckOut) {
-    main->N4->trigger();
-    auto leafClick = [&](const char* caption) {
-        QTreeWidgetItem* leaf = kx::backoffice::TFormChild::leaf(child->tv_SysManage, QString::fromUtf8(caption));
-        QTest::mouseClick(child->tv_SysManage->viewport(), Qt::LeftButton, {},
-                          child->tv_SysManage->visualItemRect(leaf).center());
-        QApplication::processEvents();
-    };
-    leafClick("员工级别");
+    openManageLeaf("员工级别");
     press(main->toolb_Add);
     type("DBEdit42", "06");
     type("DBEdit43", "WAITER");
     press(main->toolb_Save);
-    leafClick("权限设置");
+    openManageLeaf("权限设置");
     kx::db::Dataset* grants = manage->adoqry_Limited;
     ASSERT_TRUE(manage->adoqry_ManagerType->locate("mana_code", QString("06")));
     auto* grid = control<QTableView>("DBGrid25");
@@ -350,7 +341,7 @@ TEST_F(ThenTheFrontDeskTest, AWaitersRoleOpensAndOrdersButCannotCheckOut) {
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
     }
-    leafClick("操作员工");
+    openManageLeaf("操作员工");
     press(main->toolb_Add);
     // The role has no operator yet: "增加" on its empty list tells what a new one needs.
     EXPECT_EQ(prompter.texts(), QStringList({"员工[编码]、[名称]、[密码]不能为空！"}));

@@ -22,14 +22,6 @@ namespace {
 
 class CreditAccountTest : public kx::test::SetupScreenTest {
   protected:
-    void openAccounts() {
-        if (!child->pnl_SysManage->isVisible()) main->N4->trigger();
-        QTreeWidgetItem* leaf = kx::backoffice::TFormChild::leaf(child->tv_SysManage, QStringLiteral("挂帐客人"));
-        QTest::mouseClick(child->tv_SysManage->viewport(), Qt::LeftButton, {},
-                          child->tv_SysManage->visualItemRect(leaf).center());
-        QApplication::processEvents();
-        prompter.clear();
-    }
     Dataset* accounts() const { return manage->adoqry_HangGues; }
     // The account's row clicked, the password typed under the list, the row double-clicked.
     void openRepayments(const QString& code = QStringLiteral("001"), const QString& password = QStringLiteral("admin")) {
@@ -86,7 +78,7 @@ class AccountSaveChecks : public CreditAccountTest, public ::testing::WithParamI
 
 TEST_P(AccountSaveChecks, ShowTheirMessageAndStoreNothing) {
     const SaveCase& c = GetParam();
-    openAccounts();
+    openManageLeaf("挂帐客人");
     press(main->toolb_Add);
     prompter.clear();
     for (const auto& [name, text] : c.typed)
@@ -135,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CreditAccountTest, ANewAccountOwesNothingAndItsPasswordIsKeptAsAHash) {
-    openAccounts();
+    openManageLeaf("挂帐客人");
     EXPECT_EQ(main->CurrentDataset, accounts());
     EXPECT_EQ(toolbar(), QStringList({"增加", "删除", "取消", "保存", "查询"}));
     // The list never shows a password.
@@ -211,7 +203,7 @@ class AccountDeletes : public CreditAccountTest, public ::testing::WithParamInte
 TEST_P(AccountDeletes, GoOnlyWhenTheStoredDebtIsCleared) {
     const DeleteCase& c = GetParam();
     setOwed("001", c.owedWhenShown);
-    openAccounts();
+    openManageLeaf("挂帐客人");
     ASSERT_TRUE(accounts()->locate("hang_gues_code", QString("001")));
     if (*c.meanwhile) elsewhere(QString::fromUtf8(c.meanwhile));
     deleteCurrent();
@@ -239,7 +231,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(CreditAccountTest, RepaymentsOpenOnlyWithTheSystemPassword) {
     setOwed("001", 300);
-    openAccounts();
+    openManageLeaf("挂帐客人");
     for (const char* wrong : {"", "wrong", "ADMIN", "123456"}) { // the account's own password is not it
         prompter.clear();
         openRepayments("001", wrong);
@@ -268,13 +260,13 @@ TEST_F(CreditAccountTest, RepaymentsOpenOnlyWithTheSystemPassword) {
     EXPECT_EQ(toolbar(), QStringList({"增加", "删除", "取消", "保存", "查询"}));
     // A tree click leaves the repayments the same way.
     openRepayments();
-    openAccounts();
+    openManageLeaf("挂帐客人");
     EXPECT_EQ(main->CurrentDataset, accounts());
     EXPECT_EQ(toolbar(), QStringList({"增加", "删除", "取消", "保存", "查询"}));
 }
 
 TEST_F(CreditAccountTest, TheRepaymentBoxTakesAnAmountWithASignInFront) {
-    openAccounts();
+    openManageLeaf("挂帐客人");
     openRepayments();
     const struct {
         const char* keys;
@@ -303,7 +295,7 @@ class Repayments : public CreditAccountTest, public ::testing::WithParamInterfac
 TEST_P(Repayments, LowerTheDebtButNeverBelowNothing) {
     const RepaymentCase& c = GetParam();
     setOwed("001", c.owed);
-    openAccounts();
+    openManageLeaf("挂帐客人");
     openRepayments();
     prompter.clear();
     repay(QString::fromUtf8(c.typed));
@@ -342,7 +334,7 @@ TEST_F(CreditAccountTest, ARepaymentIsDatedByTheBusinessDayAndTimedByTheClock) {
     setOwed("001", 300);
     // The day the front desk works in, not the calendar's.
     kx::db::exec(db(), "update SetupPay set time_work = '2026-12-07 00:00:00'");
-    openAccounts();
+    openManageLeaf("挂帐客人");
     openRepayments();
     repay("100");
     EXPECT_EQ(owedShown(), "200");
@@ -371,7 +363,7 @@ TEST_F(CreditAccountTest, ARepaymentIsDatedByTheBusinessDayAndTimedByTheClock) {
 // A settled account recoded keeps its repayment history under the new code.
 TEST_F(CreditAccountTest, RepaymentsFollowARecodedAccount) {
     setOwed("001", 100);
-    openAccounts();
+    openManageLeaf("挂帐客人");
     openRepayments();
     repay("100");
     press(main->toolb_Back);
@@ -390,7 +382,7 @@ TEST_F(CreditAccountTest, RepaymentsFollowARecodedAccount) {
 TEST_F(CreditAccountTest, TheRepaymentsShownAreOnlyTheAccountsOwn) {
     kx::db::exec(db(), "insert into HangGues (hang_gues_code, hang_gues_name, hang_gues_use) values ('002', '天元', 80)");
     setOwed("001", 300);
-    openAccounts();
+    openManageLeaf("挂帐客人");
     openRepayments("002");
     repay("30");
     press(main->toolb_Back);
@@ -418,7 +410,7 @@ class RepaymentsMeanwhile : public CreditAccountTest, public ::testing::WithPara
 TEST_P(RepaymentsMeanwhile, CountWhatIsStoredNotWhatTheScreenShowed) {
     const MeanwhileCase& c = GetParam();
     setOwed("001", 300);
-    openAccounts();
+    openManageLeaf("挂帐客人");
     openRepayments();
     ASSERT_EQ(owedShown(), "300");
     elsewhere(QStringLiteral("update HangGues set hang_gues_use = hang_gues_use + %1 where hang_gues_code = '001'")
@@ -443,7 +435,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(CreditAccountTest, AFailedRepaymentStoresNothingAndClosesTheProgram) {
     setOwed("001", 300);
     kx::db::exec(db(), "create trigger kx_refuse before insert on Hangguesin begin select raise(abort, 'refused'); end");
-    openAccounts();
+    openManageLeaf("挂帐客人");
     openRepayments();
     repay("100");
     EXPECT_EQ(prompter.texts(), QStringList{kx::ErrorGuard::transactionFailedText("A1000020")});
@@ -458,7 +450,7 @@ TEST_F(CreditAccountTest, AFailedRepaymentStoresNothingAndClosesTheProgram) {
 TEST_F(CreditAccountTest, TheRepaymentListShowsEveryRepaymentAndTheirSum) {
     setOwed("001", 3000);
     kx::db::exec(db(), "insert into HangGues (hang_gues_code, hang_gues_name, hang_gues_use) values ('002', '天元', 80)");
-    openAccounts();
+    openManageLeaf("挂帐客人");
     openRepayments("002");
     repay("10");
     press(main->toolb_Back);

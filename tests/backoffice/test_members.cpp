@@ -18,16 +18,8 @@ namespace {
 
 class MemberTest : public kx::test::SetupScreenTest {
   protected:
-    void openStaffLeaf(const char* caption) {
-        if (!child->pnl_SysManage->isVisible()) main->N4->trigger();
-        QTreeWidgetItem* leaf = kx::backoffice::TFormChild::leaf(child->tv_SysManage, QString::fromUtf8(caption));
-        QTest::mouseClick(child->tv_SysManage->viewport(), Qt::LeftButton, {},
-                          child->tv_SysManage->visualItemRect(leaf).center());
-        QApplication::processEvents();
-        prompter.clear();
-    }
     void showCard(const QString& card) {
-        openStaffLeaf("会员信息");
+        openManageLeaf("会员信息");
         ASSERT_TRUE(manage->adoqry_Member->locate("memb_card_code", card)) << card.toStdString();
     }
     void click(const char* name) {
@@ -36,7 +28,7 @@ class MemberTest : public kx::test::SetupScreenTest {
     }
     // A new stored-value card typed on the member screen and saved.
     void newCard(const QString& card, const char* kindButton = "RadioButton1", const QString& password = "pw") {
-        openStaffLeaf("会员信息");
+        openManageLeaf("会员信息");
         press(main->toolb_Add);
         prompter.clear();
         type("DBEdit64", card);
@@ -216,7 +208,7 @@ TEST_F(MemberTest, AChargeAtTheFrontDeskMeanwhileIsKept) {
 }
 
 TEST_F(MemberTest, ANewCardNeedsItsFieldsAndItsPasswordIsKeptAsAHash) {
-    openStaffLeaf("会员信息");
+    openManageLeaf("会员信息");
     press(main->toolb_Add);
     prompter.clear();
     // No kind chosen yet: neither button, neither adjustment.
@@ -261,7 +253,7 @@ TEST_F(MemberTest, ACardDeletedTakesItsAdjustmentsWithIt) {
 }
 
 TEST_F(MemberTest, CardTypesNeedCodeAndName) {
-    openStaffLeaf("会员类别");
+    openManageLeaf("会员类别");
     press(main->toolb_Add);
     type("DBEdit57", "09");
     press(main->toolb_Save);

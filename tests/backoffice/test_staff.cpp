@@ -20,14 +20,6 @@ namespace {
 
 class StaffTest : public kx::test::SetupScreenTest {
   protected:
-    void openStaffLeaf(const char* caption) {
-        if (!child->pnl_SysManage->isVisible()) main->N4->trigger();
-        QTreeWidgetItem* leaf = kx::backoffice::TFormChild::leaf(child->tv_SysManage, QString::fromUtf8(caption));
-        QTest::mouseClick(child->tv_SysManage->viewport(), Qt::LeftButton, {},
-                          child->tv_SysManage->visualItemRect(leaf).center());
-        QApplication::processEvents();
-        prompter.clear();
-    }
     void clickRow(const char* grid, int row) {
         auto* g = control<QTableView>(grid);
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(g->model()->index(row, 0)).center());
@@ -57,7 +49,7 @@ class SaveChecks : public StaffTest, public ::testing::WithParamInterface<SaveCa
 
 TEST_P(SaveChecks, ShowTheirMessageAndKeepTheRow) {
     const SaveCase& c = GetParam();
-    openStaffLeaf(c.leaf);
+    openManageLeaf(c.leaf);
     Dataset* ds = main->CurrentDataset;
     ASSERT_NE(ds, nullptr);
     press(main->toolb_Add);
@@ -90,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(StaffTest, ARoleComesWithEveryPermissionNoneGrantedAndGoesWithThem) {
     const qint64 catalogue = count("select count(*) from LimitedTemp");
-    openStaffLeaf("员工级别");
+    openManageLeaf("员工级别");
     press(main->toolb_Add);
     type("DBEdit42", "04");
     type("DBEdit43", "领班");
@@ -126,25 +118,25 @@ TEST_F(StaffTest, ARoleComesWithEveryPermissionNoneGrantedAndGoesWithThem) {
 }
 
 TEST_F(StaffTest, ARoleCodeWithAQuoteWorksThroughout) {
-    openStaffLeaf("员工级别");
+    openManageLeaf("员工级别");
     press(main->toolb_Add);
     type("DBEdit42", "Q'");
     type("DBEdit43", "QUOTE");
     press(main->toolb_Save);
     EXPECT_EQ(count("select count(*) from Limitedlist where mana_code = ?", {"Q'"}),
               count("select count(*) from LimitedTemp"));
-    openStaffLeaf("权限设置");
+    openManageLeaf("权限设置");
     pick("DBGrid24", manage->adoqry_ManagerType, "mana_code", "Q'");
     QTest::mouseClick(control<QWidget>("pnl_Limited")->findChild<QPushButton*>("SpeedButton9"), Qt::LeftButton);
     EXPECT_TRUE(granted("Q'", "AP"));
-    openStaffLeaf("员工级别");
+    openManageLeaf("员工级别");
     ASSERT_TRUE(manage->adoqry_ManagerType->locate("mana_code", QString("Q'")));
     deleteCurrent();
     EXPECT_EQ(count("select count(*) from Limitedlist where mana_code = ?", {"Q'"}), 0);
 }
 
 TEST_F(StaffTest, ARoleRecodedTakesItsPermissionsUnlessItHasOperators) {
-    openStaffLeaf("员工级别");
+    openManageLeaf("员工级别");
     ASSERT_TRUE(manage->adoqry_ManagerType->locate("mana_code", QString("01")));
     type("DBEdit42", "09");
     press(main->toolb_Save);
@@ -167,7 +159,7 @@ TEST_F(StaffTest, ARoleRecodedTakesItsPermissionsUnlessItHasOperators) {
 }
 
 TEST_F(StaffTest, GrantingCountsAtTheNextCheck) {
-    openStaffLeaf("权限设置");
+    openManageLeaf("权限设置");
     EXPECT_EQ(toolbar(), QStringList({"取消", "保存"}));
     pick("DBGrid24", manage->adoqry_ManagerType, "mana_code", "03");
     Dataset* grants = manage->adoqry_Limited;
@@ -218,7 +210,7 @@ TEST_F(StaffTest, GrantingCountsAtTheNextCheck) {
 }
 
 TEST_F(StaffTest, AnOperatorMadeHereLogsInWithTheTypedPassword) {
-    openStaffLeaf("操作员工");
+    openManageLeaf("操作员工");
     pick("DBGrid27", manage->adoqry_ManagerType, "mana_code", "02");
     press(main->toolb_Add);
     type("DBEdit44", "05");
@@ -255,7 +247,7 @@ TEST_F(StaffTest, AnOperatorMadeHereLogsInWithTheTypedPassword) {
 TEST_F(StaffTest, ParentListsNarrowTheirChildrenAndGiveNewOnesTheirCode) {
     kx::db::exec(db(), "insert into AreaList (area_code, area_name) values ('8', 'EAST'), ('9', 'WEST')");
     manage->adoqry_Area->refresh();
-    openStaffLeaf("员工分组");
+    openManageLeaf("员工分组");
     pick("DBGrid30", manage->adoqry_Area, "area_code", "8");
     press(main->toolb_Add);
     prompter.clear();
@@ -271,7 +263,7 @@ TEST_F(StaffTest, ParentListsNarrowTheirChildrenAndGiveNewOnesTheirCode) {
     EXPECT_EQ(kx::db::scalarText(db(), "select area_code || '/' || grou_ream from GroupList where grou_code = 'E1'"),
               "8/123");
 
-    openStaffLeaf("提成员工");
+    openManageLeaf("提成员工");
     pick("DBGrid33", manage->adoqry_Area, "area_code", "8");
     EXPECT_EQ(manage->adoqry_group->recordCount(), 1);
     pick("DBGrid32", manage->adoqry_group, "grou_code", "E1");
@@ -313,7 +305,7 @@ TEST_P(CodesInUse, AreRefused) {
         kx::db::exec(db(), sql);
     for (Dataset* ds : {manage->adoqry_Area, manage->adoqry_group, manage->adoqry_deduOperator})
         ds->refresh();
-    openStaffLeaf(c.leaf);
+    openManageLeaf(c.leaf);
     Dataset* ds = main->CurrentDataset;
     if (QString(c.leaf) == "员工分组") ASSERT_TRUE(manage->adoqry_Area->locate("area_code", QString("8")));
     ASSERT_TRUE(ds->locate(c.keyField, QString(c.key)));

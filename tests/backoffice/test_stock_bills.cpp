@@ -17,13 +17,6 @@ namespace {
 
 class StockBillTest : public kx::test::SetupScreenTest {
   protected:
-    void openBills() {
-        if (!child->pnl_store->isVisible()) main->N8->trigger();
-        QTreeWidgetItem* leaf = kx::backoffice::TFormChild::leaf(child->tv_Store, QStringLiteral("物流管理"));
-        QTest::mouseClick(child->tv_Store->viewport(), Qt::LeftButton, {}, child->tv_Store->visualItemRect(leaf).center());
-        QApplication::processEvents();
-        prompter.clear();
-    }
     void choose(const char* box, const QString& value, bool byText = false) {
         auto* b = control<QComboBox>(box);
         const int at = byText ? b->findText(value) : b->findData(value);
@@ -34,7 +27,7 @@ class StockBillTest : public kx::test::SetupScreenTest {
     }
     // A new bill typed and saved.
     void newBill(const QString& type, const QString& unit = QStringLiteral("001")) {
-        openBills();
+        openStockLeaf("物流管理");
         press(main->toolb_Add);
         prompter.clear();
         type_("DBEdit86", "B0001");
@@ -117,7 +110,7 @@ TEST_F(StockBillTest, TheAmountEditsFollowTheCurrentBillsType) {
 
 TEST_F(StockBillTest, ADisabledItemIsRefusedAndAHeaderNeedsItsFields) {
     kx::db::exec(db(), "update itemlist set item_limi = '禁用' where item_code = '4002'");
-    openBills();
+    openStockLeaf("物流管理");
     press(main->toolb_Add);
     press(main->toolb_Save);
     EXPECT_EQ(lastText(), "[单据类型]、[经办人]不为空！");
@@ -138,7 +131,7 @@ TEST_F(StockBillTest, ADisabledItemIsRefusedAndAHeaderNeedsItsFields) {
 TEST_F(StockBillTest, AHeaderWithoutItsFieldsIsNotPosted) {
     kx::db::exec(db(), "insert into StoreBill (stor_bill_code, stor_bill_type, work_code) values ('B9', '进货单', '001')");
     manage->adoqry_StoreBill->refresh();
-    openBills();
+    openStockLeaf("物流管理");
     press(main->toolb_run);
     EXPECT_EQ(lastText(), "[单据类型]、[经办人]不为空！");
     EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from StoreBill"), 1);
@@ -150,9 +143,7 @@ TEST_F(StockBillTest, LeavingTheLinesThroughTheTreeTotalsThem) {
     newBill("进货单");
     openLines();
     line("9001", "10", "0.6");
-    QTreeWidgetItem* leaf = kx::backoffice::TFormChild::leaf(child->tv_Store, QStringLiteral("往来管理"));
-    QTest::mouseClick(child->tv_Store->viewport(), Qt::LeftButton, {}, child->tv_Store->visualItemRect(leaf).center());
-    QApplication::processEvents();
+    openStockLeaf("往来管理");
     EXPECT_EQ(kx::db::scalarNumber(db(), "select stor_pay_shou from StoreBill"), 6);
 }
 

@@ -17,13 +17,6 @@ namespace {
 
 class TradingUnitTest : public kx::test::SetupScreenTest {
   protected:
-    void openStockLeaf(const char* caption) {
-        if (!child->pnl_store->isVisible()) main->N8->trigger();
-        QTreeWidgetItem* leaf = kx::backoffice::TFormChild::leaf(child->tv_Store, QString::fromUtf8(caption));
-        QTest::mouseClick(child->tv_Store->viewport(), Qt::LeftButton, {}, child->tv_Store->visualItemRect(leaf).center());
-        QApplication::processEvents();
-        prompter.clear();
-    }
     Dataset* units() const { return manage->adoqry_Work; }
     void showUnit(const char* leaf, const QString& code) {
         openStockLeaf(leaf);
