@@ -263,10 +263,17 @@ void StockBillScreens::buildBills(TFormChild& child) {
     grid->addWidget(lineGrid, row++, 0, 1, 4);
     QObject::connect(details, &QPushButton::clicked, bills_, [this] { guarded([this] { openLines(); }); });
 
+    // "执行" only with a bill to post.
+    auto runUsable = [this, bills] {
+        if (bills_->isVisible()) main_.setButtonEnabled(main_.toolb_run, bills->active() && !bills->isEmpty());
+    };
+    QObject::connect(bills, &Dataset::reset, bills_, runUsable);
+    QObject::connect(bills, &Dataset::stateChanged, bills_, runUsable);
     Dataset* lines = m_.adoqry_StoreDetail;
-    main_.registerScreen(QStringLiteral("物流管理"), {bills_, bills, [bills, lines, showType](Dataset*) {
+    main_.registerScreen(QStringLiteral("物流管理"), {bills_, bills, [bills, lines, showType, runUsable](Dataset*) {
                                                          showLines(lines, billId(bills));
                                                          showType();
+                                                         runUsable();
                                                      }});
 }
 
@@ -392,6 +399,7 @@ void StockBillScreens::leaveLines() {
     showLines(lines, bill);
     main_.makeCurrent(bills_, bills);
     main_.showButtons({main_.toolb_run}, {main_.toolb_store, main_.toolb_Search});
+    main_.setButtonEnabled(main_.toolb_run, !bills->isEmpty());
 }
 
 void StockBillScreens::post() {

@@ -108,6 +108,17 @@ TEST_F(StockBillTest, TheAmountEditsFollowTheCurrentBillsType) {
     EXPECT_EQ(edit("DBEdit88")->text(), "20");
 }
 
+// "执行" is usable only while there is a bill to post.
+TEST_F(StockBillTest, PostingWaitsForABill) {
+    openStockLeaf("物流管理");
+    EXPECT_TRUE(main->toolb_run->isVisible());
+    EXPECT_FALSE(main->toolb_run->isEnabled());
+    newBill("进货单");
+    EXPECT_TRUE(main->toolb_run->isEnabled());
+    press(main->toolb_run);
+    EXPECT_FALSE(main->toolb_run->isEnabled());
+}
+
 TEST_F(StockBillTest, ADisabledItemIsRefusedAndAHeaderNeedsItsFields) {
     kx::db::exec(db(), "update itemlist set item_limi = '禁用' where item_code = '4002'");
     openStockLeaf("物流管理");
