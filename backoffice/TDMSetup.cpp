@@ -4,6 +4,7 @@
 #include "ConsModes.h"
 #include "Discounts.h"
 #include "OtherLists.h"
+#include "StockOverview.h"
 #include "Venue.h"
 
 namespace kx::backoffice {
@@ -48,6 +49,7 @@ TDMSetup::TDMSetup(QSqlDatabase db, QObject* parent) : QObject(parent), db_(db) 
     declareDiscountRules(*this);
     declareVenueRules(*this);
     declareConsModeRules(*this);
+    declareStockAdjustmentRules(*this);
     for (Dataset* ds : all_)
         if (ds != adoqry_ConsItem) ds->open();
     setup.attach(adoqry_setuppay);

@@ -42,9 +42,10 @@ std::unique_ptr<QTextDocument> ReportDocument::build() const {
     return doc;
 }
 
-QString ReportDocument::toPlainText() const { return build()->toPlainText(); }
+QString ReportDocument::toPlainText() const { return content_ ? content_->plainText() : build()->toPlainText(); }
 
 void ReportDocument::fitPageToContent() {
+    if (content_) return;
     const QMarginsF margins = layout_.margins(QPageLayout::Millimeter);
     const QSizeF page = layout_.pageSize().size(QPageSize::Millimeter);
     const double widthMm = page.width() - margins.left() - margins.right();
@@ -68,22 +69,51 @@ void ReportDocument::fitPageToContent() {
                           layout_.orientation(), margins, QPageLayout::Millimeter);
 }
 
+namespace {
+
+// Numbers page `index` of `pages` in the bottom margin below a body of `body` pixels.
+void numberPage(QPainter& painter, QPaintDevice* device, const QRect& body, int index, int pages) {
+    QFont footFont = ReportDocument::defaultFont();
+    footFont.setPointSizeF(8);
+    painter.save();
+    painter.setFont(footFont);
+    const double line = QFontMetricsF(footFont, device).height();
+    painter.drawText(QRectF(0, body.height() + line * 0.3, body.width(), line), Qt::AlignHCenter | Qt::AlignTop,
+                     QStringLiteral("第%1页 / 共%2页").arg(index + 1).arg(pages));
+    painter.restore();
+}
+
+} // namespace
+
 int ReportDocument::render(QPagedPaintDevice* device) const {
+    const QRect body = device->pageLayout().paintRectPixels(device->logicalDpiX());
+    if (body.isEmpty()) return 0;
+    if (content_) {
+        const std::unique_ptr<PaintedContent::Pages> laid = content_->paginate(device, QSizeF(body.size()));
+        QPainter painter(device);
+        if (!painter.isActive()) return 0;
+        const int pages = laid->count();
+        for (int i = 0; i < pages; ++i) {
+            if (i > 0) device->newPage();
+            painter.save();
+            laid->paint(painter, i);
+            painter.restore();
+            if (pages > 1) numberPage(painter, device, body, i, pages);
+        }
+        return pages;
+    }
+
     auto doc = std::make_unique<QTextDocument>();
     // Laid out for the device, so that sizes in points come out as points on paper.
     doc->documentLayout()->setPaintDevice(device);
     doc->setDocumentMargin(0);
     doc->setDefaultFont(defaultFont());
     doc->setHtml(html_);
-    const QRect body = device->pageLayout().paintRectPixels(device->logicalDpiX());
-    if (body.isEmpty()) return 0;
     doc->setPageSize(QSizeF(body.size()));
 
     QPainter painter(device);
     if (!painter.isActive()) return 0;
     const int pages = doc->pageCount();
-    QFont footFont = defaultFont();
-    footFont.setPointSizeF(8);
     for (int i = 0; i < pages; ++i) {
         if (i > 0) device->newPage();
         const QRectF page(0, double(i) * body.height(), body.width(), body.height());
@@ -92,14 +122,7 @@ int ReportDocument::render(QPagedPaintDevice* device) const {
         doc->drawContents(&painter, page);
         painter.restore();
         // A document of several pages numbers them in the bottom margin.
-        if (pages > 1) {
-            painter.save();
-            painter.setFont(footFont);
-            const double line = QFontMetricsF(footFont, device).height();
-            painter.drawText(QRectF(0, body.height() + line * 0.3, body.width(), line), Qt::AlignHCenter | Qt::AlignTop,
-                             QStringLiteral("第%1页 / 共%2页").arg(i + 1).arg(pages));
-            painter.restore();
-        }
+        if (pages > 1) numberPage(painter, device, body, i, pages);
     }
     return pages;
 }

@@ -117,4 +117,16 @@ bool postStockBill(QSqlDatabase db, qint64 billId, bool averageCost) {
     return true;
 }
 
+int applyStockAdjustment(QSqlDatabase db) {
+    Transaction tx(db);
+    const int moved = exec(db, QStringLiteral(
+        "UPDATE itemlist SET item_coun = COALESCE(item_coun, 0) + (SELECT COALESCE(SUM(t.item_coun), 0) "
+        "FROM ItemListTemp t WHERE t.item_code = itemlist.item_code) "
+        "WHERE item_code IN (SELECT item_code FROM ItemListTemp)"));
+    updateDerivedCounts(db);
+    exec(db, QStringLiteral("DELETE FROM ItemListTemp"));
+    tx.commit();
+    return moved;
+}
+
 } // namespace kx::db

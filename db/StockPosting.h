@@ -30,4 +30,10 @@ void totalStockBill(QSqlDatabase db, qint64 billId);
 // posting nothing, when the bill is no longer open (posted or deleted meanwhile).
 bool postStockBill(QSqlDatabase db, qint64 billId, bool averageCost);
 
+// Adds the quantities of the adjustment list (ItemListTemp) to the items' stock, a missing
+// quantity counting as 0, lets the counts of set menus and composites follow, and empties the
+// list, in one transaction (nested in the caller's when there is one): a list is applied once.
+// Returns the number of items whose stock moved.
+int applyStockAdjustment(QSqlDatabase db);
+
 } // namespace kx::db

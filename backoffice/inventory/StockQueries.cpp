@@ -65,23 +65,6 @@ const QString kOfItem = QStringLiteral("and d.item_code = ? ");
 
 const Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
 
-QDateEdit* dateEdit(const char* name, QWidget* parent) {
-    auto* edit = new QDateEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setCalendarPopup(true);
-    edit->setDisplayFormat(QString::fromLatin1(kShowDateFormat));
-    return edit;
-}
-
-QWidget* panel(const char* name, QWidget* holder) {
-    auto* p = new QFrame(holder);
-    p->setObjectName(QString::fromLatin1(name));
-    p->setProperty("isPanel", true);
-    p->setAutoFillBackground(true);
-    p->hide();
-    return p;
-}
-
 QTableView* grid(const char* name, QWidget* parent, db::Dataset* ds, std::vector<GridColumn> columns) {
     auto* view = new QTableView(parent);
     view->setObjectName(QString::fromLatin1(name));
@@ -131,12 +114,12 @@ class StockQueries : public QObject {
 
   private:
     void buildStatement() {
-        statement_ = panel("pnl_ADetail", &child_);
+        statement_ = screenPanel("pnl_ADetail", &child_);
         auto* outer = new QVBoxLayout(statement_);
         outer->setContentsMargins(8, 8, 8, 8);
         auto* line = new QHBoxLayout;
-        from_ = dateEdit("DateTimePicker2", statement_);
-        until_ = dateEdit("DateTimePicker3", statement_);
+        from_ = dayPicker("DateTimePicker2", statement_);
+        until_ = dayPicker("DateTimePicker3", statement_);
         unitBox_ = new QComboBox(statement_);
         unitBox_->setObjectName(QStringLiteral("DBLookupComboBox10"));
         unitBox_->setMinimumWidth(140);
@@ -190,12 +173,12 @@ class StockQueries : public QObject {
     }
 
     void buildMovements() {
-        movementsPanel_ = panel("pnl_Sds", &child_);
+        movementsPanel_ = screenPanel("pnl_Sds", &child_);
         auto* outer = new QVBoxLayout(movementsPanel_);
         outer->setContentsMargins(8, 8, 8, 8);
         auto* line = new QHBoxLayout;
-        movementsFrom_ = dateEdit("DateTimePicker10", movementsPanel_);
-        movementsUntil_ = dateEdit("DateTimePicker11", movementsPanel_);
+        movementsFrom_ = dayPicker("DateTimePicker10", movementsPanel_);
+        movementsUntil_ = dayPicker("DateTimePicker11", movementsPanel_);
         itemCode_ = new QLineEdit(movementsPanel_);
         itemCode_->setObjectName(QStringLiteral("Edit7"));
         itemCode_->setMaxLength(6);

@@ -109,6 +109,9 @@ void declareMemberRules(TDMManage& m) {
             d.cancel();
             throw SilentAbort();
         }
+        // An emptied box is stored as 0, never as a missing amount.
+        for (const char* f : {"memb_mana_save", "memb_mana_inte"})
+            if (d.field(QString::fromLatin1(f)).isNull()) d.field(QString::fromLatin1(f)).setValue(0);
         const double save = d.field(QStringLiteral("memb_mana_save")).asFloat();
         const double points = d.field(QStringLiteral("memb_mana_inte")).asFloat();
         if (qRound64(save * 100) == 0 && qRound64(points * 100) == 0) {

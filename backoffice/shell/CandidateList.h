@@ -1,6 +1,6 @@
 #pragma once
 // The list of what a detail screen may add, beside its form: a query of candidates held by the
-// data source ds_Temp, and a search edit under the list that narrows it as it is typed. Enter in
+// data source ds_Temp, and a search edit under (or above) the list that narrows it as it is typed. Enter in
 // the search edit or a double click adds the current candidate and puts the focus on the value
 // edit (a quantity, a rate); Enter there clears the search and goes back to it for the next one.
 #include "Dataset.h"
@@ -44,6 +44,8 @@ struct CandidateList {
     std::function<void(Dataset& candidate)> add;
     // The edit that takes the focus after a candidate is added.
     const char* valueEditName = nullptr;
+    // The search edit above the list instead of under it.
+    bool searchAbove = false;
 };
 
 // A search text inside a filter's quoted value.

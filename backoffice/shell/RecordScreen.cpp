@@ -7,9 +7,11 @@
 #include "Prompter.h"
 #include "RecordRules.h"
 #include "TextEntry.h"
+#include "Values.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -70,7 +72,7 @@ void buildCandidates(QWidget* panel, QHBoxLayout* row, const CandidateList& c) {
     auto* search = new QLineEdit(panel);
     search->setObjectName(QString::fromLatin1(c.searchName));
     upperCaseEntry(search);
-    side->addWidget(search);
+    side->insertWidget(c.searchAbove ? 0 : 1, search);
     row->addLayout(side);
     TempSource* source = c.source;
     auto filterOf = c.filterOf;
@@ -134,12 +136,25 @@ void paintAsSideList(QTableView* grid) {
     grid->verticalHeader()->setDefaultSectionSize(22);
 }
 
-QWidget* buildRecordScreen(QWidget* holder, const RecordScreen& screen) {
+QWidget* screenPanel(const char* objectName, QWidget* holder) {
     auto* panel = new QFrame(holder);
-    panel->setObjectName(QString::fromLatin1(screen.panelName));
+    panel->setObjectName(QString::fromLatin1(objectName));
     panel->setProperty("isPanel", true);
     panel->setAutoFillBackground(true);
     panel->hide();
+    return panel;
+}
+
+QDateEdit* dayPicker(const char* objectName, QWidget* parent) {
+    auto* edit = new QDateEdit(parent);
+    edit->setObjectName(QString::fromLatin1(objectName));
+    edit->setCalendarPopup(true);
+    edit->setDisplayFormat(QString::fromLatin1(kShowDateFormat));
+    return edit;
+}
+
+QWidget* buildRecordScreen(QWidget* holder, const RecordScreen& screen) {
+    QWidget* panel = screenPanel(screen.panelName, holder);
     auto* row = new QHBoxLayout(panel);
     row->setContentsMargins(8, 8, 8, 8);
     auto* outer = new QVBoxLayout;

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QTableView;
@@ -97,6 +98,11 @@ void signedAmountEntry(QLineEdit* edit);
 // is saved, cancelled or left. The caller places it on the form.
 QLineEdit* newPasswordEdit(QWidget* screen, db::Dataset* ds, const char* objectName, const QString& field,
                            const QString& requiredMessage, bool upperCase);
+
+// An empty screen panel on `holder`, hidden until the navigation shows it.
+QWidget* screenPanel(const char* objectName, QWidget* holder);
+// A date box of the screens: the day as "yyyy-MM-dd" with its calendar.
+QDateEdit* dayPicker(const char* objectName, QWidget* parent);
 
 // The caption label of a form control built by buildRecordScreen.
 QLabel* captionOf(QWidget* control);

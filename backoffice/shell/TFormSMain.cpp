@@ -20,7 +20,9 @@
 #include "SingleInstance.h"
 #include "Staff.h"
 #include "StockBills.h"
+#include "StockOverview.h"
 #include "StockQueries.h"
+#include "StockReports.h"
 #include "Sql.h"
 #include "TDMManage.h"
 #include "TDMSetup.h"
@@ -421,6 +423,8 @@ void TFormSMain::attach(TFormChild* child, TDMManage* manage, TDMSetup* setup) {
     buildMemberScreens(*this, *child, *manage);
     buildStockBillScreens(*this, *child, *manage, *setup);
     buildStockQueryScreens(*this, *child, *manage);
+    buildStockReportScreens(*this, *child, *setup);
+    buildStockOverviewScreens(*this, *child, *setup);
     buildTradingUnitScreens(*this, *child, *manage);
     for (QTreeWidget* tree : {child->tv_Setup, child->tv_SysManage, child->tv_Store, child->tv_user})
         connect(tree, &QTreeWidget::itemClicked, this,
@@ -632,11 +636,13 @@ void TFormSMain::openStoreTree() {
     setup_->adoqry_ConsItemGroup->open();
     ShowPanel(child_->pnl_store, pnl_TreeView);
     const auto screen = screens_.find(QStringLiteral("库存调整"));
+    Dataset* before = CurrentDataset;
     makeCurrent(screen != screens_.end() ? screen->second.panel : nullptr, setup_->adoqry_ConsItem);
     child_->tv_Store->setCurrentItem(TFormChild::leaf(child_->tv_Store, QStringLiteral("库存调整")));
     showButtons({toolb_store, toolb_Cancel, toolb_Save},
                 {toolb_Add, toolb_Del, toolb_Back, toolb_run, toolb_Search});
     if (!Limite(QStringLiteral("SM"))) throw SilentAbort();
+    if (screen != screens_.end() && screen->second.shown) screen->second.shown(before);
 }
 
 void TFormSMain::openSystemTree() {

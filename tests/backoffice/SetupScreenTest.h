@@ -4,6 +4,7 @@
 #include "BackOfficeFixture.h"
 
 #include <QComboBox>
+#include <QDateEdit>
 #include <QInputMethodEvent>
 #include <QTableView>
 #include <QToolButton>
@@ -66,6 +67,36 @@ class SetupScreenTest : public BackOfficeTest {
         ASSERT_TRUE(setup->adoqry_ConsKind->locate("kind_code", cls.left(1)));
         ASSERT_TRUE(setup->adoqry_ConsClass->locate("clas_code", cls));
         ASSERT_TRUE(setup->adoqry_ConsItem->locate("item_code", item)) << item.toStdString();
+    }
+    // What a grid shows, a row per line, the given cells (every cell when none given) joined by "|".
+    QStringList shown(const char* gridName, std::initializer_list<int> columns = {}) const {
+        QAbstractItemModel* m = control<QTableView>(gridName)->model();
+        QStringList rows;
+        for (int r = 0; r < m->rowCount(); ++r) {
+            QStringList cells;
+            if (columns.size() == 0)
+                for (int c = 0; c < m->columnCount(); ++c)
+                    cells << m->index(r, c).data().toString();
+            for (int c : columns)
+                cells << m->index(r, c).data().toString();
+            rows << cells.join('|');
+        }
+        return rows;
+    }
+    QStringList captions(const char* gridName) const {
+        QAbstractItemModel* m = control<QTableView>(gridName)->model();
+        QStringList out;
+        for (int c = 0; c < m->columnCount(); ++c)
+            out << m->headerData(c, Qt::Horizontal).toString();
+        return out;
+    }
+    // A date typed into a date box from its first section on.
+    void typeDate(const char* name, const QDate& date) {
+        auto* edit = control<QDateEdit>(name);
+        edit->setFocus();
+        edit->setSelectedSection(QDateTimeEdit::YearSection);
+        QTest::keyClicks(edit, date.toString("yyyyMMdd"));
+        ASSERT_EQ(edit->date(), date) << name;
     }
     // The visible toolbar buttons' captions, left to right.
     QStringList toolbar() const {

@@ -124,6 +124,14 @@ class AdjustmentCases : public MemberTest, public ::testing::WithParamInterface<
   public:
     void add(const char* e, const QString& t) { adjust(e, t); }
     void typeInto(const char* e, const QString& t) { type(e, t); }
+    void empty(const char* e) {
+        edit(e)->setFocus();
+        edit(e)->selectAll();
+        QTest::keyClick(edit(e), Qt::Key_Backspace);
+    }
+    qint64 rowsWithoutPoints() const {
+        return kx::db::scalarInt(db(), "select count(*) from membManage where memb_mana_inte is null");
+    }
     QToolButton* button(const char* which) const {
         return QString(which) == "add" ? main->toolb_Add : QString(which) == "save" ? main->toolb_Save : main->toolb_Back;
     }
@@ -178,7 +186,18 @@ INSTANTIATE_TEST_SUITE_P(
                        "剩余金额不能小于零，请重新输入！", false, 500, 1},
         AdjustmentCase{"ARefundInCents",
                        [](MemberTest& t) { static_cast<AdjustmentCases&>(t).add("DBEdit76", "-0.7"); }, "", false,
-                       499.3, 2}),
+                       499.3, 2},
+        // The points box emptied by hand: the row stores 0 points, not a missing amount.
+        AdjustmentCase{"AnEmptiedPointsBoxIsZero",
+                       [](MemberTest& t) {
+                           auto& a = static_cast<AdjustmentCases&>(t);
+                           a.push("add");
+                           a.empty("DBEdit77");
+                           a.typeInto("DBEdit76", "10");
+                           a.push("save");
+                           EXPECT_EQ(a.rowsWithoutPoints(), 0);
+                       },
+                       "", false, 510, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The front desk charges the card on its own connection while a top-up is being typed here,

@@ -95,43 +95,12 @@ class StockQueryTest : public kx::test::SetupScreenTest {
             QTest::keyClick(box, Qt::Key_Down);
         ASSERT_EQ(box->currentIndex(), at);
     }
-    // A date typed into a date box from its first section on.
-    void typeDate(const char* name, const QDate& date) {
-        auto* edit = control<QDateEdit>(name);
-        edit->setFocus();
-        edit->setSelectedSection(QDateTimeEdit::YearSection);
-        QTest::keyClicks(edit, date.toString("yyyyMMdd"));
-        ASSERT_EQ(edit->date(), date) << name;
-    }
     void query() { press(main->toolb_Search); }
     void statementOf(const QString& unit, const QDate& from, const QDate& until) {
         chooseUnit(unit);
         typeDate("DateTimePicker2", from);
         typeDate("DateTimePicker3", until);
         query();
-    }
-    // What a grid shows, a row per line, its cells joined by "|".
-    QStringList shown(const char* gridName, std::initializer_list<int> columns = {}) const {
-        auto* grid = control<QTableView>(gridName);
-        QAbstractItemModel* m = grid->model();
-        QStringList rows;
-        for (int r = 0; r < m->rowCount(); ++r) {
-            QStringList cells;
-            if (columns.size() == 0)
-                for (int c = 0; c < m->columnCount(); ++c)
-                    cells << m->index(r, c).data().toString();
-            for (int c : columns)
-                cells << m->index(r, c).data().toString();
-            rows << cells.join('|');
-        }
-        return rows;
-    }
-    QStringList captions(const char* gridName) const {
-        QAbstractItemModel* m = control<QTableView>(gridName)->model();
-        QStringList out;
-        for (int c = 0; c < m->columnCount(); ++c)
-            out << m->headerData(c, Qt::Horizontal).toString();
-        return out;
     }
     void clickRow(const char* gridName, int row) {
         auto* grid = control<QTableView>(gridName);
