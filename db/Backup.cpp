@@ -1,10 +1,13 @@
 #include "Backup.h"
 
 #include "Errors.h"
+#include "Schema.h"
+#include "Sql.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 
 #include <algorithm>
 #include <chrono>
@@ -100,16 +103,23 @@ void stepCopy(sqlite3_backup* backup, const QString& sourcePath, const BackupOpt
 }
 
 // The copy carries the source's WAL mark in its header; it becomes a plain rollback-journal file
-// (no -wal and -shm beside a backup) and is then read back from disk by a connection of its own.
-void checkCopy(const QString& part, bool fullCheck) {
+// (no -wal and -shm beside a backup), is compacted when asked, and is then read back from disk
+// by a connection of its own.
+void checkCopy(const QString& part, const BackupOptions& options) {
     Handle copy(part, SQLITE_OPEN_READWRITE);
     const QString what = QStringLiteral("备份文件检查没有通过 %1：").arg(part);
     if (!copy.ok()) throw DbError(what + copy.error());
     column(copy.get(), "PRAGMA journal_mode=DELETE", what);
+    if (options.compact) column(copy.get(), "VACUUM", what);
     const QStringList result =
-        column(copy.get(), fullCheck ? "PRAGMA integrity_check" : "PRAGMA quick_check", what);
+        column(copy.get(), options.fullCheck ? "PRAGMA integrity_check" : "PRAGMA quick_check", what);
     if (result != QStringList{QStringLiteral("ok")})
         throw DbError(what + result.mid(0, 5).join(QLatin1Char('\n')));
+    if (options.userVersion >= 0) {
+        const QStringList version = column(copy.get(), "PRAGMA user_version", what);
+        if (version.value(0).toInt() != options.userVersion)
+            throw DbError(what + QStringLiteral("版本 %1，应为 %2").arg(version.value(0)).arg(options.userVersion));
+    }
 }
 
 std::filesystem::path fsPath(const QString& path) {
@@ -181,7 +191,7 @@ void SnapshotBackup::finish() {
         column(st.source->get(), "COMMIT", QString());
         st.source.reset();
         st.copy.reset();
-        checkCopy(st.part, options_.fullCheck);
+        checkCopy(st.part, options_);
         // rename() replaces the old backup in one step: a reader sees the old file or the new one.
         std::error_code ec;
         std::filesystem::rename(fsPath(st.part), fsPath(target_), ec);
@@ -214,20 +224,134 @@ QStringList pruneBackups(const QString& folder, const QString& pattern, int keep
     return removed;
 }
 
+QString backupFolder(const QString& databaseFile) {
+    const QDir folder(QFileInfo(databaseFile).absoluteDir().absoluteFilePath(QStringLiteral("../back")));
+    const QString path = QDir::cleanPath(folder.absolutePath());
+    if (!QFileInfo(path).isDir() && !QDir().mkpath(path))
+        throw DbError(QStringLiteral("无法建立备份目录 %1").arg(path));
+    return path;
+}
+
 std::unique_ptr<SnapshotBackup> startDayEndBackup(const QString& databaseFile, const QDate& business) {
-    const QFileInfo file(databaseFile);
-    const QDir folder(file.absoluteDir().absoluteFilePath(QStringLiteral("../back")));
-    if (!folder.exists() && !QDir().mkpath(folder.absolutePath()))
-        throw DbError(QStringLiteral("无法建立备份目录 %1").arg(folder.absolutePath()));
+    const QDir folder(backupFolder(databaseFile));
     const QString name = QStringLiteral("VenueData-%1.bak").arg(business.toString(QStringLiteral("yyyy-MM-dd")));
-    auto backup = std::make_unique<SnapshotBackup>(file.absoluteFilePath(), folder.absoluteFilePath(name));
+    auto backup = std::make_unique<SnapshotBackup>(QFileInfo(databaseFile).absoluteFilePath(),
+                                                   folder.absoluteFilePath(name));
     backup->start();
     return backup;
 }
 
 void finishDayEndBackup(SnapshotBackup& backup) {
     backup.finish();
-    pruneBackups(QFileInfo(backup.target()).absolutePath(), QStringLiteral("VenueData-*.bak"), kDayEndBackupsKept);
+    pruneBackups(QFileInfo(backup.target()).absolutePath(), QStringLiteral("VenueData-\?\?\?\?-\?\?-\?\?.bak"),
+                 kDayEndBackupsKept);
+}
+
+QString maintenanceBackupFile(const QString& databaseFile) {
+    return QDir(QFileInfo(databaseFile).absoluteDir().absoluteFilePath(QStringLiteral("../back")))
+        .absoluteFilePath(QStringLiteral("VenueData.bak"));
+}
+
+void backupForMaintenance(const QString& databaseFile) {
+    const QDir folder(backupFolder(databaseFile));
+    // The program's own version: read from the live file, which every program upgrades at start.
+    Handle live(QFileInfo(databaseFile).absoluteFilePath(), SQLITE_OPEN_READONLY);
+    const QString what = QStringLiteral("无法读取数据库文件 %1：").arg(databaseFile);
+    if (!live.ok()) throw DbError(what + live.error());
+    BackupOptions options;
+    options.compact = true;
+    options.fullCheck = true;
+    options.userVersion = column(live.get(), "PRAGMA user_version", what).value(0).toInt();
+    backupDatabase(QFileInfo(databaseFile).absoluteFilePath(), folder.absoluteFilePath(QStringLiteral("VenueData.bak")),
+                   options);
+}
+
+namespace {
+
+sqlite3* handleOf(QSqlDatabase db) {
+    const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0 || !*static_cast<sqlite3* const*>(v.constData()))
+        throw RestoreRefused(RestoreRefused::Failed, QStringLiteral("the connection is not an SQLite connection"));
+    return *static_cast<sqlite3* const*>(v.constData());
+}
+
+// The tables every version of the file has held.
+const char* const kCoreTables[] = {"setuppay",       "itemlist",   "classlist",      "kindlist",
+                                   "tablelist",      "operatorlist", "tableguestlist", "tableconslist",
+                                   "allgues",        "allcons",    "memberlist",     "systemlog"};
+
+// The backup as a database of this system, or why not.
+void checkRestorable(const QString& backupFile, sqlite3* source, QSqlDatabase live) {
+    auto foreign = [](const QString& reason) { return RestoreRefused(RestoreRefused::Foreign, reason); };
+    QStringList integrity, version, tables, settings, pageSize;
+    try {
+        const QString what;
+        integrity = column(source, "PRAGMA integrity_check", what);
+        version = column(source, "PRAGMA user_version", what);
+        pageSize = column(source, "PRAGMA page_size", what);
+        tables = column(source, "SELECT lower(name) FROM sqlite_master WHERE type = 'table'", what);
+    } catch (const DbError& e) {
+        throw foreign(e.message());
+    }
+    if (integrity != QStringList{QStringLiteral("ok")}) throw foreign(integrity.mid(0, 3).join(QLatin1Char('\n')));
+    const int v = version.value(0).toInt();
+    if (v > currentSchemaVersion())
+        throw RestoreRefused(RestoreRefused::Newer, QStringLiteral("%1 > %2").arg(v).arg(currentSchemaVersion()));
+    if (v < 1) throw foreign(QStringLiteral("user_version %1").arg(v));
+    for (const char* t : kCoreTables)
+        if (!tables.contains(QLatin1String(t))) throw foreign(QStringLiteral("缺少数据表 %1").arg(QLatin1String(t)));
+    try {
+        settings = column(source, "SELECT count(*) FROM SetupPay", QString());
+    } catch (const DbError& e) {
+        throw foreign(e.message());
+    }
+    if (settings.value(0).toInt() != 1) throw foreign(QStringLiteral("SetupPay: %1").arg(settings.value(0)));
+    const int livePage = scalarInt(live, QStringLiteral("PRAGMA page_size"));
+    if (pageSize.value(0).toInt() != livePage)
+        throw foreign(QStringLiteral("page_size %1 ≠ %2").arg(pageSize.value(0)).arg(livePage));
+    (void)backupFile;
+}
+
+} // namespace
+
+QString restoreDatabase(QSqlDatabase live, const QString& backupFile, const QDateTime& now, int busyLimitMs) {
+    if (!QFileInfo(backupFile).isFile()) throw RestoreRefused(RestoreRefused::Missing, backupFile);
+    Handle source(backupFile, SQLITE_OPEN_READONLY);
+    if (!source.ok()) throw RestoreRefused(RestoreRefused::Foreign, source.error());
+    checkRestorable(backupFile, source.get(), live);
+
+    // The database as it is now, kept before anything is touched.
+    QString safety;
+    try {
+        safety = QDir(backupFolder(live.databaseName()))
+                     .absoluteFilePath(QStringLiteral("VenueData-restore-%1.bak")
+                                           .arg(now.toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+        backupDatabase(live.databaseName(), safety);
+    } catch (const DbError& e) {
+        throw RestoreRefused(RestoreRefused::Failed, e.message());
+    }
+
+    // One step, one write transaction on the live connection; a lock another connection holds
+    // longer than the limit refuses it and leaves the database whole.
+    sqlite3* target = handleOf(live);
+    const int busyBefore = scalarInt(live, QStringLiteral("PRAGMA busy_timeout"));
+    sqlite3_busy_timeout(target, std::max(0, busyLimitMs));
+    struct Reset {
+        sqlite3* db;
+        int ms;
+        ~Reset() { sqlite3_busy_timeout(db, ms); }
+    } reset{target, busyBefore};
+    sqlite3_backup* copy = sqlite3_backup_init(target, "main", source.get(), "main");
+    if (!copy) throw RestoreRefused(RestoreRefused::Failed, QString::fromUtf8(sqlite3_errmsg(target)));
+    const int rc = sqlite3_backup_step(copy, -1);
+    sqlite3_backup_finish(copy);
+    if (rc != SQLITE_DONE) throw RestoreRefused(RestoreRefused::Failed, QString::fromUtf8(sqlite3_errstr(rc)));
+    try {
+        upgradeSchema(live);
+    } catch (const DbError& e) {
+        throw RestoreRefused(RestoreRefused::Failed, e.message());
+    }
+    return safety;
 }
 
 } // namespace kx::db

@@ -6,7 +6,11 @@
 // another connection or program writes meanwhile; the live file is never copied as a plain file.
 // The copy is written beside the target as "<target>.part", checked, and only then renamed over
 // the target: a failed backup leaves the previous backup of that name untouched and no partial file.
+#include "Errors.h"
+
 #include <QDate>
+#include <QDateTime>
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +30,10 @@ struct BackupOptions {
     int busyLimitMs = 30000;
     // PRAGMA integrity_check (every index checked against its table) instead of quick_check.
     bool fullCheck = false;
+    // The copy compacted (VACUUM of the private copy, never of the live file) before its check.
+    bool compact = false;
+    // The PRAGMA user_version the copy must carry; negative: not checked.
+    int userVersion = -1;
     // Called after each step that did not finish, with the pages copied so far and the total.
     std::function<void(int copied, int total)> progress;
 };
@@ -71,8 +79,51 @@ QStringList pruneBackups(const QString& folder, const QString& pattern, int keep
 // folder (made when missing), its moment fixed by start(). Throws DbError when the folder or
 // the copy cannot be made.
 std::unique_ptr<SnapshotBackup> startDayEndBackup(const QString& databaseFile, const QDate& business);
-// Finishes the day end's copy and keeps the last kDayEndBackupsKept of them.
+// Finishes the day end's copy and keeps the last kDayEndBackupsKept of the day end's own dated
+// copies ("VenueData-yyyy-MM-dd.bak"); the other copies of the folder are never counted.
 inline constexpr int kDayEndBackupsKept = 30;
 void finishDayEndBackup(SnapshotBackup& backup);
+
+// The folder "back" beside the data folder of `databaseFile`, made when missing; throws DbError
+// when it cannot be made.
+QString backupFolder(const QString& databaseFile);
+// The maintenance backup: "VenueData.bak" in the backup folder.
+QString maintenanceBackupFile(const QString& databaseFile);
+// Writes the maintenance backup of the live file: a compacted copy of one committed state,
+// checked (integrity, this program's schema version, one self-contained file) and only then put
+// in place of the previous one. The live file is neither closed, moved nor compacted. Throws
+// DbError with the reason; the previous backup is then untouched.
+void backupForMaintenance(const QString& databaseFile);
+
+// Why a restore did not happen. Nothing in the live database changed in any of these cases.
+class RestoreRefused : public DbError {
+  public:
+    enum Problem {
+        Missing, // no backup file
+        Foreign, // not a readable database of this system (damaged, truncated, another program's)
+        Newer,   // written by a newer version of the programs
+        Failed   // the safety copy or the copy itself failed (busy, disk full)
+    };
+    RestoreRefused(Problem problem, const QString& reason)
+        : DbError(reason), problem_(problem), reason_(reason) {}
+    Problem problem() const { return problem_; }
+    // What SQLite or the file system said, if anything.
+    QString reason() const { return reason_; }
+
+  private:
+    Problem problem_;
+    QString reason_;
+};
+
+// Restores the backup `backupFile` into the open connection `live`: the backup is checked
+// first (a database of this system: its integrity, a schema version from 1 to this program's,
+// our tables with the one settings row, the live file's page size); then a checked copy of the
+// live database is written to "VenueData-restore-<yyyyMMdd-HHmmss>.bak" in the backup folder;
+// then SQLite's online backup copies the backup into the live database in one write
+// transaction, so another program on the file sees the old database or the restored one. An
+// older backup is then upgraded. The live file stays in its journal mode. A lock held by another
+// connection longer than `busyLimitMs` refuses the restore. Returns the safety copy's path;
+// throws RestoreRefused.
+QString restoreDatabase(QSqlDatabase live, const QString& backupFile, const QDateTime& now, int busyLimitMs = 10000);
 
 } // namespace kx::db

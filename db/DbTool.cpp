@@ -1,5 +1,6 @@
 #include "DbTool.h"
 
+#include "Backup.h"
 #include "Check.h"
 #include "Connection.h"
 #include "Errors.h"
@@ -12,6 +13,8 @@
 #include <QFileInfo>
 #include <QSqlQuery>
 
+#include <functional>
+
 namespace kx::db {
 
 namespace {
@@ -21,7 +24,9 @@ void usage(QTextStream& err) {
            "       kestrix-db check FILE\n"
            "       kestrix-db generate [--years N] [--visits-per-day N] [--seed N]\n"
            "                          [--tables N] [--items N] [--members N] [--live-cleared N] [--live-open "
-           "N] FILE\n";
+           "N] FILE\n"
+           "       kestrix-db backup FILE     (the maintenance backup: back/VenueData.bak beside the data folder)\n"
+           "       kestrix-db restore FILE    (back/VenueData.bak restored into FILE, the file before it kept)\n";
 }
 
 void removeDatabaseFiles(const QString& path) {
@@ -163,6 +168,49 @@ bool takeScale(QStringList& rest, const QString& name, qint64 min, qint64 max, s
     return true;
 }
 
+// Runs `work` on an existing file; a refusal of the data layer is reported as the tool's failure.
+int onExistingFile(const QString& path, QTextStream& err, const std::function<int()>& work) {
+    if (!QFileInfo(path).isFile()) {
+        err << "kestrix-db: " << path << " does not exist\n";
+        return 1;
+    }
+    try {
+        return work();
+    } catch (const RestoreRefused& e) {
+        err << "kestrix-db: restore refused: " << e.message() << '\n';
+    } catch (const DbError& e) {
+        err << "kestrix-db: " << e.message() << '\n';
+    }
+    return 1;
+}
+
+QString seconds(const QElapsedTimer& timer) {
+    return QString::number(timer.elapsed() / 1000.0, 'f', 1);
+}
+
+int backUp(const QString& path, QTextStream& out, QTextStream& err) {
+    return onExistingFile(path, err, [&] {
+        QElapsedTimer timer;
+        timer.start();
+        backupForMaintenance(path);
+        out << "backed up " << path << " to " << maintenanceBackupFile(path) << " in " << seconds(timer) << " s\n";
+        return 0;
+    });
+}
+
+int restore(const QString& path, QTextStream& out, QTextStream& err) {
+    return onExistingFile(path, err, [&] {
+        Connection conn;
+        conn.open(path);
+        QElapsedTimer timer;
+        timer.start();
+        const QString kept = restoreDatabase(conn.db(), maintenanceBackupFile(path), QDateTime::currentDateTime());
+        out << "restored " << maintenanceBackupFile(path) << " into " << path << " in " << seconds(timer)
+            << " s; the file before it is " << kept << '\n';
+        return 0;
+    });
+}
+
 } // namespace
 
 int runDbTool(const QStringList& args, QTextStream& out, QTextStream& err, const QDate& today) {
@@ -177,6 +225,8 @@ int runDbTool(const QStringList& args, QTextStream& out, QTextStream& err, const
         return create(rest[0], !empty, out, err, today);
     }
     if (command == QLatin1String("check") && args.size() == 2) return check(args[1], out, err);
+    if (command == QLatin1String("backup") && args.size() == 2) return backUp(args[1], out, err);
+    if (command == QLatin1String("restore") && args.size() == 2) return restore(args[1], out, err);
     if (command == QLatin1String("generate")) {
         QStringList rest = args.mid(1);
         GenerateOptions options;

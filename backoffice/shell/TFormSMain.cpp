@@ -9,6 +9,7 @@
 #include "Discounts.h"
 #include "EnterAsTab.h"
 #include "ErrorGuard.h"
+#include "Maintenance.h"
 #include "MainWindowKit.h"
 #include "Members.h"
 #include "OtherLists.h"
@@ -426,6 +427,7 @@ void TFormSMain::attach(TFormChild* child, TDMManage* manage, TDMSetup* setup) {
     buildStockReportScreens(*this, *child, *setup);
     buildStockOverviewScreens(*this, *child, *setup);
     buildTradingUnitScreens(*this, *child, *manage);
+    buildMaintenanceScreens(*this, *child);
     for (QTreeWidget* tree : {child->tv_Setup, child->tv_SysManage, child->tv_Store, child->tv_user})
         connect(tree, &QTreeWidget::itemClicked, this,
                 [this, tree](QTreeWidgetItem* node) { guarded([&] { treeClicked(tree, node); }); });
