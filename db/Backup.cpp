@@ -266,6 +266,14 @@ void backupForMaintenance(const QString& databaseFile) {
                    options);
 }
 
+QString keepCopyBefore(const QString& databaseFile, const QString& what, const QDateTime& now) {
+    const QString copy = QDir(backupFolder(databaseFile))
+                             .absoluteFilePath(QStringLiteral("VenueData-%1-%2.bak")
+                                                   .arg(what, now.toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+    backupDatabase(QFileInfo(databaseFile).absoluteFilePath(), copy);
+    return copy;
+}
+
 namespace {
 
 sqlite3* handleOf(QSqlDatabase db) {
@@ -323,10 +331,7 @@ QString restoreDatabase(QSqlDatabase live, const QString& backupFile, const QDat
     // The database as it is now, kept before anything is touched.
     QString safety;
     try {
-        safety = QDir(backupFolder(live.databaseName()))
-                     .absoluteFilePath(QStringLiteral("VenueData-restore-%1.bak")
-                                           .arg(now.toString(QStringLiteral("yyyyMMdd-HHmmss"))));
-        backupDatabase(live.databaseName(), safety);
+        safety = keepCopyBefore(live.databaseName(), QStringLiteral("restore"), now);
     } catch (const DbError& e) {
         throw RestoreRefused(RestoreRefused::Failed, e.message());
     }

@@ -95,6 +95,11 @@ QString maintenanceBackupFile(const QString& databaseFile);
 // DbError with the reason; the previous backup is then untouched.
 void backupForMaintenance(const QString& databaseFile);
 
+// A checked copy of the live file kept before an operation that changes the venue's data as a
+// whole: "VenueData-<what>-<yyyyMMdd-HHmmss>.bak" in the backup folder ("restore", "clear",
+// "init"). Returns its path; throws DbError when it cannot be written (then do nothing).
+QString keepCopyBefore(const QString& databaseFile, const QString& what, const QDateTime& now);
+
 // Why a restore did not happen. Nothing in the live database changed in any of these cases.
 class RestoreRefused : public DbError {
   public:

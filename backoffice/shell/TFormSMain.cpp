@@ -50,12 +50,12 @@
 
 namespace kx::backoffice {
 
+const QString kProductTitle = QStringLiteral("Kestrix餐饮娱乐管理系统 9.0版");
+
 namespace {
 
 constexpr int kClientWidth = 792;
 constexpr int kClientHeight = 524;
-
-const QString kProductTitle = QStringLiteral("Kestrix餐饮娱乐管理系统 9.0版");
 
 // The toolbar's pictures, drawn here: a plus, a cross, an arrow back, a disk, a gear, boxes, a
 // turning arrow, a magnifier and a question mark.
@@ -427,7 +427,7 @@ void TFormSMain::attach(TFormChild* child, TDMManage* manage, TDMSetup* setup) {
     buildStockReportScreens(*this, *child, *setup);
     buildStockOverviewScreens(*this, *child, *setup);
     buildTradingUnitScreens(*this, *child, *manage);
-    buildMaintenanceScreens(*this, *child);
+    buildMaintenanceScreens(*this, *child, *manage, *setup);
     for (QTreeWidget* tree : {child->tv_Setup, child->tv_SysManage, child->tv_Store, child->tv_user})
         connect(tree, &QTreeWidget::itemClicked, this,
                 [this, tree](QTreeWidgetItem* node) { guarded([&] { treeClicked(tree, node); }); });

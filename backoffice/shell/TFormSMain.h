@@ -30,6 +30,9 @@ using db::Dataset;
 
 class TFormChild;
 class TDMManage;
+
+// The product's name as the questions before leaving or clearing name it.
+extern const QString kProductTitle;
 class TDMSetup;
 
 class TFormSMain : public QMainWindow {

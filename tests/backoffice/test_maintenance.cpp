@@ -5,6 +5,7 @@
 #include "Schema.h"
 #include "SetupScreenTest.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 
@@ -24,6 +25,9 @@ class MaintenanceTest : public kx::test::SetupScreenTest {
     QString backupFile() const { return kx::db::maintenanceBackupFile(path); }
     QString back() const { return QFileInfo(backupFile()).absolutePath(); }
     qint64 tables() const { return kx::db::scalarInt(db(), "select count(*) from tablelist"); }
+    double stock() const { return kx::db::scalarNumber(db(), "select total(item_coun) from itemlist"); }
+    void tick(const char* box) { control<QCheckBox>(box)->setChecked(true); }
+    QStringList copies(const char* pattern) const { return QDir(back()).entryList({QString::fromLatin1(pattern)}); }
 };
 
 struct PasswordCase {
@@ -169,5 +173,230 @@ INSTANTIATE_TEST_SUITE_P(
                        },
                        "数据恢复失败，数据库未作改动！", true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------- clearing
+
+TEST_F(MaintenanceTest, AWrongPasswordUnticksEveryGroup) {
+    openSystemLeaf("数据清理");
+    EXPECT_TRUE(control<QWidget>("pnl_clear")->isVisible());
+    EXPECT_EQ(control<QDateEdit>("DateTimePicker4")->date(), QDate(2026, 12, 9));
+    for (const char* box : {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4", "CheckBox5"})
+        tick(box);
+    run("Edit3", "wrong", "Button3");
+    EXPECT_EQ(prompter.texts(), QStringList({"输入的管理密码错误，请修改！"}));
+    for (const char* box : {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4", "CheckBox5"})
+        EXPECT_FALSE(control<QCheckBox>(box)->isChecked()) << box;
+    EXPECT_EQ(stock(), 940);
+}
+
+TEST_F(MaintenanceTest, ClearingAsksWhatAndWhetherAndKeepsACopyFirst) {
+    openSystemLeaf("数据清理");
+    run("Edit3", "admin", "Button3");
+    EXPECT_EQ(prompter.texts(), QStringList({"请选择要清除的项目！"}));
+    prompter.clear();
+    tick("CheckBox1");
+    prompter.answer(false);
+    run("Edit3", "admin", "Button3");
+    ASSERT_EQ(prompter.texts().size(), 1);
+    EXPECT_TRUE(prompter.texts()[0].startsWith("请确定是否进行数据清除操作，操作后数据将不能进行恢复，请慎重！"));
+    EXPECT_TRUE(prompter.texts()[0].endsWith("!"));
+    EXPECT_EQ(stock(), 940);
+    EXPECT_TRUE(copies("VenueData-clear-*").isEmpty());
+    prompter.clear();
+    prompter.answer(true);
+    run("Edit3", "admin", "Button3");
+    EXPECT_EQ(prompter.texts().mid(1), QStringList({"本地数据库清除完成！", "数据处理完毕，系统将退出请重新登录！"}));
+    EXPECT_EQ(stock(), 0);
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_EQ(copies("VenueData-clear-*.bak"), QStringList({"VenueData-clear-20261209-100000.bak"}));
+    EXPECT_TRUE(logTexts().contains("[数据清除（后台）]"));
+}
+
+TEST_F(MaintenanceTest, AClearingWhoseCopyFailsClearsNothing) {
+    QFile plain(back());
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    openSystemLeaf("数据清理");
+    tick("CheckBox1");
+    prompter.answer(true);
+    run("Edit3", "admin", "Button3");
+    ASSERT_EQ(prompter.texts().size(), 2);
+    EXPECT_TRUE(prompter.texts()[1].startsWith("清除前的数据备份没有成功，数据未作清除！")) << lastText().toStdString();
+    EXPECT_EQ(stock(), 940);
+    EXPECT_TRUE(main->isVisible());
+}
+
+TEST_F(MaintenanceTest, BaseDataWithAVisitInUseIsRefusedAndTheProgramStaysOpen) {
+    kx::db::exec(db(), "insert into TableConsList (tabl_gues_auto_recn, item_code, tabl_cons_coun) values (1, '4001', 1)");
+    const qint64 items = kx::db::scalarInt(db(), "select count(*) from itemlist");
+    openSystemLeaf("数据清理");
+    tick("CheckBox1");
+    tick("CheckBox2");
+    prompter.answer(true);
+    run("Edit3", "admin", "Button3");
+    EXPECT_EQ(lastText(), "前台还有未结束的消费，不能清除基本信息！");
+    EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from itemlist"), items);
+    EXPECT_EQ(stock(), 940);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(main->ExitMode, 0);
+}
+
+// ---------------------------------------------------------------- initialisation
+
+TEST_F(MaintenanceTest, InitialisationTwiceKeepsTheCardsWorkingAndTheProgramOpen) {
+    kx::db::exec(db(), "update MemberList set memb_surp = 470, memb_use = 30 where memb_card_code = '8800001'");
+    openSystemLeaf("系统初始");
+    EXPECT_TRUE(control<QWidget>("pnl_initialization")->isVisible());
+    for (int round = 0; round < 2; ++round) {
+        prompter.clear();
+        prompter.answer(true);
+        run("Edit6", "admin", "Button4");
+        EXPECT_EQ(prompter.texts(), QStringList({"请确认是否进行清除数据库操作（测试用）,请慎重确认!",
+                                                 "系统初始化工作已完成，现在可以工作！"}))
+            << round;
+        EXPECT_TRUE(edit("Edit6")->text().isEmpty());
+        EXPECT_TRUE(main->isVisible());
+    }
+    EXPECT_EQ(copies("VenueData-init-*.bak").size(), 1); // the same second: the second copy replaced the first
+    EXPECT_TRUE(logTexts().contains("[系统初始化（后台）]"));
+    // A top-up of 10 afterwards adds 10 to what the card held.
+    clickLeaf(main->N4, child->pnl_SysManage, child->tv_SysManage, "会员信息");
+    ASSERT_TRUE(manage->adoqry_Member->locate("memb_card_code", "8800001"));
+    QTest::mouseClick(control<QAbstractButton>("SpeedButton4"), Qt::LeftButton);
+    QApplication::processEvents();
+    prompter.clear();
+    press(main->toolb_Add);
+    type("DBEdit76", "10");
+    press(main->toolb_Save);
+    EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join('|').toStdString();
+    EXPECT_EQ(kx::db::scalarNumber(db(), "select memb_surp from MemberList where memb_card_code = '8800001'"), 480);
+}
+
+TEST_F(MaintenanceTest, AFailedInitialisationRollsBackAndCloses) {
+    kx::db::exec(db(), "insert into bookin (book_name, tabl_code) values ('李', '102')");
+    kx::db::exec(db(), "create trigger kx_refuse before update on TableList begin select raise(abort, 'refused'); end");
+    openSystemLeaf("系统初始");
+    prompter.answer(true);
+    run("Edit6", "admin", "Button4");
+    EXPECT_EQ(lastText(), kx::ErrorGuard::transactionFailedText("A100008"));
+    QApplication::processEvents();
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from bookin"), 1);
+}
+
+// ---------------------------------------------------------------- the log
+
+class LogViewerTest : public MaintenanceTest {
+  protected:
+    void SetUp() override {
+        MaintenanceTest::SetUp();
+        kx::db::exec(db(), "delete from systemlog");
+        const struct {
+            const char* who;
+            QDateTime when;
+            const char* what;
+        } lines[] = {
+            {"管理员", QDateTime(QDate(2026, 12, 8), QTime(23, 59, 59)), "[登录系统（后台）]"},
+            {"管理员", QDateTime(QDate(2026, 12, 9), QTime(0, 0, 0)), "[修改项目] 4001"},
+            {"王芳", QDateTime(QDate(2026, 12, 9), QTime(9, 0, 0)), "打折 50% 的单"},
+            {"王芳", QDateTime(QDate(2026, 12, 9), QTime(9, 0, 0)), "退菜 a_b, \"引号\"\n第二行"},
+            {"管理员", QDateTime(QDate(2026, 12, 9), QTime(23, 59, 59)), "O'Brien 的卡"},
+            {"管理员", QDateTime(QDate(2026, 12, 10), QTime(0, 0, 0)), "[退出系统（后台）]"},
+        };
+        for (const auto& l : lines)
+            kx::db::exec(db(), "insert into systemlog (log_oper_name, log_time, log_oper) values (?, ?, ?)",
+                         {QString::fromUtf8(l.who), l.when, QString::fromUtf8(l.what)});
+    }
+    void query(const QString& who, const QString& what) {
+        auto* box = control<QComboBox>("cmb_LogOper");
+        box->setEditText(who);
+        edit("edt_LogText")->setText(what);
+        QTest::mouseClick(control<QPushButton>("btn_LogQuery"), Qt::LeftButton);
+        QApplication::processEvents();
+    }
+};
+
+TEST_F(LogViewerTest, ShowsTheDaysChosenFilteredByOperatorAndText) {
+    openSystemLeaf("日志查询");
+    EXPECT_TRUE(control<QWidget>("pnl_log")->isVisible());
+    EXPECT_EQ(captions("DBGrid55"), QStringList({"操作员", "操作时间", "操作过程"}));
+    // Today, whole, in the order written, the newest current.
+    EXPECT_EQ(shown("DBGrid55", {1}), QStringList({"2026-12-09 00:00:00", "2026-12-09 09:00:00", "2026-12-09 09:00:00",
+                                                   "2026-12-09 23:59:59"}));
+    EXPECT_EQ(manage->adoqry_Log->recNo(), 4);
+    EXPECT_TRUE(control<QComboBox>("cmb_LogOper")->findText("王芳") >= 0);
+    struct Case {
+        const char* who;
+        const char* what;
+        QStringList times;
+    };
+    for (const Case& c : {Case{"王芳", "", {"09:00:00", "09:00:00"}}, Case{"", "50%", {"09:00:00"}},
+                          Case{"", "%", {"09:00:00"}}, Case{"", "a_b", {"09:00:00"}}, Case{"", "_", {"09:00:00"}},
+                          Case{"", "'", {"23:59:59"}}, Case{"管理员", "项目", {"00:00:00"}}, Case{"无人", "", {}}}) {
+        query(QString::fromUtf8(c.who), QString::fromUtf8(c.what));
+        QStringList times;
+        for (const QString& t : shown("DBGrid55", {1}))
+            times << t.right(8);
+        EXPECT_EQ(times, c.times) << c.who << "/" << c.what;
+    }
+    // Other days.
+    typeDate("DateTimePicker6", QDate(2026, 12, 8));
+    typeDate("DateTimePicker7", QDate(2026, 12, 10));
+    query("", "");
+    EXPECT_EQ(shown("DBGrid55").size(), 6);
+}
+
+// A minimal reader of the file as a spreadsheet reads it.
+QList<QStringList> parseCsv(const QString& text) {
+    QList<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            row << field;
+            field.clear();
+        } else if (c == '\r') {
+        } else if (c == '\n') {
+            row << field;
+            field.clear();
+            rows << row;
+            row.clear();
+        } else {
+            field += c;
+        }
+    }
+    return rows;
+}
+
+TEST_F(LogViewerTest, ExportsTheRowsShownAsCsv) {
+    openSystemLeaf("日志查询");
+    query("王芳", "");
+    const QString file = dir.path() + "/log.csv";
+    dialogs.fileName(file);
+    QTest::mouseClick(control<QPushButton>("btn_LogExport"), Qt::LeftButton);
+    QApplication::processEvents();
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    const QList<QStringList> rows = parseCsv(QString::fromUtf8(bytes.mid(3)));
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[0], QStringList({"操作员", "操作时间", "操作过程"}));
+    EXPECT_EQ(rows[1], QStringList({"王芳", "2026-12-09 09:00:00", "打折 50% 的单"}));
+    EXPECT_EQ(rows[2], QStringList({"王芳", "2026-12-09 09:00:00", "退菜 a_b, \"引号\"\n第二行"}));
+}
 
 } // namespace

@@ -359,10 +359,10 @@ TEST_F(BackOfficeTest, EachLeafSetsTheToolbarOfItsTree) {
     EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join('|').toStdString();
 }
 
-TEST_F(BackOfficeTest, AScreenNotBuiltYetLeavesTheToolbarWithoutADataset) {
+TEST_F(BackOfficeTest, AScreenWithoutADatasetLeavesTheToolbarWithoutOne) {
     logIn();
     const qint64 depts = kx::db::scalarInt(db(), "select count(*) from itemlist");
-    // "日志查询", whose screen comes later, after the venue identity with its dataset.
+    // "日志查询", which edits nothing, after the venue identity with its dataset.
     main->N10->trigger();
     ASSERT_NE(main->CurrentDataset, nullptr);
     QTreeWidgetItem* leaf = kx::backoffice::TFormChild::leaf(child->tv_user, "日志查询");
