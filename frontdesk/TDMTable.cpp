@@ -124,6 +124,8 @@ void TDMTable::defineLookups() {
                            QStringLiteral("tabl_code"), QStringLiteral("tabl_name"));
     adoqry_bookin->addLookupField(QStringLiteral("opername"), QStringLiteral("oper_code"), adoqry_Operator,
                                   QStringLiteral("oper_code"), QStringLiteral("oper_name"));
+    // The board shows one department and type at a time; a table is named whatever it shows.
+    adoqry_table->lookupsSeeAllRows = true;
     adoqry_table->addLookupField(QStringLiteral("tabltypename"), QStringLiteral("tabl_type_code"), adoqry_TableType,
                                  QStringLiteral("tabl_type_code"), QStringLiteral("tabl_type_name"));
     adoqry_table->addLookupField(QStringLiteral("tabltypenarr"), QStringLiteral("tabl_type_code"), adoqry_TableType,

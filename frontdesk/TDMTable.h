@@ -20,6 +20,9 @@ public:
     // This front desk while it runs: the order pad's lines it writes carry it, so two desks
     // ordering for one visit at once never take or lose each other's lines.
     const QString deskId;
+    // The booking the visit being opened was taken from (0: none); the opening's transaction
+    // deletes it (Bookings.h).
+    qint64 takenBooking = 0;
 
     Dataset* adoqry_TableDept;
     Dataset* adoqry_TableType;

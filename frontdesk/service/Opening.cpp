@@ -1,6 +1,7 @@
 #include "Opening.h"
 
 #include "BillCalc.h"
+#include "Bookings.h"
 #include "Clock.h"
 #include "ProgressBar.h"
 #include "Sql.h"
@@ -49,11 +50,10 @@ void installOpeningHooks(TDMTable& dm) {
 bool beginOpening(TFormWMain& main, TDMTable& dm) {
     if (!main.Limite(QStringLiteral("BI"))) return false;
     const QString code = dm.adoqry_table->field(QStringLiteral("tabl_code")).asString();
-    Dataset& bookings = *dm.adoqry_bookin;
-    // The opening screen lists every booking of the table, whatever search was left on.
-    bookings.setFiltered(false);
-    bookings.setSql(QStringLiteral("select * from bookin where tabl_code=?"), {code});
-    bookings.open();
+    // The opening screen lists every booking of the table, whatever search was left on, and
+    // none is taken yet.
+    releaseTakenBooking(dm);
+    showTableBookings(dm, code);
     dm.adoqry_TableGues->append();
     return true;
 }
@@ -82,6 +82,8 @@ qint64 openTable(TDMTable& dm, const std::function<void()>& step) {
         // Another front desk may have opened the table since this board read it.
         if (stored != QLatin1String("1") && stored != QLatin1String("5")) throw StaleData();
         key = drawVisitKey(db);
+        // A booking taken over is used up with the opening, not before.
+        deleteTakenBooking(dm);
         v.field(QStringLiteral("tabl_gues_auto_recn")).setValue(key);
         v.post();
 
@@ -107,6 +109,7 @@ qint64 openTable(TDMTable& dm, const std::function<void()>& step) {
 
     v.refreshRows(QStringLiteral("tabl_gues_auto_recn"), {key});
     v.locate(QStringLiteral("tabl_gues_auto_recn"), key);
+    forgetTakenBooking(dm);
     dm.adoqry_SetupPay->refreshCurrent(); // the counter moved on
     progress();
     dm.adoqry_TableCons->setSql(QStringLiteral("Select * from TableConsList where 1=2"));
@@ -120,6 +123,8 @@ void cancelOpening(TDMTable& dm) {
     Dataset& board = *dm.adoqry_table;
     if (v.state() == Dataset::Insert) v.cancel();
     board.cancel();
+    // A booking taken over stays stored and is listed again.
+    releaseTakenBooking(dm);
     if (board.isEmpty()) return;
     if (!dm.adoqry_bookin->active() || dm.adoqry_bookin->isEmpty()) {
         board.edit();

@@ -27,7 +27,8 @@ void adoqry_TableGuesAfterInsert(TDMTable& dm);
 void installOpeningHooks(TDMTable& dm);
 
 // Starts opening the board's current table: the permission "BI" (false after its refusal),
-// the table's bookings into adoqry_bookin, and a new visit row appended with its defaults.
+// the table's bookings into adoqry_bookin (none taken over yet), and a new visit row appended
+// with its defaults.
 bool beginOpening(TFormWMain& main, TDMTable& dm);
 
 // Draws the next visit key from the stored counter and raises the counter. Runs inside the
@@ -41,11 +42,12 @@ qint64 drawVisitKey(QSqlDatabase db);
 // raises TransactionFailed with kOpeningFailureCode (the error guard shows it and closes the
 // program). The table must still be free or booked in the database: one that another front
 // desk has opened meanwhile is refused with StaleData, storing nothing, instead of losing
-// that desk's visit. Returns the new visit's key.
+// that desk's visit. A booking taken over into the visit (takeBooking) is deleted in the same
+// transaction. Returns the new visit's key.
 qint64 openTable(TDMTable& dm, const std::function<void()>& step = {});
 
-// "回退": cancels the unsaved visit and any edit of the board row; a table without bookings
-// is set free ("1"), a table with bookings keeps its state.
+// "回退": cancels the unsaved visit and any edit of the board row; a booking taken over stays
+// stored; a table without bookings is set free ("1"), a table with bookings keeps its state.
 void cancelOpening(TDMTable& dm);
 
 } // namespace kx::frontdesk

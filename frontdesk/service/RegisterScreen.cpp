@@ -1,11 +1,13 @@
 #include "RegisterScreen.h"
 
 #include "Binder.h"
+#include "Bookings.h"
 #include "ErrorGuard.h"
 #include "Opening.h"
 #include "NumberEntry.h"
 #include "PanelKit.h"
 #include "ProgressBar.h"
+#include "Prompter.h"
 #include "TDMTable.h"
 #include "TFormWMain.h"
 #include "TFormWork.h"
@@ -48,10 +50,11 @@ RegisterScreen::RegisterScreen(TFormWMain* main, TFormWork* work, TDMTable* dm, 
     main_->registerAction(QStringLiteral("register.open"), [this] { open(); });
     main_->registerAction(QStringLiteral("register.focusManualNumber"), [this] { DBEdit1->setFocus(); });
     main_->registerAction(QStringLiteral("register.back"), [this] { back(); });
+    main_->registerAction(QStringLiteral("register.takeBooking"), [this] { takeBooking(); });
 }
 
 RegisterScreen::~RegisterScreen() {
-    for (const char* action : {"register.open", "register.focusManualNumber", "register.back"})
+    for (const char* action : {"register.open", "register.focusManualNumber", "register.back", "register.takeBooking"})
         main_->registerAction(QString::fromLatin1(action), nullptr);
     dm_->adoqry_TableGues->afterInsert = nullptr;
 }
@@ -178,6 +181,7 @@ void RegisterScreen::open() {
         // which the refusal reads again.
         dm_->adoqry_TableGues->cancel();
         dm_->adoqry_table->cancel();
+        releaseTakenBooking(*dm_);
         main_->ShowPanel(work_->pnl_TableState, main_->pnl_Parent, 1);
         work_->EditDict_TableState->setEnabled(true);
         work_->EditDict_TableState->setFocus();
@@ -185,6 +189,13 @@ void RegisterScreen::open() {
     }
     workScreen_->setEditsEnabled(true);
     workScreen_->showScreen(true);
+}
+
+void RegisterScreen::takeBooking() {
+    Dataset& bookings = *dm_->adoqry_bookin;
+    if (dm_->adoqry_TableGues->state() != Dataset::Insert || !bookings.active() || bookings.isEmpty()) return;
+    if (!prompter().question(QStringLiteral("是否将[预订信息]加入到[开台信息]中，请确定操作!"))) return;
+    kx::frontdesk::takeBooking(*dm_);
 }
 
 void RegisterScreen::back() {

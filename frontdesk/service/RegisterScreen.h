@@ -3,7 +3,7 @@
 // new visit, the table's bookings, and "开台 +" / "回退". Its keys: numeric-pad + opens
 // ("register.open"), F12 focuses the ticket number ("register.focusManualNumber"), Esc
 // cancels ("register.back"). "预订转入" and a double click on a booking run the action
-// "register.takeBooking" of the main window.
+// "register.takeBooking", which takes the booking over into the visit (Bookings.h).
 #include "DatasetModel.h"
 
 #include <QObject>
@@ -54,6 +54,9 @@ public:
     void open();
     // "回退": cancels the opening and shows the board with the search box focused.
     void back();
+    // "预订转入" / double click on a booking: after the question, the current booking is taken
+    // over into the visit being opened. Nothing happens while no booking is listed.
+    void takeBooking();
 
 private:
     void build();

@@ -3,6 +3,7 @@
 #include "MainWindowKit.h"
 
 #include "BillScreen.h"
+#include "BookingScreen.h"
 #include "Binder.h"
 #include "PanelKit.h"
 #include "ErrorGuard.h"
@@ -269,7 +270,10 @@ void TFormWork::buildAbout() {
     connect(close2, &QPushButton::clicked, this, [this] { hideAbout(); });
 }
 
-TFormWork::~TFormWork() { ErrorGuard::setAfterStaleData({}); }
+TFormWork::~TFormWork() {
+    ErrorGuard::setAfterStaleData({});
+    if (dm_) main_->registerAction(QStringLiteral("board.bookin"), nullptr);
+}
 
 void TFormWork::attach(TDMTable* dm) {
     dm_ = dm;
@@ -313,6 +317,8 @@ void TFormWork::attach(TDMTable* dm) {
     registerScreen.setBuilder([this] { return new RegisterScreen(main_, this, dm_, workScreen.get()); });
     bill.setBuilder([this] { return new BillScreen(main_, this, dm_); });
     orderScreen.setBuilder([this] { return new OrderScreen(main_, this, dm_); });
+    bookings.setBuilder([this] { return new BookingScreen(main_, this, dm_); });
+    main_->registerAction(QStringLiteral("board.bookin"), [this] { bookings->enter(); });
     // The data module's own hooks hold whether or not their screens are built yet.
     installOpeningHooks(*dm);
     tableBoard = new TableBoard(main_, this, dm);

@@ -25,6 +25,7 @@ class TableBoard;
 class RegisterScreen;
 class WorkScreen;
 class OrderScreen;
+class BookingScreen;
 
 // A screen or a part of one that ShowPanel switches: a frame marked as a panel.
 QFrame* makePanel(const QString& name, QWidget* parent = nullptr);
@@ -130,12 +131,15 @@ public:
 
     // The screens built on first use:
     // the opening screen pnl_Register, the work screen pnl_Work with the table moves, continuing
-    // and clearing (its pop-up panels), the bill screen pnl_Bill, the order screen pnl_ConsItem.
+    // and clearing (its pop-up panels), the bill screen pnl_Bill, the order screen pnl_ConsItem,
+    // the booking screen pnl_bookin (its action "board.bookin" is registered at once, so the
+    // board offers "预订").
     LazyScreen<WorkScreen> workScreen;
     LazyScreen<RegisterScreen> registerScreen;
     LazyScreen<TableMoves> moves;
     LazyScreen<BillScreen> bill;
     LazyScreen<OrderScreen> orderScreen;
+    LazyScreen<BookingScreen> bookings;
     // Builds the screen that runs `action` when it is not built yet; false when no screen of
     // this form runs it.
     bool buildScreenFor(const QString& action);
