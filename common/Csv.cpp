@@ -72,4 +72,54 @@ bool writeCsv(const QString& path, const QStringList& header, const std::vector<
     return file.commit();
 }
 
+QList<QStringList> parseCsv(const QString& text) {
+    QList<QStringList> records;
+    QStringList record;
+    QString field;
+    bool quoted = false;
+    bool any = false; // something of the current record was read
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        any = true;
+        if (quoted) {
+            if (c == QLatin1Char('"')) {
+                if (i + 1 < n && text[i + 1] == QLatin1Char('"')) {
+                    field += QLatin1Char('"');
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                field += c;
+            }
+        } else if (c == QLatin1Char('"') && field.isEmpty()) {
+            quoted = true;
+        } else if (c == QLatin1Char(',')) {
+            record << field;
+            field.clear();
+        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            if (c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n')) ++i;
+            record << field;
+            field.clear();
+            records << record;
+            record.clear();
+            any = false;
+        } else {
+            field += c;
+        }
+    }
+    if (any) {
+        record << field;
+        records << record;
+    }
+    return records;
+}
+
+QString unguarded(const QString& field) {
+    if (field.size() > 1 && field.front() == QLatin1Char('\'') && QStringLiteral("=+-@").contains(field[1]))
+        return field.mid(1);
+    return field;
+}
+
 } // namespace kx

@@ -19,4 +19,11 @@ QByteArray csvBytes(const QStringList& header, const std::vector<QVariantList>& 
 // Writes the file; false when it cannot be written (nothing half written is left in its place).
 bool writeCsv(const QString& path, const QStringList& header, const std::vector<QVariantList>& rows);
 
+// The records of a CSV text as RFC 4180 reads them (quoted fields may hold commas, doubled
+// quotes and line breaks; CRLF or LF between records; a last record without a line end counts).
+// Empty lines are records of one empty field.
+QList<QStringList> parseCsv(const QString& text);
+// A text field as it was before the formula guard: "'=1+1" reads back as "=1+1".
+QString unguarded(const QString& field);
+
 } // namespace kx

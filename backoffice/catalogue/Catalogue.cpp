@@ -1,6 +1,7 @@
 #include "Catalogue.h"
 
 #include "Composition.h"
+#include "ItemTransfer.h"
 #include "DerivedStock.h"
 #include "ErrorGuard.h"
 #include "Money.h"
@@ -372,6 +373,7 @@ void buildItemScreen(TFormSMain& main, TFormChild& child, TDMSetup& s) {
         });
 
     addItemSearch(items, s);
+    addItemTransferButtons(items, s);
 
     auto* code = items->findChild<QLineEdit*>(QStringLiteral("DBEdit8"));
     auto* plus = new PlusAddsAnItem(main, code, items);

@@ -3,6 +3,7 @@
 // the venue's departments, types, modes and tables, on the board and at an opening.
 #include "BillCalc.h"
 #include "Checkout.h"
+#include "ItemTransfer.h"
 #include "Opening.h"
 #include "OrderScreen.h"
 #include "Ordering.h"
@@ -13,6 +14,7 @@
 #include "TFormWork.h"
 #include "TableBoard.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 
@@ -175,6 +177,24 @@ TEST_F(AcrossProgramsTest, ACardIssuedHereIsTakenWithItsPasswordInEitherCase) {
     EXPECT_FALSE(checkout.chooseMember("6600009", "abc12"));
     EXPECT_EQ(prompter.texts(), QStringList({"会员卡号或密码不正确，请重新输入！"}));
     dm.adoqry_TableGues->cancel();
+}
+
+// An item imported from a file here is ordered at the front desk by its number.
+TEST_F(AcrossProgramsTest, AnImportedItemIsOrderedAtTheFrontDesk) {
+    const QString path = dir.path() + "/new.csv";
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("分类编码,编码,项目名称,快捷,单位,单价,成本,提成,类型,实价\n"
+                           "C01,1101,鱼香肉丝,YXRS,份,28,9,1,单品,\n").toUtf8());
+    f.close();
+    const kx::backoffice::ItemImport r = kx::backoffice::importItems(db(), path);
+    ASSERT_EQ(r.added, 1) << r.problems.join('\n').toStdString();
+    const qint64 key = openVisit("A01", "N");
+    orderAndCommit(key, "A01", {"1101"});
+    EXPECT_EQ(kx::db::scalarNumber(db(), "select tabl_cons_coun from TableConsList where tabl_gues_auto_recn = ? "
+                                         "and item_code = '1101'",
+                                   {key}),
+              1);
 }
 
 class ThenTheFrontDeskTest : public AcrossProgramsTest {

@@ -2,6 +2,7 @@
 // password ("admin" in the sample venue), each closing the back office when done.
 #include "Backup.h"
 #include "Connection.h"
+#include "Csv.h"
 #include "Schema.h"
 #include "SetupScreenTest.h"
 
@@ -346,41 +347,6 @@ TEST_F(LogViewerTest, ShowsTheDaysChosenFilteredByOperatorAndText) {
     EXPECT_EQ(shown("DBGrid55").size(), 6);
 }
 
-// A minimal reader of the file as a spreadsheet reads it.
-QList<QStringList> parseCsv(const QString& text) {
-    QList<QStringList> rows;
-    QStringList row;
-    QString field;
-    bool quoted = false;
-    for (int i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-                field += '"';
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            row << field;
-            field.clear();
-        } else if (c == '\r') {
-        } else if (c == '\n') {
-            row << field;
-            field.clear();
-            rows << row;
-            row.clear();
-        } else {
-            field += c;
-        }
-    }
-    return rows;
-}
-
 TEST_F(LogViewerTest, ExportsTheRowsShownAsCsv) {
     openSystemLeaf("日志查询");
     query("王芳", "");
@@ -392,7 +358,7 @@ TEST_F(LogViewerTest, ExportsTheRowsShownAsCsv) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray bytes = f.readAll();
     EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
-    const QList<QStringList> rows = parseCsv(QString::fromUtf8(bytes.mid(3)));
+    const QList<QStringList> rows = kx::parseCsv(QString::fromUtf8(bytes.mid(3)));
     ASSERT_EQ(rows.size(), 3);
     EXPECT_EQ(rows[0], QStringList({"操作员", "操作时间", "操作过程"}));
     EXPECT_EQ(rows[1], QStringList({"王芳", "2026-12-09 09:00:00", "打折 50% 的单"}));
