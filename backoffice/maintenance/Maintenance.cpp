@@ -295,16 +295,22 @@ class LogViewer {
         column->addLayout(row);
         row->addWidget(new QLabel(QStringLiteral("开始时间："), panel_));
         from_ = dayPicker("DateTimePicker6", panel_);
+        from_->setMinimumWidth(110);
         row->addWidget(from_);
         row->addWidget(new QLabel(QStringLiteral("结束时间："), panel_));
         until_ = dayPicker("DateTimePicker7", panel_);
+        until_->setMinimumWidth(110);
         row->addWidget(until_);
         row->addWidget(new QLabel(QStringLiteral("操作员："), panel_));
         operator_ = new QComboBox(panel_);
         operator_->setObjectName(QStringLiteral("cmb_LogOper"));
         operator_->setEditable(true);
-        operator_->setMinimumWidth(90);
+        operator_->setMinimumWidth(110);
         row->addWidget(operator_);
+        row->addStretch(1);
+        // The text and the buttons on a line of their own.
+        row = new QHBoxLayout;
+        column->addLayout(row);
         row->addWidget(new QLabel(QStringLiteral("操作内容："), panel_));
         text_ = new QLineEdit(panel_);
         text_->setObjectName(QStringLiteral("edt_LogText"));
