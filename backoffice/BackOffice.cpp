@@ -3,6 +3,8 @@
 #include "Clock.h"
 #include "Connection.h"
 #include "ErrorGuard.h"
+#include "Prompter.h"
+#include "Schema.h"
 #include "SingleInstance.h"
 #include "Splash.h"
 #include "TDMManage.h"
@@ -45,9 +47,17 @@ int runBackOffice(int argc, char** argv) {
     // system would append to every caption).
     app.setApplicationName(QStringLiteral("Kestrix餐饮娱乐管理系统9.0版-后台管理"));
     std::unique_ptr<BackOfficeParts> parts;
-    const bool ok =
-        guarded([&] { parts = std::make_unique<BackOfficeParts>(db::databasePath(db::programDir())); });
+    QString refused; // a database file that cannot be used, told in words a manager can act on
+    const bool ok = guarded([&] {
+        try {
+            parts = std::make_unique<BackOfficeParts>(db::databasePath(db::programDir()));
+        } catch (const db::VenueFileRefused& e) {
+            refused = e.message();
+            throw SilentAbort();
+        }
+    });
     splash.reset();
+    if (!refused.isEmpty()) prompter().information(refused);
     if (!ok || !parts) return 1;
     parts->main->show();
     return app.exec();

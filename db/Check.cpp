@@ -60,6 +60,21 @@ QStringList checkDatabase(QSqlDatabase db) {
                         .arg(orphans.value(1).toString());
     }
 
+    // One settings row, whose visit counter is above every visit key given out.
+    const qint64 settingsRows = scalarInt(db, QStringLiteral("SELECT count(*) FROM SetupPay"));
+    if (settingsRows != 1) {
+        failures << QStringLiteral("settings: %1 rows in SetupPay, expected exactly 1").arg(settingsRows);
+    } else {
+        const qint64 counter = scalarInt(db, QStringLiteral("SELECT COALESCE(auto_recn, 0) FROM SetupPay"));
+        const qint64 highest = scalarInt(
+            db, QStringLiteral("SELECT max(COALESCE((SELECT max(tabl_gues_auto_recn) FROM TableGuestlist), 0), "
+                               "COALESCE((SELECT max(tabl_gues_auto_recn) FROM AllGues), 0))"));
+        if (counter <= highest)
+            failures << QStringLiteral("settings: the visit counter %1 is not above the highest visit key %2")
+                            .arg(counter)
+                            .arg(highest);
+    }
+
     // Every role holds exactly the permission catalogue's codes, once each.
     QSqlQuery missing = run(db, QStringLiteral("SELECT m.mana_code, t.limi_code FROM managertype m, LimitedTemp t "
                                                "WHERE NOT EXISTS (SELECT 1 FROM Limitedlist l WHERE l.mana_code = "

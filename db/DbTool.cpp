@@ -59,6 +59,13 @@ int check(const QString& path, QTextStream& out, QTextStream& err) {
         err << "kestrix-db: " << path << " does not exist\n";
         return 1;
     }
+    // A file the programs would refuse is reported as it is, before anything opens it for writing.
+    try {
+        checkVenueFile(path);
+    } catch (const VenueFileRefused& e) {
+        out << "FAIL " << e.problem() << '\n' << "check failed\n";
+        return 1;
+    }
     try {
         Connection conn;
         conn.open(path);

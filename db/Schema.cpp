@@ -9,8 +9,13 @@
 #include "Transaction.h"
 
 #include <QDate>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QString>
+#include <QUrl>
+
+#include <sqlite3.h>
 
 namespace kx::db {
 
@@ -987,8 +992,93 @@ void prepareDatabase(QSqlDatabase db, bool withSample) {
     prepareDatabase(db, withSample, QDate::currentDate());
 }
 
+namespace {
+
+const QString kRestoreOrMoveAway =
+    QStringLiteral("请把 back 目录中的备份文件复制为这个文件（或用 kestrix-db restore 恢复），"
+                   "或者把这个文件移到别处后重新启动，程序将建立新的营业数据。");
+
+// The first column of each row of `sql` on a read-only handle; empty with `error` set on failure.
+QStringList readColumn(sqlite3* db, const char* sql, QString* error) {
+    QStringList rows;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) {
+        *error = QString::fromUtf8(sqlite3_errmsg(db));
+        return rows;
+    }
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        rows << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    if (rc != SQLITE_DONE) *error = QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_finalize(st);
+    return rows;
+}
+
+quint32 bigEndian(const QByteArray& b, int at) {
+    return (quint32(quint8(b[at])) << 24) | (quint32(quint8(b[at + 1])) << 16) | (quint32(quint8(b[at + 2])) << 8) |
+           quint32(quint8(b[at + 3]));
+}
+
+} // namespace
+
+void checkVenueFile(const QString& path) {
+    auto refuse = [&path](const QString& problem, const QString& advice = kRestoreOrMoveAway) {
+        throw VenueFileRefused(QDir::toNativeSeparators(path), problem, advice);
+    };
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) refuse(QStringLiteral("不能读取（%1）").arg(file.errorString()),
+                                                 QStringLiteral("请检查文件和目录的权限。"));
+    const qint64 size = file.size();
+    if (size == 0) refuse(QStringLiteral("是空文件（0 字节）"));
+    const QByteArray header = file.read(100);
+    file.close();
+    if (header.size() < 100 || !header.startsWith(QByteArray("SQLite format 3\0", 16)))
+        refuse(QStringLiteral("不是数据库文件"));
+    // The size the header gives (when it is current) against the file's: a cut-off copy.
+    const quint32 pageField = (quint32(quint8(header[16])) << 8) | quint32(quint8(header[17]));
+    const qint64 pageSize = pageField == 1 ? 65536 : qint64(pageField);
+    const bool sizeCurrent = bigEndian(header, 92) == bigEndian(header, 24);
+    const QFileInfo wal(path + QStringLiteral("-wal"));
+    if (sizeCurrent && !(wal.exists() && wal.size() > 0) && qint64(bigEndian(header, 28)) * pageSize > size)
+        refuse(QStringLiteral("已损坏（文件被截短，只有 %1 字节）").arg(size));
+
+    // Read as it lies: with no write-ahead log beside it, opened as immutable, so that not even
+    // the log's index files are made; with one (another program has it open), as any reader.
+    sqlite3* db = nullptr;
+    const bool inUse = wal.exists();
+    const QByteArray name = inUse ? path.toUtf8()
+                                  : QByteArray("file:") + QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())
+                                                              .toString(QUrl::FullyEncoded)
+                                                              .mid(7)
+                                                              .toUtf8() +
+                                        "?immutable=1";
+    const int rc = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    struct Close {
+        sqlite3* db;
+        ~Close() { sqlite3_close_v2(db); }
+    } close{db};
+    if (rc != SQLITE_OK) refuse(QStringLiteral("不能打开（%1）").arg(QString::fromUtf8(sqlite3_errstr(rc))));
+    QString error;
+    const QStringList tables = readColumn(db, "SELECT lower(name) FROM sqlite_master WHERE type = 'table'", &error);
+    if (!error.isEmpty()) refuse(QStringLiteral("已损坏（%1）").arg(error));
+    for (const char* t : {"setuppay", "tablelist", "itemlist", "tableguestlist", "tableconslist", "operatorlist"})
+        if (!tables.contains(QLatin1String(t)))
+            refuse(tables.isEmpty() ? QStringLiteral("里面没有任何数据表，不是本系统的数据库")
+                                    : QStringLiteral("不是本系统的数据库（没有数据表 %1）").arg(QLatin1String(t)));
+    const int version = readColumn(db, "PRAGMA user_version", &error).value(0).toInt();
+    if (version > currentSchemaVersion())
+        refuse(QStringLiteral("由较新版本的程序建立（数据版本 %1，本程序 %2）").arg(version).arg(currentSchemaVersion()),
+               QStringLiteral("请使用较新版本的程序。"));
+    const QStringList settings = readColumn(db, "SELECT count(*) FROM SetupPay", &error);
+    if (!error.isEmpty()) refuse(QStringLiteral("已损坏（%1）").arg(error));
+    if (settings.value(0).toInt() != 1)
+        refuse(settings.value(0).toInt() == 0 ? QStringLiteral("缺少设置记录（SetupPay 是空的）")
+                                              : QStringLiteral("有 %1 行设置记录（SetupPay 应只有一行）").arg(settings.value(0)));
+}
+
 void openVenueDatabase(Connection& connection, const QString& path, const QDate& today) {
     const bool isNew = !QFileInfo::exists(path);
+    if (!isNew) checkVenueFile(path);
     connection.open(path);
     prepareDatabase(connection.db(), isNew, today);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The database schema in code: every table, index and view, its version, and the way a file
 // is brought to the current version.
+#include "Errors.h"
+
 #include <QDate>
 #include <QSqlDatabase>
 #include <QStringList>
@@ -29,9 +31,29 @@ void prepareDatabase(QSqlDatabase db, bool withSample, const QDate& today);
 // The same, with today's date from the system clock (for tools without the program clock).
 void prepareDatabase(QSqlDatabase db, bool withSample);
 
+// A file that is there but is no usable database of this system. Nothing in it was changed.
+class VenueFileRefused : public DbError {
+  public:
+    VenueFileRefused(const QString& path, const QString& problem, const QString& advice)
+        : DbError(QStringLiteral("数据库文件 %1 %2，程序没有改动它。\n%3").arg(path, problem, advice)),
+          problem_(problem) {}
+    // What is wrong, in a manager's words ("是空文件（0 字节）").
+    QString problem() const { return problem_; }
+
+  private:
+    QString problem_;
+};
+
+// What makes the existing file at `path` unusable as a venue's database, decided by reading it
+// only (it is never switched to WAL or otherwise touched): an empty file, not a database, a
+// damaged or truncated one, another program's database, one of a newer version, a missing
+// settings row. Throws VenueFileRefused; returns quietly for a usable file.
+void checkVenueFile(const QString& path);
+
 class Connection;
 // Opens a program's connection on `path`: a file not there yet is made with the schema and the
-// sample venue, so a new installation can work at once; any other file is brought up to date.
+// sample venue, so a new installation can work at once; any other file is checked first
+// (checkVenueFile) and then brought up to date. A new database is made only where no file is.
 void openVenueDatabase(Connection& connection, const QString& path, const QDate& today);
 
 // The names of our tables, in creation order, and the two views.

@@ -5,6 +5,7 @@
 #include "ErrorGuard.h"
 #include "Jpeg.h"
 #include "Prompter.h"
+#include "Schema.h"
 #include "SingleInstance.h"
 #include "Splash.h"
 #include "TDMTable.h"
@@ -35,14 +36,21 @@ int runFrontDesk(int argc, char** argv) {
     std::unique_ptr<TFormWMain> main;
     std::unique_ptr<TFormWork> work;
     std::unique_ptr<TDMTable> dm;
+    QString refused; // a database file that cannot be used, told in words a manager can act on
     const bool ok = guarded([&] {
-        main = std::make_unique<TFormWMain>(db::databasePath(db::programDir()));
+        try {
+            main = std::make_unique<TFormWMain>(db::databasePath(db::programDir()));
+        } catch (const db::VenueFileRefused& e) {
+            refused = e.message();
+            throw SilentAbort();
+        }
         work = std::make_unique<TFormWork>(main.get());
         dm = std::make_unique<TDMTable>(main->db());
         main->attach(work.get(), dm.get());
         work->attach(dm.get());
     });
     splash.reset();
+    if (!refused.isEmpty()) prompter().information(refused);
     if (!ok || !main) return 1;
     main->show();
     const int rc = app.exec();

@@ -5,6 +5,7 @@
 #include "PanelKit.h"
 #include "Prompter.h"
 #include "RegisterScreen.h"
+#include "Sql.h"
 #include "StateIcons.h"
 #include "TDMTable.h"
 #include "TFormWMain.h"
@@ -24,6 +25,7 @@
 #include <QPixmapCache>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -251,6 +253,34 @@ TableBoard::TableBoard(TFormWMain* main, TFormWork* work, TDMTable* dm)
     main_->registerAction(QStringLiteral("board.open"), [this] { dispatch(); });
     main_->registerAction(QStringLiteral("board.search"), [this] { work_->EditDict_TableState->setFocus(); });
     installHooks();
+
+    // Other desks' changes reach the board within a second or two.
+    auto* watch = new QTimer(this);
+    watch->setObjectName(QStringLiteral("tmr_OtherDesks"));
+    watch->setInterval(1000);
+    connect(watch, &QTimer::timeout, this, [this] {
+        // A failure here is not the cashier's action: the next tick tries again.
+        try {
+            followOtherDesks();
+        } catch (...) {
+        }
+    });
+    watch->start();
+}
+
+bool TableBoard::followOtherDesks() {
+    Dataset& board = *dm_->adoqry_table;
+    Dataset& visits = *dm_->adoqry_TableGues;
+    if (!board.active() || !work_->pnl_TableStateP->isVisible()) return false;
+    if (board.state() != Dataset::Browse || (visits.active() && visits.state() != Dataset::Browse)) return false;
+    // Counts the commits of other connections only: this desk's own actions read what they change.
+    const qint64 version = db::scalarInt(dm_->database(), QStringLiteral("PRAGMA data_version"));
+    if (version == seenVersion_) return false;
+    seenVersion_ = version;
+    board.reread(); // the same rows: only the cells of changed tables repaint
+    if (visits.active()) visits.reread();
+    if (view_ == Legend) recount();
+    return true;
 }
 
 TableBoard::~TableBoard() {
@@ -618,6 +648,14 @@ void TableBoard::dispatch() {
     if (!dayStarted()) return;
     if (!main_->Limite(QStringLiteral("DP"))) return;
     Dataset& board = *dm_->adoqry_table;
+    if (!board.isEmpty() && board.state() == Dataset::Browse) {
+        // The table and its visit as they are now.
+        board.refreshRows(QStringLiteral("tabl_code"), {board.field(QStringLiteral("tabl_code")).value()});
+        const qint64 key = board.isEmpty() ? 0 : board.field(QStringLiteral("tabl_gues_auto_recn")).asInt();
+        Dataset& visits = *dm_->adoqry_TableGues;
+        if (key > 0 && visits.active() && visits.state() == Dataset::Browse)
+            visits.refreshRows(QStringLiteral("tabl_gues_auto_recn"), {key});
+    }
     const QString state = board.isEmpty() ? QString() : board.field(QStringLiteral("tabl_stat_code")).asString();
     if (state == QLatin1String("1") || state == QLatin1String("5")) work_->registerScreen->enter();
     else if (state == QLatin1String("2") || state == QLatin1String("4")) work_->workScreen->enter(true);

@@ -122,8 +122,15 @@ public:
     // Shows the department and type of table `code` with that table current; false when no
     // table has the code.
     bool showTable(const QString& code);
-    // The board's double-click action on the current table.
+    // The board's double-click action on the current table, as the database holds it now: the
+    // table's row and its visit are read again first (another desk may have opened, checked out
+    // or cleared it).
     void dispatch();
+    // What other desks and the back office changed since the last look, read into the board and
+    // the visit list while the board shows and nothing is being typed: one cheap question to the
+    // database (has anybody else committed?), and the rows read again only when somebody has.
+    // A timer asks every second. Returns whether anything was read.
+    bool followOtherDesks();
     // "禁用" / "启用": the current table's state "6" / "1".
     void setTableState(const QString& state);
     // Shows the menu entries the current table's state allows.
@@ -156,6 +163,7 @@ private:
     int sort_ = 1;
     bool searching_ = false;
     bool pressRefused_ = false;
+    qint64 seenVersion_ = -1; // the database's change counter as last read into the board
 };
 
 } // namespace kx::frontdesk

@@ -64,7 +64,11 @@ const BrokenCase kCases[] = {
 
 class KestrixDbCheckTest : public ::testing::TestWithParam<BrokenCase> {
   protected:
-    void SetUp() override { prepareDatabase(tdb.db(), true, kToday); }
+    void SetUp() override {
+        prepareDatabase(tdb.db(), true, kToday);
+        // A venue that has given out its first visit keys: the cases below use keys under 100.
+        exec(db(), QStringLiteral("UPDATE SetupPay SET auto_recn = 100"));
+    }
     QSqlDatabase db() { return tdb.db(); }
     kx::test::TempDatabase tdb;
 };
@@ -92,6 +96,34 @@ TEST_P(KestrixDbCheckTest, ReportsEachBrokenInvariant) {
 
 INSTANTIATE_TEST_SUITE_P(KestrixDb, KestrixDbCheckTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// One settings row, and a visit counter that never hands out a key already used.
+TEST_F(KestrixDbCheckTest, ReportsTheSettingsRowAndTheVisitCounter) {
+    const struct {
+        const char* change;
+        const char* expected; // empty: still consistent
+    } cases[] = {
+        {"INSERT INTO AllGues (tabl_gues_auto_recn, tabl_code) VALUES (99, 'A01')", ""},
+        {"INSERT INTO AllGues (tabl_gues_auto_recn, tabl_code) VALUES (100, 'A01')",
+         "settings: the visit counter 100 is not above the highest visit key 100"},
+        {"INSERT INTO TableGuestlist (tabl_gues_auto_recn, tabl_code, tabl_gues_use) VALUES (140, 'A01', 0)",
+         "settings: the visit counter 100 is not above the highest visit key 140"},
+        {"DELETE FROM SetupPay", "settings: 0 rows in SetupPay, expected exactly 1"},
+        {"INSERT INTO SetupPay (auto_recn) VALUES (1)", "settings: 2 rows in SetupPay, expected exactly 1"},
+    };
+    for (const auto& c : cases) {
+        kx::db::Transaction tx(db());
+        exec(db(), QString::fromLatin1(c.change));
+        const QStringList failures = checkDatabase(db());
+        if (QByteArray(c.expected).isEmpty()) {
+            EXPECT_EQ(failures, QStringList()) << c.change;
+        } else {
+            ASSERT_EQ(failures.size(), 1) << c.change << failures.join('\n').toStdString();
+            EXPECT_EQ(failures[0], QString::fromLatin1(c.expected));
+        }
+        tx.rollback();
+    }
+}
 
 // Every role holds the permission catalogue's codes, once each.
 TEST_F(KestrixDbCheckTest, ReportsARoleWhosePermissionsDifferFromTheCatalogue) {

@@ -98,6 +98,7 @@ protected:
              shou, table});
         sql(QStringLiteral("update tablelist set tabl_stat_code=?, tabl_gues_auto_recn=? where tabl_code=?"),
             {state, key, table});
+        keyGivenOut(key);
         dm->adoqry_TableGues->refresh();
         board()->Sort();
     }

@@ -42,6 +42,7 @@ protected:
                                 "disc_code, disc_perc) SELECT ?, tabl_code, tabl_type_code, dept_code, ?, ?, 1, '2', '1', ?, "
                                 "'N', 0 FROM TableList WHERE tabl_code = ?"),
                  {key, guests, Clock::now().addSecs(-3600), mode, table});
+        keyGivenOut(key);
         for (const OrderLine& l : lines)
             db::exec(d,
                      QStringLiteral("INSERT INTO TableConsList (tabl_gues_auto_recn, tabl_code, clas_code, item_code, "

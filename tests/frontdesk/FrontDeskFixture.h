@@ -84,6 +84,11 @@ protected:
         dm->adoqry_TableCons->open();
     }
 
+    // A visit key set up by hand is a key the venue has given out: the counter moves past it.
+    void keyGivenOut(qint64 key) {
+        db::exec(db(), QStringLiteral("UPDATE SetupPay SET auto_recn = max(COALESCE(auto_recn, 1), ?)"), {key + 1});
+    }
+
     QStringList logTexts() const {
         QStringList out;
         QSqlQuery q = db::run(db(), QStringLiteral("select log_oper from systemlog order by rowid"));

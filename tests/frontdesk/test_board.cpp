@@ -2,6 +2,8 @@
 // counts, the sort cycle, the search box, the context menu, the day-start guard and the
 // double-click action.
 #include "BoardFixture.h"
+#include "Connection.h"
+#include "Opening.h"
 #include "StateIcons.h"
 
 #include <QAbstractItemModelTester>
@@ -328,6 +330,61 @@ TEST_F(BoardTest, PermissionsGuardTheDoubleClick) {
         EXPECT_EQ(panel(), c.panel);
         EXPECT_EQ(dm->adoqry_TableGues->state(), kx::db::Dataset::Browse);
     }
+}
+
+} // namespace
+
+namespace {
+
+// Another front desk on the same file: its own connection and data module.
+struct OtherDesk {
+    explicit OtherDesk(const QString& path) {
+        connection.open(path);
+        dm = std::make_unique<kx::frontdesk::TDMTable>(connection.db());
+        dm->openWorkingData();
+        kx::frontdesk::installOpeningHooks(*dm);
+    }
+    qint64 open(const QString& table) {
+        dm->adoqry_table->setFiltered(false);
+        EXPECT_TRUE(dm->adoqry_table->locate(QStringLiteral("tabl_code"), table));
+        dm->adoqry_TableGues->append();
+        dm->adoqry_TableGues->field(QStringLiteral("tabl_gues_coun")).setValue(3);
+        return kx::frontdesk::openTable(*dm);
+    }
+    kx::db::Connection connection;
+    std::unique_ptr<kx::frontdesk::TDMTable> dm;
+};
+
+// What another desk does reaches this board without this desk doing anything, and a double
+// click enters the table as it is now.
+TEST_F(BoardTest, AnotherDesksOpeningAndClearingReachTheBoard) {
+    // The board has looked once: nothing new since.
+    board()->followOtherDesks();
+    EXPECT_FALSE(board()->followOtherDesks());
+    OtherDesk other(path);
+    const qint64 key = other.open("A03");
+    // Within the watch's second.
+    QTest::qWait(1300);
+    ASSERT_TRUE(tables()->locate("tabl_code", "A03"));
+    EXPECT_EQ(tables()->field("tabl_stat_code").asString(), "2");
+    EXPECT_FALSE(board()->followOtherDesks()); // nothing more to read
+    doubleClickCell("A03");
+    EXPECT_EQ(panel(), "pnl_Work");
+    EXPECT_EQ(dm->adoqry_TableGues->field("tabl_gues_auto_recn").asInt(), key);
+    EXPECT_EQ(dm->adoqry_TableGues->field("tabl_gues_coun").asInt(), 3);
+    EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join('|').toStdString();
+}
+
+// A double click reads the table again even when the watch has not looked yet: the state
+// another desk left is the one acted on.
+TEST_F(BoardTest, ADoubleClickEntersTheTableAsItIsNow) {
+    OtherDesk other(path);
+    const qint64 key = other.open("A05");
+    ASSERT_TRUE(tables()->locate("tabl_code", "A05"));
+    EXPECT_EQ(tables()->field("tabl_stat_code").asString(), "1"); // not looked yet
+    doubleClickCell("A05");
+    EXPECT_EQ(panel(), "pnl_Work");
+    EXPECT_EQ(dm->adoqry_TableGues->field("tabl_gues_auto_recn").asInt(), key);
 }
 
 } // namespace
