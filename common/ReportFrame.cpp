@@ -14,17 +14,27 @@ namespace {
 enum class Style { Title, Plain, Bold, Small };
 enum class RowKind { Captions, Detail, Totals };
 
-// One line of the report as it is laid out: a line of text across the page, or a row of the
-// table (every row of a report shares one set of column widths).
+// One line of the report as it is laid out: a line of text across the page (with a second text
+// on its right), a row of a table (every row of one table shares one set of column widths), a
+// line of labelled figures in blocks side by side, or a chart.
 struct Block {
     bool isRow = false;
     QString text;
+    QString rightText;
     Style style = Style::Plain;
     Qt::Alignment alignment = Qt::AlignLeft;
     QStringList cells;
     RowKind kind = RowKind::Detail;
+    int table = 0;
+    // Labelled figures: label and value of each block in turn.
+    bool isPairs = false;
+    // A chart as tall as chartMm.
+    const BarChart* chart = nullptr;
+    double chartMm = 0;
     // Room above the line, left out at the top of a page.
     double gapMm = 0;
+    // Starts a new page (unless it is the first line of one).
+    bool newPage = false;
     // Kept on one page with the line after it (a group's header with its captions and first row).
     bool keepWithNext = false;
 };
@@ -37,11 +47,21 @@ Block textLine(const QString& text, Style style = Style::Plain, double gapMm = 0
     return b;
 }
 
-Block tableRow(QStringList cells, RowKind kind, double gapMm = 0) {
+Block tableRow(QStringList cells, RowKind kind, int table, double gapMm = 0) {
     Block b;
     b.isRow = true;
     b.cells = std::move(cells);
     b.kind = kind;
+    b.table = table;
+    b.gapMm = gapMm;
+    return b;
+}
+
+Block pairsLine(QStringList cells, Style style, double gapMm = 0) {
+    Block b;
+    b.isPairs = true;
+    b.cells = std::move(cells);
+    b.style = style;
     b.gapMm = gapMm;
     return b;
 }
@@ -96,11 +116,11 @@ class FramePages : public PaintedContent::Pages {
     void paint(QPainter& painter, int index) const override;
 
     const std::vector<Block>* blocks = nullptr;
-    const std::vector<Qt::Alignment>* alignments = nullptr;
+    const std::vector<std::vector<Qt::Alignment>>* alignments = nullptr;
     std::unique_ptr<Metrics> m;
     double width = 0;
-    std::vector<double> columns; // left edges, and the right edge last
-    std::vector<double> heights; // per block, without its gap
+    std::vector<std::vector<double>> columns; // per table: left edges, and the right edge last
+    std::vector<double> heights;              // per block, without its gap
     std::vector<std::vector<Placed>> pages;
 };
 
@@ -111,19 +131,42 @@ void FramePages::paint(QPainter& painter, int index) const {
     for (const Placed& p : pages[size_t(index)]) {
         const Block& b = all[size_t(p.block)];
         const double h = heights[size_t(p.block)];
+        if (b.chart) {
+            painter.setFont(m->plain);
+            b.chart->paint(painter, QRectF(0, p.y, width, h));
+            continue;
+        }
+        if (b.isPairs) {
+            // Each block a column of its own: the label at its left, the value right-aligned
+            // at three quarters of its width.
+            painter.setFont(m->font(b.style));
+            painter.setPen(Qt::black);
+            const int blocks = std::max(1, int(b.cells.size() / 2));
+            const double w = width / blocks;
+            for (int i = 0; i < blocks; ++i) {
+                const double x = w * i;
+                painter.drawText(QRectF(x, p.y, w, h), Qt::AlignLeft | Qt::AlignTop, b.cells[2 * i]);
+                painter.drawText(QRectF(x, p.y, w * 0.75, h), Qt::AlignRight | Qt::AlignTop, b.cells[2 * i + 1]);
+            }
+            continue;
+        }
         if (!b.isRow) {
             painter.setFont(m->font(b.style));
             painter.setPen(b.style == Style::Small ? QColor(0x55, 0x55, 0x55) : QColor(Qt::black));
             painter.drawText(QRectF(0, p.y, width, h), int(b.alignment | Qt::AlignTop) | Qt::TextWordWrap, b.text);
+            if (!b.rightText.isEmpty())
+                painter.drawText(QRectF(0, p.y, width, h), int(Qt::AlignRight | Qt::AlignTop), b.rightText);
             continue;
         }
+        const std::vector<double>& columns = this->columns[size_t(b.table)];
+        const std::vector<Qt::Alignment>& aligned = (*alignments)[size_t(b.table)];
         const double right = columns.back();
         if (b.kind == RowKind::Captions) painter.fillRect(QRectF(0, p.y, right, h), QColor(0xe8, 0xe8, 0xe8));
         painter.setFont(m->font(Metrics::styleOf(b.kind)));
         painter.setPen(Qt::black);
         for (int c = 0; c < int(columns.size()) - 1 && c < int(b.cells.size()); ++c) {
             if (b.cells[c].isEmpty()) continue;
-            Qt::Alignment a = (*alignments)[size_t(c)];
+            Qt::Alignment a = aligned[size_t(c)];
             if (b.kind == RowKind::Captions) a = Qt::AlignHCenter;
             else if (b.kind == RowKind::Totals && c == 0) a = Qt::AlignLeft;
             const QRectF cell(columns[size_t(c)] + m->padX, p.y + m->padY,
@@ -142,8 +185,14 @@ void FramePages::paint(QPainter& painter, int index) const {
 // The frame's lines, laid out on pages of any size.
 class FrameContent : public PaintedContent {
   public:
-    FrameContent(std::vector<Block> blocks, std::vector<Qt::Alignment> alignments)
-        : blocks_(std::move(blocks)), alignments_(std::move(alignments)) {}
+    FrameContent(std::vector<Block> blocks, std::vector<std::vector<Qt::Alignment>> alignments,
+                 std::vector<BarChart> charts)
+        : blocks_(std::move(blocks)), alignments_(std::move(alignments)), charts_(std::move(charts)) {
+        // The chart lines point at the charts this content keeps.
+        int next = 0;
+        for (Block& b : blocks_)
+            if (b.chart) b.chart = &charts_[size_t(next++)];
+    }
 
     std::unique_ptr<Pages> paginate(QPaintDevice* device, const QSizeF& body) const override {
         auto out = std::make_unique<FramePages>();
@@ -152,38 +201,55 @@ class FrameContent : public PaintedContent {
         out->m = std::make_unique<Metrics>(device);
         out->width = body.width();
         const Metrics& m = *out->m;
-        const int n = int(alignments_.size());
+        const size_t tables = alignments_.size();
 
-        // Each cell's width, measured once.
+        // Each cell's width, measured once; each table's columns as wide as their widest cells.
         std::vector<std::vector<double>> advances(blocks_.size());
-        std::vector<double> natural(size_t(n), 0.0);
+        std::vector<std::vector<double>> natural(tables);
+        for (size_t t = 0; t < tables; ++t)
+            natural[t].assign(alignments_[t].size(), 0.0);
         for (size_t i = 0; i < blocks_.size(); ++i) {
             const Block& b = blocks_[i];
             if (!b.isRow) continue;
+            std::vector<double>& nat = natural[size_t(b.table)];
+            const int n = int(nat.size());
             const QFontMetricsF& fm = m.of(Metrics::styleOf(b.kind));
             advances[i].resize(size_t(n), 0.0);
             for (int c = 0; c < n && c < int(b.cells.size()); ++c) {
                 advances[i][size_t(c)] = fm.horizontalAdvance(b.cells[c]);
-                natural[size_t(c)] = std::max(natural[size_t(c)], advances[i][size_t(c)] + 2 * m.padX + 1);
+                nat[size_t(c)] = std::max(nat[size_t(c)], advances[i][size_t(c)] + 2 * m.padX + 1);
             }
         }
-        const std::vector<double> widths = fitColumns(natural, body.width(), m.mm(6));
-        out->columns.push_back(0);
-        for (const double w : widths)
-            out->columns.push_back(out->columns.back() + w);
+        std::vector<std::vector<double>> widths(tables);
+        for (size_t t = 0; t < tables; ++t) {
+            widths[t] = fitColumns(natural[t], body.width(), m.mm(6));
+            std::vector<double> edges{0};
+            for (const double w : widths[t])
+                edges.push_back(edges.back() + w);
+            out->columns.push_back(std::move(edges));
+        }
 
         out->heights.resize(blocks_.size());
         for (size_t i = 0; i < blocks_.size(); ++i) {
             const Block& b = blocks_[i];
+            if (b.chart) {
+                out->heights[i] = std::min(m.mm(b.chartMm), body.height());
+                continue;
+            }
+            if (b.isPairs) {
+                out->heights[i] = m.of(b.style).height() * 1.15;
+                continue;
+            }
             if (!b.isRow) {
                 const QFontMetricsF& fm = m.of(b.style);
                 out->heights[i] = textHeight(fm, b.text, body.width(), fm.horizontalAdvance(b.text));
                 continue;
             }
+            const std::vector<double>& w = widths[size_t(b.table)];
             const QFontMetricsF& fm = m.of(Metrics::styleOf(b.kind));
             double h = fm.height();
-            for (int c = 0; c < n && c < int(b.cells.size()); ++c)
-                h = std::max(h, textHeight(fm, b.cells[c], widths[size_t(c)] - 2 * m.padX, advances[i][size_t(c)]));
+            for (int c = 0; c < int(w.size()) && c < int(b.cells.size()); ++c)
+                h = std::max(h, textHeight(fm, b.cells[c], w[size_t(c)] - 2 * m.padX, advances[i][size_t(c)]));
             out->heights[i] = h + 2 * m.padY;
         }
 
@@ -201,10 +267,10 @@ class FrameContent : public PaintedContent {
             double need = gap(i) + out->heights[i];
             for (size_t k = i; k + 1 < blocks_.size() && blocks_[k].keepWithNext; ++k)
                 need += gap(k + 1) + out->heights[k + 1];
-            if (y > 0 && y + need > body.height()) {
+            if (y > 0 && (b.newPage || y + need > body.height())) {
                 out->pages.emplace_back();
                 y = 0;
-                if (b.isRow && b.kind != RowKind::Captions && captions >= 0) {
+                if (b.isRow && !b.newPage && b.kind != RowKind::Captions && captions >= 0) {
                     out->pages.back().push_back({captions, 0});
                     y = out->heights[size_t(captions)];
                 }
@@ -219,8 +285,20 @@ class FrameContent : public PaintedContent {
 
     QString plainText() const override {
         QStringList lines;
-        for (const Block& b : blocks_)
-            lines << (b.isRow ? b.cells.join(QLatin1Char('\t')) : b.text);
+        for (const Block& b : blocks_) {
+            if (b.chart) {
+                lines << b.chart->title();
+            } else if (b.isPairs) {
+                QStringList parts;
+                for (int i = 0; i + 1 < b.cells.size(); i += 2)
+                    parts << b.cells[i] + b.cells[i + 1];
+                lines << parts.join(QLatin1Char('\t'));
+            } else if (b.isRow) {
+                lines << b.cells.join(QLatin1Char('\t'));
+            } else {
+                lines << (b.rightText.isEmpty() ? b.text : b.text + QLatin1Char('\t') + b.rightText);
+            }
+        }
         return lines.join(QLatin1Char('\n'));
     }
 
@@ -261,7 +339,8 @@ class FrameContent : public PaintedContent {
     }
 
     std::vector<Block> blocks_;
-    std::vector<Qt::Alignment> alignments_;
+    std::vector<std::vector<Qt::Alignment>> alignments_;
+    std::vector<BarChart> charts_;
 };
 
 // The running figures of one footer over the rows it closes.
@@ -298,7 +377,7 @@ struct Tally {
     }
     // The footer's line: a row under the columns or a line of labelled figures; none when the
     // footer is empty.
-    void writeTo(std::vector<Block>& out, int columns, double gapMm) const {
+    void writeTo(std::vector<Block>& out, int columns, int table, double gapMm) const {
         if (!totals || (totals->caption.isEmpty() && totals->figures.empty())) return;
         if (totals->underColumns) {
             QStringList cells;
@@ -309,7 +388,7 @@ struct Tally {
                 const int at = totals->figures[f].value;
                 if (at >= 0 && at < columns) cells[at] = figure(f);
             }
-            out.push_back(tableRow(cells, RowKind::Totals));
+            out.push_back(tableRow(cells, RowKind::Totals, table));
             return;
         }
         QStringList parts;
@@ -350,103 +429,178 @@ void ReportFrame::startGroup(int level, const QString& title) {
     Entry e;
     e.level = level;
     e.title = title;
-    entries_.push_back(std::move(e));
+    cur().entries.push_back(std::move(e));
 }
 
 void ReportFrame::addRow(const QVariantList& values) {
-    rows_.push_back(int(entries_.size()));
+    Section& s = cur();
+    s.rows.push_back(int(s.entries.size()));
     Entry e;
     e.values = values;
-    entries_.push_back(std::move(e));
+    s.entries.push_back(std::move(e));
+}
+
+void ReportFrame::addSection(const QString& heading, Start start) {
+    Section s;
+    s.heading = heading;
+    s.start = start;
+    sections_.push_back(std::move(s));
 }
 
 double ReportFrame::sumOf(int column) const {
     double total = 0;
-    for (const int r : rows_) {
-        const QVariantList& row = entries_[size_t(r)].values;
+    const Section& s = cur();
+    for (const int r : s.rows) {
+        const QVariantList& row = s.entries[size_t(r)].values;
         if (column < row.size()) total += row[column].toDouble();
     }
     return total;
 }
 
+QString ReportFrame::ourFooter() {
+    return QStringLiteral("Kestrix餐饮娱乐管理系统 · Kestrix 软件工作室 · www.kestrix.example");
+}
+
 ReportDocument ReportFrame::document() const {
-    const int n = int(columns_.size());
     std::vector<Block> blocks;
-    Block title = textLine(title_, Style::Title);
-    title.alignment = Qt::AlignHCenter;
-    blocks.push_back(title);
-    QStringList head;
-    if (venue_) head << QStringLiteral("单位名称：") + *venue_;
-    if (!period_.isEmpty()) head << QStringLiteral("统计时段：") + period_;
-    head << headings_;
-    for (int i = 0; i < head.size(); ++i)
-        blocks.push_back(textLine(head[i], Style::Plain, i == 0 ? 3 : 0));
+    std::vector<std::vector<Qt::Alignment>> alignments;
 
-    QStringList captionCells;
-    for (const ReportColumn& c : columns_)
-        captionCells << c.caption;
-    const bool captionsInGroups =
-        std::any_of(groups_.begin(), groups_.end(), [](const ReportGroup& g) { return g.captions; });
-    if (!captionsInGroups) blocks.push_back(tableRow(captionCells, RowKind::Captions, 2));
-
-    // The groups open, each with the figures of its footer; the summary's over every row.
-    std::vector<Tally> open;
-    Tally summary(&summary_);
-    const auto closeTo = [&](size_t level) {
-        while (open.size() > level) {
-            open.back().writeTo(blocks, n, 1);
-            open.pop_back();
+    // The title, venue, period with the subtitle on its right, and the further headings.
+    const auto writeHeading = [&](bool newPage) {
+        Block title = textLine(title_, Style::Title);
+        title.alignment = Qt::AlignHCenter;
+        title.newPage = newPage;
+        blocks.push_back(title);
+        QStringList head;
+        if (venue_) head << QStringLiteral("单位名称：") + *venue_;
+        if (!period_.isEmpty()) head << QStringLiteral("统计时段：") + period_;
+        const int subtitleAt = int(head.size()) - 1;
+        head << headings_;
+        for (int i = 0; i < head.size(); ++i) {
+            blocks.push_back(textLine(head[i], Style::Plain, i == 0 ? 3 : 0));
+            if (i == subtitleAt) blocks.back().rightText = subtitle_;
+        }
+        if (subtitleAt < 0 && !subtitle_.isEmpty()) {
+            Block sub = textLine(subtitle_, Style::Plain, 3);
+            sub.alignment = Qt::AlignRight;
+            blocks.push_back(sub);
         }
     };
-    for (const Entry& e : entries_) {
-        if (e.level >= 0 && e.level < int(groups_.size())) {
-            closeTo(size_t(e.level));
-            // A group skipped above this one still closes in its turn.
-            while (open.size() < size_t(e.level))
-                open.emplace_back(nullptr);
-            const ReportGroup& g = groups_[size_t(e.level)];
-            Block header = textLine(g.prefix + e.title, Style::Bold, e.level == 0 ? 4 : 2);
-            header.keepWithNext = true;
-            blocks.push_back(header);
-            if (g.captions) {
-                Block caps = tableRow(captionCells, RowKind::Captions, 1);
-                caps.keepWithNext = true;
-                blocks.push_back(caps);
+    writeHeading(false);
+
+    for (const Section& s : sections_) {
+        if (s.start == Start::NewReport) {
+            writeHeading(true);
+        }
+        if (!s.heading.isEmpty()) {
+            Block h = textLine(s.heading, Style::Bold, 4);
+            h.newPage = s.start == Start::NewPage;
+            h.keepWithNext = true;
+            blocks.push_back(h);
+        }
+        const int n = int(s.columns.size());
+        const int table = int(alignments.size());
+        if (n > 0) {
+            std::vector<Qt::Alignment> aligned;
+            for (const ReportColumn& c : s.columns)
+                aligned.push_back(c.alignment);
+            alignments.push_back(std::move(aligned));
+
+            QStringList captionCells;
+            for (const ReportColumn& c : s.columns)
+                captionCells << c.caption;
+            const bool captionsInGroups =
+                std::any_of(s.groups.begin(), s.groups.end(), [](const ReportGroup& g) { return g.captions; });
+            if (!captionsInGroups) blocks.push_back(tableRow(captionCells, RowKind::Captions, table, 2));
+
+            // The groups open, each with the figures of its footer; the summary's over every row.
+            std::vector<Tally> open;
+            Tally summary(&s.summary);
+            const auto closeTo = [&](size_t level) {
+                while (open.size() > level) {
+                    open.back().writeTo(blocks, n, table, 1);
+                    open.pop_back();
+                }
+            };
+            for (const Entry& e : s.entries) {
+                if (e.level >= 0 && e.level < int(s.groups.size())) {
+                    closeTo(size_t(e.level));
+                    // A group skipped above this one still closes in its turn.
+                    while (open.size() < size_t(e.level))
+                        open.emplace_back(nullptr);
+                    const ReportGroup& g = s.groups[size_t(e.level)];
+                    Block header = textLine(g.prefix + e.title, Style::Bold, e.level == 0 ? 4 : 2);
+                    header.keepWithNext = true;
+                    blocks.push_back(header);
+                    if (g.captions) {
+                        Block caps = tableRow(captionCells, RowKind::Captions, table, 1);
+                        caps.keepWithNext = true;
+                        blocks.push_back(caps);
+                    }
+                    open.emplace_back(&g.footer);
+                    continue;
+                }
+                if (e.level >= 0) continue;
+                QStringList cells;
+                for (int i = 0; i < n; ++i)
+                    cells << formatCell(i < e.values.size() ? e.values[i] : QVariant(), s.columns[size_t(i)].format);
+                blocks.push_back(tableRow(cells, RowKind::Detail, table));
+                for (Tally& t : open)
+                    t.add(e.values);
+                summary.add(e.values);
             }
-            open.emplace_back(&g.footer);
-            continue;
-        }
-        if (e.level >= 0) continue;
-        QStringList cells;
-        for (int i = 0; i < n; ++i)
-            cells << formatCell(i < e.values.size() ? e.values[i] : QVariant(), columns_[size_t(i)].format);
-        blocks.push_back(tableRow(cells, RowKind::Detail));
-        for (Tally& t : open)
-            t.add(e.values);
-        summary.add(e.values);
-    }
-    closeTo(0);
+            closeTo(0);
 
-    bool anySum = false;
-    for (const ReportColumn& c : columns_)
-        anySum = anySum || c.sum;
-    const auto sumText = [this](int i) {
-        const ReportColumn& c = columns_[size_t(i)];
-        return formatCell(sumOf(i), c.format.isEmpty() ? QStringLiteral("0.00") : c.format);
-    };
-    if (anySum) {
-        QStringList cells;
-        for (int i = 0; i < n; ++i)
-            cells << (i == 0 ? sumCaption_ : columns_[size_t(i)].sum ? sumText(i) : QString());
-        blocks.push_back(tableRow(cells, RowKind::Totals));
-        if (labelledSums_) {
-            QStringList parts{sumCaption_};
-            for (int i = 0; i < n; ++i)
-                if (columns_[size_t(i)].sum) parts << columns_[size_t(i)].caption + QStringLiteral("：") + sumText(i);
-            blocks.push_back(textLine(parts.join(QStringLiteral("    ")), Style::Bold, 2));
+            bool anySum = false;
+            for (const ReportColumn& c : s.columns)
+                anySum = anySum || c.sum;
+            const auto sumText = [&s](int i) {
+                const ReportColumn& c = s.columns[size_t(i)];
+                double total = 0;
+                for (const int r : s.rows) {
+                    const QVariantList& row = s.entries[size_t(r)].values;
+                    if (i < row.size()) total += row[i].toDouble();
+                }
+                return formatCell(total, c.format.isEmpty() ? QStringLiteral("0.00") : c.format);
+            };
+            if (anySum) {
+                QStringList cells;
+                for (int i = 0; i < n; ++i)
+                    cells << (i == 0 ? s.sumCaption : s.columns[size_t(i)].sum ? sumText(i) : QString());
+                blocks.push_back(tableRow(cells, RowKind::Totals, table));
+                if (s.labelledSums) {
+                    QStringList parts{s.sumCaption};
+                    for (int i = 0; i < n; ++i)
+                        if (s.columns[size_t(i)].sum)
+                            parts << s.columns[size_t(i)].caption + QStringLiteral("：") + sumText(i);
+                    blocks.push_back(textLine(parts.join(QStringLiteral("    ")), Style::Bold, 2));
+                }
+            }
+            summary.writeTo(blocks, n, table, 4);
+        }
+
+        // Blocks of labelled figures side by side: the headings, then line by line.
+        for (const std::vector<ReportFigureBlock>& side : s.figureBlocks) {
+            if (side.empty()) continue;
+            QStringList heads;
+            size_t lines = 0;
+            for (const ReportFigureBlock& b : side) {
+                heads << b.heading << QString();
+                lines = std::max(lines, b.lines.size());
+            }
+            Block h = pairsLine(heads, Style::Bold, 4);
+            h.keepWithNext = true;
+            blocks.push_back(h);
+            for (size_t l = 0; l < lines; ++l) {
+                QStringList cells;
+                for (const ReportFigureBlock& b : side) {
+                    if (l < b.lines.size()) cells << b.lines[l].first << b.lines[l].second;
+                    else cells << QString() << QString();
+                }
+                blocks.push_back(pairsLine(cells, Style::Plain, l == 0 ? 1 : 0));
+            }
         }
     }
-    summary.writeTo(blocks, n, 4);
 
     QStringList foot = remarks_;
     // A form that names its own maker (a printed bill) sets none.
@@ -461,11 +615,22 @@ ReportDocument ReportFrame::document() const {
         blocks.push_back(f);
     }
 
-    std::vector<Qt::Alignment> alignments;
-    for (const ReportColumn& c : columns_)
-        alignments.push_back(c.alignment);
+    // The chart page: its heading and the charts sharing the page's height.
+    if (!charts_.empty()) {
+        Block h = textLine(chartHeading_.isEmpty() ? title_ : chartHeading_, Style::Bold);
+        h.newPage = true;
+        blocks.push_back(h);
+        for (size_t i = 0; i < charts_.size(); ++i) {
+            Block c;
+            c.chart = &charts_[i]; // pointed at the content's own copy when it is made
+            c.chartMm = std::min(120.0, 250.0 / double(charts_.size()));
+            c.gapMm = 3;
+            blocks.push_back(c);
+        }
+    }
+
     ReportDocument doc(title_);
-    doc.setContent(std::make_shared<FrameContent>(std::move(blocks), std::move(alignments)));
+    doc.setContent(std::make_shared<FrameContent>(std::move(blocks), std::move(alignments), charts_));
     return doc;
 }
 

@@ -9,6 +9,10 @@
 // them out over every row. A row may carry values past the shown columns: they are never
 // printed, but a figure may sum them (an amount that is count × price).
 //
+// A report may hold several sections one after the other (each with its heading, its own
+// columns, groups and sums, and blocks of labelled figures standing side by side), a subtitle
+// on the right of the period, and a last page of charts after the maker's lines.
+//
 // The frame paints its own pages: thousands of lines lay out in well under a second, the
 // captions repeat at the top of a page that continues a table, and the pages are numbered.
 //
@@ -19,6 +23,7 @@
 //   r.startGroup(0, QStringLiteral("酒水"));   // closes the kind and class before it
 //   r.startGroup(1, QStringLiteral("酒类"));
 //   r.addRow(values);
+#include "BarChart.h"
 #include "ReportDocument.h"
 
 #include <QDateTime>
@@ -61,6 +66,13 @@ struct ReportTotals {
     bool underColumns = false;
 };
 
+// A block of labelled figures under a heading ("[营业状况]", then "帐 单 数：" 12 …); the
+// blocks of one call stand side by side.
+struct ReportFigureBlock {
+    QString heading;
+    std::vector<std::pair<QString, QString>> lines; // label, value as printed
+};
+
 // One level of groups.
 struct ReportGroup {
     // The header line: prefix + the group's title ("大类：" + "酒水").
@@ -79,23 +91,40 @@ public:
     void setVenue(const QString& venue) { venue_ = venue; }
     // "统计时段：" + period; left out when empty.
     void setPeriod(const QString& period) { period_ = period; }
+    // Printed on the right of the period's line ("综合统计", "部门:大厅").
+    void setSubtitle(const QString& subtitle) { subtitle_ = subtitle; }
+    // The line every report closes with: the product and its maker's address.
+    static QString ourFooter();
     // Further heading lines ("交班时间：…", "交班员工：…").
     void addHeading(const QString& line) { headings_ << line; }
-    void setColumns(std::vector<ReportColumn> columns) { columns_ = std::move(columns); }
+    // How a section begins: under the one before, on a new page, or on a new page as a report
+    // of its own (the title, venue, period and subtitle again).
+    enum class Start { SamePage, NewPage, NewReport };
+    // Starts a section headed `heading` ("[消费状况]"); the columns, groups, rows, sums and
+    // figure blocks set next belong to it. A report that never calls it has one section.
+    void addSection(const QString& heading, Start start = Start::SamePage);
+    void setColumns(std::vector<ReportColumn> columns) { cur().columns = std::move(columns); }
     // The levels of groups, the outermost first.
-    void setGroups(std::vector<ReportGroup> levels) { groups_ = std::move(levels); }
+    void setGroups(std::vector<ReportGroup> levels) { cur().groups = std::move(levels); }
     // Starts a group of `level` titled `title` for the rows added next; the groups open on that
     // level and deeper close first, each with its footer.
     void startGroup(int level, const QString& title);
     // Values of the shown columns in order, then any values only figures use.
     void addRow(const QVariantList& values);
     // The caption of the sums line; "合计" unless set.
-    void setSumCaption(const QString& caption) { sumCaption_ = caption; }
+    void setSumCaption(const QString& caption) { cur().sumCaption = caption; }
     // Also prints the sums as one line below the table: caption, then "初始金额：…" per summed
     // column.
-    void setLabelledSums(bool on) { labelledSums_ = on; }
+    void setLabelledSums(bool on) { cur().labelledSums = on; }
     // The figures over every row after the table and the last group's footer.
-    void setSummary(ReportTotals summary) { summary_ = std::move(summary); }
+    void setSummary(ReportTotals summary) { cur().summary = std::move(summary); }
+    // Blocks of labelled figures side by side, after the section's table.
+    void addFigureBlocks(std::vector<ReportFigureBlock> blocks) { cur().figureBlocks.push_back(std::move(blocks)); }
+    // A last page headed `heading` with the charts one under the other, after the maker's lines.
+    void setChartPage(const QString& heading, std::vector<BarChart> charts) {
+        chartHeading_ = heading;
+        charts_ = std::move(charts);
+    }
     // "制表时间：" + when, "制表人：" + who; left out when never set.
     void setMade(const QDateTime& when, const QString& who) {
         madeAt_ = when;
@@ -104,7 +133,7 @@ public:
     void addRemark(const QString& line) { remarks_ << line; }
     void setFooter(const QString& footer) { footer_ = footer; }
 
-    // The sum of a row value over every row.
+    // The sum of a row value over every row of the current section.
     double sumOf(int column) const;
     // A value as the report prints it in a column.
     static QString formatCell(const QVariant& value, const QString& format);
@@ -119,18 +148,29 @@ private:
         QString title;
         QVariantList values;
     };
+    struct Section {
+        QString heading;
+        Start start = Start::SamePage;
+        std::vector<ReportColumn> columns;
+        std::vector<ReportGroup> groups;
+        std::vector<Entry> entries;
+        std::vector<int> rows; // the entries that are rows
+        QString sumCaption = QStringLiteral("合计");
+        bool labelledSums = false;
+        ReportTotals summary;
+        std::vector<std::vector<ReportFigureBlock>> figureBlocks;
+    };
+    Section& cur() { return sections_.back(); }
+    const Section& cur() const { return sections_.back(); }
 
     QString title_;
     std::optional<QString> venue_;
     QString period_;
+    QString subtitle_;
     QStringList headings_;
-    std::vector<ReportColumn> columns_;
-    std::vector<ReportGroup> groups_;
-    std::vector<Entry> entries_;
-    std::vector<int> rows_; // the entries that are rows
-    QString sumCaption_ = QStringLiteral("合计");
-    bool labelledSums_ = false;
-    ReportTotals summary_;
+    std::vector<Section> sections_ = std::vector<Section>(1);
+    QString chartHeading_;
+    std::vector<BarChart> charts_;
     QDateTime madeAt_;
     QString madeBy_;
     QStringList remarks_;

@@ -171,6 +171,28 @@ DayOperations::DayOperations(TFormWMain* main, TFormWork* work, TDMTable* dm)
     n2->setObjectName(QStringLiteral("N2"));
     connect(n1, &QAction::triggered, this, guard([this] { showTotals(); }));
     connect(n2, &QAction::triggered, this, guard([this] { showHandover(); }));
+    // The analysis and query reports, and the database's initialisation: each runs the action
+    // its screen registers ("reports.N5" …) and shows only once one is registered.
+    const std::vector<std::vector<std::pair<const char*, const char*>>> groups = {
+        {{"N5", "销售分析报表"}, {"N6", "房台分析报表"}, {"N3", "点单分析报表"}, {"N7", "操作分析报表"}, {"N8", "业绩分析报表"}},
+        {{"N10", "帐单查询报表"}, {"N11", "点单查询报表"}, {"N12", "会员查询报表"}, {"N13", "挂帐查询报表"}},
+        {{"N15", "初始化数据库"}}};
+    std::vector<QAction*> entries;
+    for (const auto& group : groups) {
+        reports->addSeparator();
+        for (const auto& [name, caption] : group) {
+            QAction* a = reports->addAction(QString::fromUtf8(caption));
+            const QString action = QStringLiteral("reports.") + QString::fromLatin1(name);
+            a->setObjectName(QString::fromLatin1(name));
+            a->setVisible(main_->hasAction(action));
+            connect(a, &QAction::triggered, this, [this, action] { main_->runAction(action); });
+            entries.push_back(a);
+        }
+    }
+    connect(reports, &QMenu::aboutToShow, this, [this, entries] {
+        for (QAction* a : entries)
+            a->setVisible(main_->hasAction(QStringLiteral("reports.") + a->objectName()));
+    });
     connect(ToolButton42, &QToolButton::clicked, this, guard([this] { dayStart(true); }));
     connect(ToolButton46, &QToolButton::clicked, this, guard([this] { dayEnd(true); }));
     connect(ToolButton47, &QToolButton::clicked, this, guard([this] { saveAndBack(); }));
@@ -582,7 +604,7 @@ ReportFrame DayOperations::handoverReport() const {
     report.setLabelledSums(true);
     report.setMade(Clock::now(), operName);
     report.addRemark(QStringLiteral("备注：") + Edit10->text());
-    report.setFooter(QStringLiteral("www.kestrix.example"));
+    report.setFooter(ReportFrame::ourFooter());
     return report;
 }
 

@@ -18,6 +18,7 @@
 #include "TFormWMain.h"
 #include "DayOperations.h"
 #include "TableMoves.h"
+#include "SalesAnalysis.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -272,7 +273,10 @@ void TFormWork::buildAbout() {
 
 TFormWork::~TFormWork() {
     ErrorGuard::setAfterStaleData({});
-    if (dm_) main_->registerAction(QStringLiteral("board.bookin"), nullptr);
+    if (dm_) {
+        main_->registerAction(QStringLiteral("board.bookin"), nullptr);
+        main_->registerAction(QStringLiteral("reports.N5"), nullptr);
+    }
 }
 
 void TFormWork::attach(TDMTable* dm) {
@@ -319,6 +323,8 @@ void TFormWork::attach(TDMTable* dm) {
     orderScreen.setBuilder([this] { return new OrderScreen(main_, this, dm_); });
     bookings.setBuilder([this] { return new BookingScreen(main_, this, dm_); });
     main_->registerAction(QStringLiteral("board.bookin"), [this] { bookings->enter(); });
+    sales.setBuilder([this] { return new SalesAnalysis(main_, this, dm_); });
+    main_->registerAction(QStringLiteral("reports.N5"), [this] { sales->N5Click(); });
     // The data module's own hooks hold whether or not their screens are built yet.
     installOpeningHooks(*dm);
     tableBoard = new TableBoard(main_, this, dm);

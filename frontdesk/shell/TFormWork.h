@@ -26,6 +26,7 @@ class RegisterScreen;
 class WorkScreen;
 class OrderScreen;
 class BookingScreen;
+class SalesAnalysis;
 
 // A screen or a part of one that ShowPanel switches: a frame marked as a panel.
 QFrame* makePanel(const QString& name, QWidget* parent = nullptr);
@@ -140,6 +141,8 @@ public:
     LazyScreen<BillScreen> bill;
     LazyScreen<OrderScreen> orderScreen;
     LazyScreen<BookingScreen> bookings;
+    // The report screens of the reports menu (their actions "reports.N5" … are registered at once).
+    LazyScreen<SalesAnalysis> sales;
     // Builds the screen that runs `action` when it is not built yet; false when no screen of
     // this form runs it.
     bool buildScreenFor(const QString& action);

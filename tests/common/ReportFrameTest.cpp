@@ -4,6 +4,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFontMetricsF>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -112,6 +114,91 @@ TEST(ReportFrame, ALongListFillsNumberedPagesQuickly) {
     EXPECT_GT(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page/") +
                   bytes.count("/Type /Page "),
               40);
+}
+
+} // namespace
+
+namespace {
+
+// Two sections (the second a report of its own), figures side by side, a subtitle, the chart
+// page: the lines in order, and the pages they fall on.
+TEST(ReportFrame, SectionsFigureBlocksAndTheChartPage) {
+    kx::ReportFrame r("销售分析报表");
+    r.setVenue("【金桂园】");
+    r.setPeriod("2026-12-01至2026-12-09");
+    r.setSubtitle("部门:大厅");
+    r.addSection("[收入状况]");
+    r.setColumns({{"付款方式", {}, false, Qt::AlignLeft}, {"收入金额", "0.00", true, Qt::AlignRight}});
+    r.addRow({"现金", 190.0});
+    r.addSection("[消费状况]", kx::ReportFrame::Start::NewReport);
+    r.setColumns({{"大类名称", {}, false, Qt::AlignLeft},
+                  {"合计金额", "0.00", true, Qt::AlignRight},
+                  {"合计成本", "0.00", true, Qt::AlignRight}});
+    r.addRow({"酒水", 100.0, 30.0});
+    r.addFigureBlocks({{"[营业状况]", {{"帐 单 数：", "2"}, {"人    数：", "6"}}}, {"[总营业额]", {{"应收金额：", "215.00"}}}});
+    r.setMade(QDateTime(QDate(2026, 12, 9), QTime(10, 0)), "管理员");
+    r.setFooter(kx::ReportFrame::ourFooter());
+    kx::BarChart chart("合计金额（按大类）");
+    chart.add("酒水", 100);
+    r.setChartPage("销售分析图表", {chart});
+    const QStringList expected = {
+        "销售分析报表", "单位名称：【金桂园】", "统计时段：2026-12-01至2026-12-09\t部门:大厅", "[收入状况]",
+        "付款方式\t收入金额", "现金\t190.00", "合计\t190.00",
+        "销售分析报表", "单位名称：【金桂园】", "统计时段：2026-12-01至2026-12-09\t部门:大厅", "[消费状况]",
+        "大类名称\t合计金额\t合计成本", "酒水\t100.00\t30.00", "合计\t100.00\t30.00", "[营业状况]\t[总营业额]",
+        "帐 单 数：2\t应收金额：215.00", "人    数：6\t", "制表时间：2026-12-09 10:00:00    制表人：管理员",
+        kx::ReportFrame::ourFooter(), "销售分析图表", "合计金额（按大类）"};
+    EXPECT_EQ(linesOf(r), expected) << linesOf(r).join('|').toStdString();
+
+    QTemporaryDir dir;
+    QPdfWriter writer(dir.filePath("sections.pdf"));
+    const kx::ReportDocument doc = r.document();
+    writer.setPageLayout(doc.pageLayout());
+    EXPECT_EQ(doc.render(&writer), 3);
+}
+
+// The axis steps by 1, 2, 2.5 or 5 times a power of ten and covers the values and 0.
+TEST(BarChart, TheAxisTicksFallOnRoundNumbers) {
+    struct Case {
+        double min, max;
+        double low, high, step;
+    };
+    const Case cases[] = {
+        {0, 115, 0, 125, 25},   {0, 100, 0, 100, 20},      {0, 0, 0, 1, 0.2},     {0, 1234.5, 0, 1250, 250},
+        {-30, 90, -50, 100, 25}, {0, 0.07, 0, 0.08, 0.02}, {0, 48000, 0, 50000, 10000},
+    };
+    for (const Case& c : cases) {
+        const kx::BarChart::Axis a = kx::BarChart::axisFor(c.min, c.max);
+        SCOPED_TRACE(testing::Message() << c.min << ".." << c.max);
+        EXPECT_DOUBLE_EQ(a.low, c.low);
+        EXPECT_DOUBLE_EQ(a.high, c.high);
+        EXPECT_DOUBLE_EQ(a.step, c.step);
+        EXPECT_DOUBLE_EQ(a.ticks().back(), c.high);
+    }
+}
+
+// Drawn on an image, each bar stands as tall as its value on the axis.
+TEST(BarChart, BarsStandAsTallAsTheirValues) {
+    kx::BarChart chart("实收金额");
+    chart.add("午市", 100);
+    chart.add("晚市", 50);
+    chart.add("夜宵", 0);
+    const QImage image = chart.image(QSize(600, 400));
+    const QColor bar = kx::BarChart::barColour();
+    // The height of the bar colour in the column through the middle of each slot's bar.
+    const auto height = [&](int slot) {
+        const QFontMetricsF fm(kx::ReportDocument::defaultFont(), &image);
+        const kx::BarChart::Layout l = chart.layout(QRectF(0, 0, 600, 400), fm);
+        const int x = int(l.bars[size_t(slot)].center().x());
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            if (image.pixelColor(x, y) == bar) ++n;
+        return n;
+    };
+    const int tall = height(0), half = height(1);
+    EXPECT_GT(tall, 200);
+    EXPECT_NEAR(double(half) / tall, 0.5, 0.02);
+    EXPECT_EQ(height(2), 0);
 }
 
 } // namespace
