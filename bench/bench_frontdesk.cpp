@@ -5,7 +5,8 @@
 // its checkout, clearing, back to the board, the handover summary and the day end with and
 // without its backup; the front desk's start-up in this process and as a program of its own,
 // each beside a bare window that only opens the same file; the back office's stock queries; the
-// sales analysis report (a month and a year, with and without a department, and to PDF).
+// sales analysis report (a month and a year, with and without a department, and to PDF); the
+// table analysis and the ordered-items analysis (a month and a year, the items in each sort).
 //
 // Runs headless (QT_QPA_PLATFORM=offscreen). Message boxes are answered Yes. The five-year and
 // venue-scale files are generated once (by kestrix-db) into <build>/bench-cache and copied for
@@ -30,6 +31,8 @@
 #include "ReportDocument.h"
 #include "ReportFrame.h"
 #include "SalesAnalysis.h"
+#include "TableAnalysis.h"
+#include "DishAnalysis.h"
 #include "Schema.h"
 #include "Sql.h"
 #include "StockPosting.h"
@@ -181,6 +184,16 @@ const char* const kSalesYear = "sales analysis: a year";
 const char* const kSalesYearDept = "sales analysis: a year, one department";
 const char* const kSalesMonthPdf = "sales analysis: a month to PDF";
 const char* const kBillsPdf = "a month of bills (3,000 rows) to PDF";
+const char* const kRoomsMonth = "table analysis: a month";
+const char* const kRoomsYear = "table analysis: a year";
+const char* const kRoomsMonthPdf = "table analysis: a month to PDF";
+// The ordered-items rows, per sort of the list: "items analysis: a month, by 编号" …
+const char* const kDishSorts[] = {"编号", "总数", "总金额", "销售额"};
+QString dishRow(bool year, int sort) {
+    return QStringLiteral("items analysis: a %1, by %2").arg(year ? QStringLiteral("year") : QStringLiteral("month"),
+                                                             QString::fromUtf8(kDishSorts[sort]));
+}
+const char* const kDishMonthPdf = "items analysis: a month to PDF";
 
 void declareRows() {
     rowOf(QString::fromUtf8(kStartProcess), Target::ProcessStart, QString::fromUtf8(kBareProcess));
@@ -211,6 +224,12 @@ void declareRows() {
                                                       {kSalesYearDept, 1000}, {kSalesMonthPdf, 1000}, {kBillsPdf, 3000}};
     for (const auto& [action, limit] : reports)
         rowOf(QString::fromUtf8(action), Target::Within).limitMs = limit;
+    rowOf(QString::fromUtf8(kRoomsMonth), Target::Within).limitMs = 200;
+    rowOf(QString::fromUtf8(kRoomsYear), Target::Within).limitMs = 1000;
+    rowOf(QString::fromUtf8(kRoomsMonthPdf), Target::Within).limitMs = 1000;
+    for (const bool year : {false, true})
+        for (int sort = 0; sort < 4; ++sort) rowOf(dishRow(year, sort), Target::Within).limitMs = year ? 1000 : 200;
+    rowOf(QString::fromUtf8(kDishMonthPdf), Target::Within).limitMs = 1000;
 }
 
 // Memory: the most this process held while it worked on each database, and the front desk's own
@@ -704,6 +723,67 @@ void salesReports(benchmark::State& state, const Database& d) {
     guarded([&] { sales->back(); });
 }
 
+// The table analysis and the ordered-items analysis on the logged-in desk, each reached from
+// the reports menu's action and run by "重新统计" (the statement run and the grid filled): the
+// month and the year up to the business day, the items in each order of the sort list (each
+// choice re-runs); the month's printed reports to PDF.
+void tableAndItemReports(benchmark::State& state, const Database& d) {
+    deskOn(d);
+    TableAnalysis* rooms = nullptr;
+    DishAnalysis* dishes = nullptr;
+    guarded([&] {
+        desk->main->runAction(QStringLiteral("reports.N6"));
+        rooms = desk->work->rooms.peek();
+    });
+    if (!rooms || desk->main->CurrentPanel() != rooms->panel) return fail(state, QStringLiteral("no table analysis: ") + lastTexts());
+    guarded([&] {
+        desk->main->runAction(QStringLiteral("reports.N3"));
+        dishes = desk->work->dishes.peek();
+    });
+    if (!dishes || desk->main->CurrentPanel() != dishes->panel) return fail(state, QStringLiteral("no items analysis: ") + lastTexts());
+    const QDate last = d.day;
+    const auto period = [&](ReportScreen* s, const QDate& first) {
+        s->startDate->setDate(first);
+        s->endDate->setDate(last);
+    };
+    const QString pdf = d.folder + QStringLiteral("/bench-report.pdf");
+    for (auto _ : state) {
+        double month = 0;
+        for (const bool year : {false, true}) {
+            period(rooms, last.addDays(year ? -364 : -29));
+            const double ms = timed([&] { guarded([&] { rooms->rerun(); }); });
+            record(QString::fromUtf8(year ? kRoomsYear : kRoomsMonth), Target::Within, d, ms);
+            if (!year) month = ms;
+        }
+        period(rooms, last.addDays(-29));
+        guarded([&] { rooms->rerun(); });
+        bool saved = false;
+        const double roomsPdf = timed([&] { saved = rooms->report().document().savePdf(pdf); });
+        if (!saved) return fail(state, QStringLiteral("the table analysis' PDF was not written"));
+        record(QString::fromUtf8(kRoomsMonthPdf), Target::Within, d, roomsPdf);
+
+        for (const bool year : {false, true}) {
+            period(dishes, last.addDays(year ? -364 : -29));
+            for (int sort = 0; sort < 4; ++sort) {
+                dishes->cmb_Sort->setCurrentIndex(sort);
+                // As a choice of the sort list runs it.
+                record(dishRow(year, sort), Target::Within, d,
+                       timed([&] { guarded([&] { emit dishes->cmb_Sort->activated(sort); }); }));
+            }
+        }
+        period(dishes, last.addDays(-29));
+        dishes->cmb_Sort->setCurrentIndex(0);
+        guarded([&] { dishes->rerun(); });
+        const double dishPdf = timed([&] { saved = dishes->report().document().savePdf(pdf); });
+        if (!saved) return fail(state, QStringLiteral("the items analysis' PDF was not written"));
+        record(QString::fromUtf8(kDishMonthPdf), Target::Within, d, dishPdf);
+        state.SetIterationTime(month / 1000.0);
+    }
+    QFile::remove(pdf);
+    noteMemory(d);
+    guarded([&] { dishes->back(); });
+}
+
 // A program started as a child and timed until it lets go of a connection on `name`, which it
 // does once its event loop runs, after its window is shown.
 struct ChildRun {
@@ -1164,6 +1244,7 @@ int main(int argc, char** argv) {
     each("stock_queries", 3, 5, stockQueries);
     each("stock_posting", 3, 5, stockPosting);
     each("reports", 3, 3, salesReports);
+    each("reports_tables_items", 3, 3, tableAndItemReports);
     each("cashier_cycle", 3, 5, cashierCycles);
     each("day_end", 5, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, false); });
     each("day_end_backup", 3, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, true); });

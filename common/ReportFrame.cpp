@@ -407,6 +407,8 @@ QString ReportFrame::formatCell(const QVariant& value, const QString& format) {
     bool ok = false;
     const double v = value.toDouble(&ok);
     if (!ok) return value.toString();
+    // "0.0%": the value is the percentage; the sign follows it.
+    if (format.endsWith(QLatin1Char('%'))) return formatCell(v, format.chopped(1)) + QLatin1Char('%');
     const int point = format.indexOf(QLatin1Char('.'));
     const int decimals = point < 0 ? 0 : int(format.size() - point - 1);
     QString text = QString::number(roundHalfEven(v, decimals), 'f', decimals);

@@ -37,7 +37,7 @@ namespace kx {
 struct ReportColumn {
     QString caption;
     // "0.00" (two decimals, thousands separators), "0" (whole number), "0.##" (up to two
-    // decimals, no trailing zeros) or empty (text).
+    // decimals, no trailing zeros), "0.0%" (a percentage with one decimal) or empty (text).
     QString format;
     bool sum = false;
     Qt::Alignment alignment = Qt::AlignLeft;

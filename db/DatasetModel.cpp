@@ -54,8 +54,13 @@ QString formatValue(const FieldDef& def, const QVariant& value, const QString& f
         number = value.toString().trimmed().toDouble(&ok);
         if (!ok) return Dataset::toText(def, value);
     }
-    // "##%": a whole percentage; "0.##": up to two places, no trailing zeros.
-    if (format.endsWith(QLatin1Char('%'))) return QString::number(roundHalfEven(number, 0), 'f', 0) + QLatin1Char('%');
+    // "##%": a whole percentage, "0.0%" one with a place (the value is the percentage already);
+    // "0.##": up to two places, no trailing zeros.
+    if (format.endsWith(QLatin1Char('%'))) {
+        const int point = format.indexOf(QLatin1Char('.'));
+        const int places = point < 0 ? 0 : int(format.size() - point - 2);
+        return QString::number(roundHalfEven(number, places), 'f', places) + QLatin1Char('%');
+    }
     const QString placesPart = format.mid(format.indexOf(QLatin1Char('.')) + 1);
     if (format.contains(QLatin1Char('.')) && !placesPart.isEmpty() &&
         placesPart.count(QLatin1Char('#')) == placesPart.size()) {

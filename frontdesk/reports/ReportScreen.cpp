@@ -134,6 +134,7 @@ ReportScreen::ReportScreen(TFormWMain* main, TFormWork* work, TDMTable* dm, Opti
     }
     conditions->addStretch();
     layout->addLayout(conditions);
+    conditions_ = conditions;
 
     pages = new QStackedWidget(panel);
     pages->setObjectName(options_.panel + QStringLiteral("_Pages"));
@@ -154,6 +155,12 @@ ReportScreen::ReportScreen(TFormWMain* main, TFormWork* work, TDMTable* dm, Opti
     connect(csvButton, &QToolButton::clicked, this, guard([this] { exportCsv(); }));
     if (chartButton) connect(chartButton, &QToolButton::clicked, this, guard([this] { toggleCharts(); }));
     connect(backButton, &QToolButton::clicked, this, guard([this] { back(); }));
+}
+
+void ReportScreen::addCondition(QWidget* control) {
+    // Before the stretch that closes the line.
+    conditions_->insertSpacing(conditions_->count() - 1, 16);
+    conditions_->insertWidget(conditions_->count() - 1, control);
 }
 
 QTableView* ReportScreen::addGrid(const QString& name, QWidget* parent) {

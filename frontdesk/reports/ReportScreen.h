@@ -25,6 +25,7 @@ class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QFrame;
+class QHBoxLayout;
 class QLabel;
 class QStackedWidget;
 class QTableView;
@@ -141,6 +142,8 @@ protected:
     virtual void run(const std::function<void()>& step) = 0;
     // The layout of the page that holds the report (under the period and filter).
     QVBoxLayout* body() const { return body_; }
+    // Puts a control of the screen's own on the line of the period and filter, after them.
+    void addCondition(QWidget* control);
     // A grid of the report; the first one is the one "导出CSV" writes until another is entered.
     QTableView* addGrid(const QString& name, QWidget* parent);
     // The frame every printed report of the screen starts with: title, venue, the period shown,
@@ -157,6 +160,7 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     QVBoxLayout* body_;
+    QHBoxLayout* conditions_;
     ReportPeriod shownPeriod_;
     ReportFilter shownFilter_;
     std::vector<QTableView*> grids_;

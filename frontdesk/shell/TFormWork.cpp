@@ -19,6 +19,8 @@
 #include "DayOperations.h"
 #include "TableMoves.h"
 #include "SalesAnalysis.h"
+#include "TableAnalysis.h"
+#include "DishAnalysis.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -275,7 +277,8 @@ TFormWork::~TFormWork() {
     ErrorGuard::setAfterStaleData({});
     if (dm_) {
         main_->registerAction(QStringLiteral("board.bookin"), nullptr);
-        main_->registerAction(QStringLiteral("reports.N5"), nullptr);
+        for (const char* action : {"reports.N5", "reports.N6", "reports.N3"})
+            main_->registerAction(QString::fromLatin1(action), nullptr);
     }
 }
 
@@ -325,6 +328,10 @@ void TFormWork::attach(TDMTable* dm) {
     main_->registerAction(QStringLiteral("board.bookin"), [this] { bookings->enter(); });
     sales.setBuilder([this] { return new SalesAnalysis(main_, this, dm_); });
     main_->registerAction(QStringLiteral("reports.N5"), [this] { sales->N5Click(); });
+    rooms.setBuilder([this] { return new TableAnalysis(main_, this, dm_); });
+    main_->registerAction(QStringLiteral("reports.N6"), [this] { rooms->N6Click(); });
+    dishes.setBuilder([this] { return new DishAnalysis(main_, this, dm_); });
+    main_->registerAction(QStringLiteral("reports.N3"), [this] { dishes->N3Click(); });
     // The data module's own hooks hold whether or not their screens are built yet.
     installOpeningHooks(*dm);
     tableBoard = new TableBoard(main_, this, dm);

@@ -27,6 +27,8 @@ class WorkScreen;
 class OrderScreen;
 class BookingScreen;
 class SalesAnalysis;
+class TableAnalysis;
+class DishAnalysis;
 
 // A screen or a part of one that ShowPanel switches: a frame marked as a panel.
 QFrame* makePanel(const QString& name, QWidget* parent = nullptr);
@@ -143,6 +145,8 @@ public:
     LazyScreen<BookingScreen> bookings;
     // The report screens of the reports menu (their actions "reports.N5" … are registered at once).
     LazyScreen<SalesAnalysis> sales;
+    LazyScreen<TableAnalysis> rooms;
+    LazyScreen<DishAnalysis> dishes;
     // Builds the screen that runs `action` when it is not built yet; false when no screen of
     // this form runs it.
     bool buildScreenFor(const QString& action);

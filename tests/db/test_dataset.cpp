@@ -619,6 +619,8 @@ TEST(DisplayFormat, NumbersAndDates) {
         {&when, dt, "mm-dd", "03-04"},
         {&when, dt, "hh:mm:ss", "05:06:07"}, // a time band: minutes after the hours
         {&number, 85.0, "##%", "85%"},
+        {&number, 55.55555, "0.0%", "55.6%"}, // a margin: the value is the percentage
+        {&number, -12.25, "0.0%", "-12.2%"},
         {&number, 12.5, "0.##", "12.5"},
         {&number, 12.0, "0.##", "12"},
         {&number, 0.125, "0.##", "0.12"}, // halves to even
