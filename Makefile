@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run backoffice test bench format clean
+.PHONY: all deps configure build run backoffice test bench package package-check format clean
 
 all: build
 
@@ -30,6 +30,13 @@ test: build
 bench: configure
 	@cmake --build $(BUILD) --target kestrix-bench -j $(JOBS)
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen bin/kestrix-bench $(BENCH_ARGS)
+
+# The Debian package kestrix_<version>_<arch>.deb in $(BUILD), then its checks.
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+package-check: package
+	bash scripts/check-package $(BUILD)
 
 format:
 	@find db common frontdesk backoffice tools tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i

@@ -1,5 +1,6 @@
 #include "BackOffice.h"
 
+#include "AppIcon.h"
 #include "Clock.h"
 #include "Connection.h"
 #include "ErrorGuard.h"
@@ -46,11 +47,12 @@ int runBackOffice(int argc, char** argv) {
     // The task bar's name (the application's name, not its display name, which the window
     // system would append to every caption).
     app.setApplicationName(QStringLiteral("Kestrix餐饮娱乐管理系统9.0版-后台管理"));
+    app.setWindowIcon(programIcon(ProgramIcon::BackOffice));
     std::unique_ptr<BackOfficeParts> parts;
     QString refused; // a database file that cannot be used, told in words a manager can act on
     const bool ok = guarded([&] {
         try {
-            parts = std::make_unique<BackOfficeParts>(db::databasePath(db::programDir()));
+            parts = std::make_unique<BackOfficeParts>(db::databasePath(db::settleDataFolder()));
         } catch (const db::VenueFileRefused& e) {
             refused = e.message();
             throw SilentAbort();

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
@@ -109,7 +110,12 @@ bool screenTooSmall() {
 }
 
 void showHelp() {
-    modalHost().openDocument(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kxhelp.html")));
+    // Beside the program (a build tree, a copied folder), else where the package puts it.
+    QString page = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kxhelp.html"));
+#ifdef KESTRIX_INSTALLED_DATADIR
+    if (!QFileInfo::exists(page)) page = QStringLiteral(KESTRIX_INSTALLED_DATADIR "/kestrix/kxhelp.html");
+#endif
+    modalHost().openDocument(page);
 }
 
 } // namespace kx

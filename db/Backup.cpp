@@ -1,5 +1,6 @@
 #include "Backup.h"
 
+#include "Connection.h"
 #include "Errors.h"
 #include "Schema.h"
 #include "Sql.h"
@@ -199,6 +200,7 @@ void SnapshotBackup::finish() {
             throw DbError(QStringLiteral("无法写入备份文件 %1：%2")
                               .arg(target_, QString::fromLocal8Bit(ec.message())));
         st.done = true;
+        shareWithGroup(target_);
     } catch (...) {
         const QString part = st.part;
         state_.reset();

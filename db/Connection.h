@@ -5,10 +5,24 @@
 
 namespace kx::db {
 
-// The database file of a program: its folder + "data/VenueData.MDB".
-QString databasePath(const QString& programDir);
+// The database file below a data folder: the folder + "data/VenueData.MDB" (its backups go to
+// the folder + "back").
+QString databasePath(const QString& dataFolder);
 // The folder of the running program.
 QString programDir();
+// Where the programs keep their data: beside the program (a build tree, or a folder copied as a
+// whole), unless the program is installed (in the installation's program folder, or in a folder
+// it cannot write to): then the venue's shared folder (/var/lib/kestrix, or $KESTRIX_DATA_DIR).
+QString dataFolder(const QString& programDir);
+// Whether `dataFolder` is the shared folder of an installation; its files are then made group
+// writable for every cashier's login (the programs set their umask so).
+bool isSharedDataFolder(const QString& dataFolder);
+// The data folder of the running program; in the shared folder, files made from now on are
+// group writable (umask 002).
+QString settleDataFolder();
+// A file in a shared folder (one whose set-group-ID bit makes its files the venue's group's) is
+// made group writable, with its log files, whoever made it: every cashier's login works on it.
+void shareWithGroup(const QString& file);
 
 // Owns one named QtSql connection to an SQLite file, opened for sharing with the other
 // program: WAL journal and a busy timeout, so a second writer waits instead of failing.

@@ -1,5 +1,6 @@
 #include "FrontDesk.h"
 
+#include "AppIcon.h"
 #include "Clock.h"
 #include "Connection.h"
 #include "ErrorGuard.h"
@@ -33,13 +34,14 @@ int runFrontDesk(int argc, char** argv) {
     // The task bar's name. It is the application's name, not its display name: a display name
     // would be appended to every window caption by the window system integration.
     app.setApplicationName(QStringLiteral("Kestrix餐饮客房管理系统-前台操作"));
+    app.setWindowIcon(programIcon(ProgramIcon::FrontDesk));
     std::unique_ptr<TFormWMain> main;
     std::unique_ptr<TFormWork> work;
     std::unique_ptr<TDMTable> dm;
     QString refused; // a database file that cannot be used, told in words a manager can act on
     const bool ok = guarded([&] {
         try {
-            main = std::make_unique<TFormWMain>(db::databasePath(db::programDir()));
+            main = std::make_unique<TFormWMain>(db::databasePath(db::settleDataFolder()));
         } catch (const db::VenueFileRefused& e) {
             refused = e.message();
             throw SilentAbort();
