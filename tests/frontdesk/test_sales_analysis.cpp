@@ -3,7 +3,7 @@
 // printed report, its charts and the CSV export.
 #include "Csv.h"
 #include "DayOperations.h"
-#include "FrontDeskFixture.h"
+#include "ReportFixture.h"
 #include "SalesAnalysis.h"
 
 #include <QCheckBox>
@@ -21,7 +21,7 @@ namespace {
 
 using kx::frontdesk::SalesAnalysis;
 
-class SalesAnalysisTest : public kx::test::FrontDeskTest {
+class SalesAnalysisTest : public kx::test::ReportTest {
 protected:
     void SetUp() override {
         FrontDeskTest::SetUp();
@@ -83,20 +83,10 @@ protected:
                            "values ('01','停车',30,'2026-12-03 00:00:00'),('01','停车',7,'2026-11-30 00:00:00')");
     }
 
-    QAction* entry(const char* name) { return work->toolb_Report->menu()->findChild<QAction*>(name); }
-
     // "销售分析报表" from the board's reports menu.
     SalesAnalysis* openSales() {
         entry("N5")->trigger();
         return work->sales.peek();
-    }
-
-    // Types a date into a picker as a cashier does: from its first section, digits only.
-    static void typeDate(QDateEdit* edit, const QString& date) {
-        edit->setFocus();
-        edit->setSelectedSection(QDateTimeEdit::YearSection);
-        QTest::keyClicks(edit, QString(date).remove('-'));
-        QTest::keyClick(edit, Qt::Key_Tab);
     }
 
     // Sets the period, the filter (choice and value; none when empty) and presses "重新统计".
@@ -112,22 +102,6 @@ protected:
         QTest::mouseClick(s->rerunButton, Qt::LeftButton);
     }
 
-    static QStringList rows(QTableView* grid) {
-        QStringList out;
-        QAbstractItemModel* m = grid->model();
-        for (int r = 0; r < m->rowCount(); ++r) {
-            QStringList cells;
-            for (int c = 0; c < m->columnCount(); ++c) cells << m->index(r, c).data().toString();
-            out << cells.join('|');
-        }
-        return out;
-    }
-    static QStringList captions(QTableView* grid) {
-        QStringList out;
-        for (int c = 0; c < grid->model()->columnCount(); ++c)
-            out << grid->model()->headerData(c, Qt::Horizontal).toString();
-        return out;
-    }
     static QString figures(SalesAnalysis* s) {
         QStringList out;
         for (const char* name : {"cbillcoun", "tcoun", "tdish", "tfact", "tcost", "perc", "average", "tothe"})

@@ -3,7 +3,7 @@
 // bill with nothing received; the period, the typed table code, each filter and each sort, the
 // printed reports with their group subtotals, totals and average margins, the charts and the CSV.
 #include "DishAnalysis.h"
-#include "FrontDeskFixture.h"
+#include "ReportFixture.h"
 #include "TableAnalysis.h"
 
 #include <QCheckBox>
@@ -20,7 +20,7 @@ namespace {
 using kx::frontdesk::DishAnalysis;
 using kx::frontdesk::TableAnalysis;
 
-class AnalysisTest : public kx::test::FrontDeskTest {
+class AnalysisTest : public kx::test::ReportTest {
 protected:
     void SetUp() override {
         FrontDeskTest::SetUp();
@@ -95,8 +95,6 @@ protected:
         line(pork, "2026-12-09", "d", 1, 0, 10, 100, 100, "9001"); // the set menu's component
     }
 
-    QAction* entry(const char* name) { return work->toolb_Report->menu()->findChild<QAction*>(name); }
-
     TableAnalysis* openRooms() {
         entry("N6")->trigger();
         return work->rooms.peek();
@@ -104,13 +102,6 @@ protected:
     DishAnalysis* openDishes() {
         entry("N3")->trigger();
         return work->dishes.peek();
-    }
-
-    static void typeDate(QDateEdit* edit, const QString& date) {
-        edit->setFocus();
-        edit->setSelectedSection(QDateTimeEdit::YearSection);
-        QTest::keyClicks(edit, QString(date).remove('-'));
-        QTest::keyClick(edit, Qt::Key_Tab);
     }
 
     // The period, the table code typed, then "重新统计".
@@ -145,22 +136,6 @@ protected:
         while (s->cmb_Sort->currentIndex() < to) QTest::keyClick(s->cmb_Sort, Qt::Key_Down);
     }
 
-    static QStringList rows(QTableView* grid, int columns = -1) {
-        QStringList out;
-        QAbstractItemModel* m = grid->model();
-        for (int r = 0; r < m->rowCount(); ++r) {
-            QStringList cells;
-            for (int c = 0; c < (columns < 0 ? m->columnCount() : columns); ++c) cells << m->index(r, c).data().toString();
-            out << cells.join('|');
-        }
-        return out;
-    }
-    static QStringList captions(QTableView* grid) {
-        QStringList out;
-        for (int c = 0; c < grid->model()->columnCount(); ++c)
-            out << grid->model()->headerData(c, Qt::Horizontal).toString();
-        return out;
-    }
     // Renders the report to a PDF (into KESTRIX_SHOTS when set, to be looked at); its pages.
     static int toPdf(const kx::ReportDocument& doc, const QString& name) {
         QTemporaryDir out;
