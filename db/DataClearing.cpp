@@ -1,6 +1,7 @@
 #include "DataClearing.h"
 
 #include "Sql.h"
+#include "Values.h"
 #include "Transaction.h"
 
 #include <QDateTime>
@@ -10,10 +11,6 @@ namespace kx::db {
 namespace {
 
 // From the first moment of `first` to the first moment after `last`.
-QVariantList wholeDays(const QDate& first, const QDate& last) {
-    return {QDateTime(first, QTime(0, 0)), QDateTime(last.addDays(1), QTime(0, 0))};
-}
-
 bool frontDeskBusy(QSqlDatabase db) {
     return exists(db, QStringLiteral("SELECT 1 FROM TableConsList")) ||
            exists(db, QStringLiteral("SELECT 1 FROM TableGuestlist WHERE COALESCE(tabl_gues_use, 0) <> 0"));

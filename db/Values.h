@@ -14,6 +14,11 @@ inline constexpr const char* kDbDateTimeFormat = "yyyy-MM-dd HH:mm:ss";
 inline constexpr const char* kShowDateFormat = "yyyy-MM-dd";
 
 QString toDbDateTime(const QDateTime& dt);
+// The whole business days from `first` to `last` as the two bound values of
+// "col >= ? AND col < ?": [first 00:00, the day after last 00:00).
+inline QVariantList wholeDays(const QDate& first, const QDate& last) {
+    return {QDateTime(first, QTime(0, 0)), QDateTime(last.addDays(1), QTime(0, 0))};
+}
 QString toDbDate(const QDate& d); // the date at midnight, in the stored form
 // Reads the stored form (and the forms Qt or a user may have written: ISO 'T', date alone).
 // An empty or unreadable text gives an invalid QDateTime.

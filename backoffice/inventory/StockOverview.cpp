@@ -35,6 +35,14 @@ const char* const kCandidates =
     "from itemlist where item_type_code<>'3' and item_type_code<>'2' and item_limi<>'禁用' and item_limi<>'不限' "
     "order by item_code";
 
+// The candidates' code, name and stock, untitled.
+std::vector<db::GridColumn> candidateColumns() {
+    return {db::GridColumn{QStringLiteral("item_code"), QStringLiteral(" "), {}, 55},
+            db::GridColumn{QStringLiteral("item_name"), QStringLiteral(" "), {}, 90},
+            db::GridColumn{QStringLiteral("item_coun"), QStringLiteral(" "), QStringLiteral("0.##"), 40, false,
+                           Qt::AlignRight | Qt::AlignVCenter}};
+}
+
 QString number(const db::Field& f) {
     return f.isNull() ? QString() : QString::number(f.asFloat(), 'f', 2);
 }
@@ -228,10 +236,7 @@ void StockOverview::buildAdjustment(TFormChild& child) {
     form.candidates = CandidateList{main_.ds_Temp,
                                     "DBGrid43",
                                     "Edit1",
-                                    {GridColumn{QStringLiteral("item_code"), QStringLiteral(" "), {}, 55},
-                                     GridColumn{QStringLiteral("item_name"), QStringLiteral(" "), {}, 90},
-                                     GridColumn{QStringLiteral("item_coun"), QStringLiteral(" "), QStringLiteral("0.##"),
-                                                40, false, right}},
+                                    candidateColumns(),
                                     itemCodeOrShortCodeFilter,
                                     [this](Dataset& candidate) { addRow(candidate); },
                                     "DBEdit85",
@@ -257,11 +262,7 @@ void StockOverview::openAdjustment() {
     rows->setSql(QStringLiteral("select * from ItemListTemp"));
     rows->open();
     main_.ds_Temp->attach(items->database(), QString::fromUtf8(kCandidates));
-    main_.ds_Temp->show(candidates_,
-                        {db::GridColumn{QStringLiteral("item_code"), QStringLiteral(" "), {}, 55},
-                         db::GridColumn{QStringLiteral("item_name"), QStringLiteral(" "), {}, 90},
-                         db::GridColumn{QStringLiteral("item_coun"), QStringLiteral(" "), QStringLiteral("0.##"), 40,
-                                        false, Qt::AlignRight | Qt::AlignVCenter}});
+    main_.ds_Temp->show(candidates_, candidateColumns());
     main_.makeCurrent(adjustment_, rows);
     search_->clear();
     search_->setFocus();

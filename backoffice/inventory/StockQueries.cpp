@@ -73,11 +73,6 @@ QTableView* grid(const char* name, QWidget* parent, db::Dataset* ds, std::vector
     return view;
 }
 
-// The whole days from `first` to `last`: [first 00:00, the day after last 00:00).
-QVariantList wholeDays(const QDate& first, const QDate& last) {
-    return {QDateTime(first, QTime(0, 0)), QDateTime(last.addDays(1), QTime(0, 0))};
-}
-
 class StockQueries : public QObject {
   public:
     StockQueries(TFormSMain& main, TFormChild& child, TDMManage& m)

@@ -72,11 +72,6 @@ std::vector<GridColumn> usageColumns() {
                        kRight}};
 }
 
-// The whole business days from `first` to `last`: [first 00:00, the day after last 00:00).
-QVariantList wholeDays(const QDate& first, const QDate& last) {
-    return {QDateTime(first, QTime(0, 0)), QDateTime(last.addDays(1), QTime(0, 0))};
-}
-
 QPushButton* button(const char* name, const QString& caption, QWidget* parent) {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QString::fromLatin1(name));

@@ -10,6 +10,7 @@
 #include "TDMManage.h"
 #include "TDMSetup.h"
 #include "Transaction.h"
+#include "Values.h"
 #include "Password.h"
 #include "Prompter.h"
 #include "RecordScreen.h"
@@ -67,6 +68,16 @@ QString withReason(const QString& text, const QString& reason) {
     return reason.isEmpty() ? text : text + QLatin1Char('\n') + reason;
 }
 
+// A maintenance password box, its characters shown as "#".
+QLineEdit* passwordEdit(const char* name, QWidget* parent) {
+    auto* password = new QLineEdit(parent);
+    password->setObjectName(QString::fromLatin1(name));
+    password->setEchoMode(QLineEdit::Password);
+    password->setStyleSheet(QStringLiteral("lineedit-password-character: 35;"));
+    password->setMaxLength(16);
+    return password;
+}
+
 struct PasswordScreen {
     QWidget* panel;
     QLineEdit* password;
@@ -81,11 +92,7 @@ PasswordScreen passwordScreen(TFormChild& child, const char* panelName, const QS
     column->addStretch(1);
     auto* label = new QLabel(caption, panel);
     column->addWidget(label, 0, Qt::AlignHCenter);
-    auto* password = new QLineEdit(panel);
-    password->setObjectName(QString::fromLatin1(editName));
-    password->setEchoMode(QLineEdit::Password);
-    password->setStyleSheet(QStringLiteral("lineedit-password-character: 35;"));
-    password->setMaxLength(16);
+    QLineEdit* password = passwordEdit(editName, panel);
     password->setFixedWidth(220);
     column->addWidget(password, 0, Qt::AlignHCenter);
     column->addSpacing(16);
@@ -183,11 +190,7 @@ class Clearing {
         range(4, check("CheckBox5", QStringLiteral("清除部分日志数据")), "DateTimePicker8", "DateTimePicker9");
         grid->setRowMinimumHeight(5, 16);
         grid->addWidget(new QLabel(QStringLiteral("请输入清除管理密码："), panel_), 6, 0);
-        password_ = new QLineEdit(panel_);
-        password_->setObjectName(QStringLiteral("Edit3"));
-        password_->setEchoMode(QLineEdit::Password);
-        password_->setStyleSheet(QStringLiteral("lineedit-password-character: 35;"));
-        password_->setMaxLength(16);
+        password_ = passwordEdit("Edit3", panel_);
         grid->addWidget(password_, 6, 1, 1, 3);
         button_ = new QPushButton(QStringLiteral("开始清除 "), panel_);
         button_->setObjectName(QStringLiteral("Button3"));
@@ -355,7 +358,7 @@ class LogViewer {
     // The log of the chosen days, in the order it was written, the newest at hand.
     void run() {
         QString sql = QStringLiteral("SELECT * FROM systemlog WHERE log_time >= ? AND log_time < ?");
-        QVariantList params = {QDateTime(from_->date(), QTime(0, 0)), QDateTime(until_->date().addDays(1), QTime(0, 0))};
+        QVariantList params = wholeDays(from_->date(), until_->date());
         const QString who = operator_->currentText().trimmed();
         if (!who.isEmpty()) {
             sql += QStringLiteral(" AND log_oper_name = ?");
