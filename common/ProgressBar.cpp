@@ -47,9 +47,11 @@ StatusProgress::~StatusProgress() {
     delete progress_.data();
 }
 
-void StatusProgress::step() {
+void StatusProgress::step() { moveTo(value_ + Step); }
+
+void StatusProgress::moveTo(int value) {
     if (!progress_) return;
-    value_ = std::min(progress_->maximum(), value_ + Step);
+    value_ = std::clamp(value, 0, progress_->maximum());
     // QProgressBar::setValue paints at once itself: the bar is only given its value when it is
     // to be painted.
     const qint64 now = running_.elapsed();

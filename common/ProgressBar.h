@@ -25,6 +25,9 @@ class StatusProgress {
     // kPaintEveryMs): an immediate paint flushes everything waiting to be painted in the window,
     // which would double the cost of the quick operations.
     void step();
+    // Moves the bar to `value` (of 100), painted as step() paints: for an operation that knows
+    // how far it has come.
+    void moveTo(int value);
     static constexpr qint64 kPaintAfterMs = 100;
     static constexpr qint64 kPaintEveryMs = 50;
     int value() const;

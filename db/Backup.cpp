@@ -268,11 +268,14 @@ void backupForMaintenance(const QString& databaseFile) {
                    options);
 }
 
-QString keepCopyBefore(const QString& databaseFile, const QString& what, const QDateTime& now) {
+QString keepCopyBefore(const QString& databaseFile, const QString& what, const QDateTime& now,
+                       std::function<void(int copied, int total)> progress) {
     const QString copy = QDir(backupFolder(databaseFile))
                              .absoluteFilePath(QStringLiteral("VenueData-%1-%2.bak")
                                                    .arg(what, now.toString(QStringLiteral("yyyyMMdd-HHmmss"))));
-    backupDatabase(QFileInfo(databaseFile).absoluteFilePath(), copy);
+    BackupOptions options;
+    options.progress = std::move(progress);
+    backupDatabase(QFileInfo(databaseFile).absoluteFilePath(), copy, options);
     return copy;
 }
 

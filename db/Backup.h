@@ -98,7 +98,9 @@ void backupForMaintenance(const QString& databaseFile);
 // A checked copy of the live file kept before an operation that changes the venue's data as a
 // whole: "VenueData-<what>-<yyyyMMdd-HHmmss>.bak" in the backup folder ("restore", "clear",
 // "init"). Returns its path; throws DbError when it cannot be written (then do nothing).
-QString keepCopyBefore(const QString& databaseFile, const QString& what, const QDateTime& now);
+// `progress` is told the pages copied so far and the total as the copy goes on.
+QString keepCopyBefore(const QString& databaseFile, const QString& what, const QDateTime& now,
+                       std::function<void(int copied, int total)> progress = {});
 
 // Why a restore did not happen. Nothing in the live database changed in any of these cases.
 class RestoreRefused : public DbError {

@@ -53,12 +53,17 @@ void clearData(QSqlDatabase db, const ClearChoice& c) {
     tx.commit();
 }
 
-void initialiseData(QSqlDatabase db) {
+void initialiseData(QSqlDatabase db, const std::function<void()>& step) {
+    auto stepped = [&step] {
+        if (step) step();
+    };
     Transaction tx(db);
     for (const char* table : {"bookin", "AllCons", "AllGues", "AllOtherInCome", "Allpaytotal", "AllGuesPay",
                               "TableConsList", "TableConsListTemp", "TableGuestlist", "tableguespay", "StoreDetail",
-                              "StoreBill", "AllStoreDetail", "AllStoreBill", "membManage"})
+                              "StoreBill", "AllStoreDetail", "AllStoreBill", "membManage"}) {
         exec(db, QStringLiteral("DELETE FROM %1").arg(QLatin1String(table)));
+        stepped();
+    }
     // What each card holds, carried over as its one adjustment row.
     exec(db, QStringLiteral("INSERT INTO membManage (memb_card_code, memb_card_type, memb_mana_save, memb_mana_inte, "
                             "memb_mana_rema) SELECT memb_card_code, memb_card_type, "
@@ -67,8 +72,10 @@ void initialiseData(QSqlDatabase db) {
                             "WHERE COALESCE(memb_surp, 0) <> 0 OR COALESCE(memb_use, 0) <> 0 OR COALESCE(memb_stor, 0) <> 0 "
                             "OR COALESCE(memb_stor_temp, 0) <> 0"),
          {QStringLiteral("初始化结转")});
+    stepped();
     exec(db, QStringLiteral("UPDATE TableList SET tabl_stat_code = '1', tabl_gues_auto_recn = 0, tabl_gues_name = NULL, "
                             "tabl_gues_time = NULL, tabl_gues_coun = NULL, tabl_gues_shou = NULL"));
+    stepped();
     tx.commit();
 }
 

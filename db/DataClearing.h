@@ -7,6 +7,8 @@
 #include <QDate>
 #include <QSqlDatabase>
 
+#include <functional>
+
 namespace kx::db {
 
 // The groups of data to clear, in the order they are cleared.
@@ -38,7 +40,9 @@ void clearData(QSqlDatabase db, const ClearChoice& choice);
 // and frees every table, keeping the catalogue, the venue, the staff, the members, the credit
 // accounts and the trading units with their balances. Each card with money or points gets one
 // carry-over adjustment row ("初始化结转") that holds what it had, so that a later top-up, which
-// works the card out again from its rows, keeps it. One transaction.
-void initialiseData(QSqlDatabase db);
+// works the card out again from its rows, keeps it. One transaction. `step` is called after
+// each statement (kInitialisationSteps in all), for a progress bar.
+inline constexpr int kInitialisationSteps = 17;
+void initialiseData(QSqlDatabase db, const std::function<void()>& step = {});
 
 } // namespace kx::db

@@ -171,22 +171,12 @@ void insertSettings(QSqlDatabase db, const QDate& today, bool withSample) {
             1,
         }});
 
-    // The bill header's default slots: caption and the visit column it prints.
-    const char* const headerSlots[][3] = {
-        {"11", "客人姓名", "tabl_gues_name"}, {"12", "客人人数", "tabl_gues_coun"},
-        {"21", "房台名称", "tablname"},       {"22", "帐单编号", "tabl_gues_auto_recn"},
-        {"31", "开台时间", "tabl_gues_time"}, {"32", "结帐时间", "tabl_gues_time_end"},
-        {"41", "最低消费", "tabl_gues_low"},  {"42", "房 间 费", "tabl_gues_room"},
-        {"51", "服 务 费", "tabl_gues_serv"}, {"52", "折扣金额", "tabl_gues_disc"},
-        {"61", "服务费率", "cons_mode_serv"}, {"62", "折扣费率", "disc_perc"},
-        {"71", "应收金额", "tabl_gues_shou"}, {"72", "实收金额", "tabl_gues_fact"},
-    };
     QStringList cols;
     QVariantList values;
-    for (const auto& slot : headerSlots) {
-        cols << QStringLiteral("set_prn_%1_titl").arg(QLatin1String(slot[0]))
-             << QStringLiteral("set_prn_%1_fiel").arg(QLatin1String(slot[0]));
-        values << s(slot[1]) << s(slot[2]);
+    for (const BillHeaderSlot& slot : billHeaderSlots()) {
+        cols << QStringLiteral("set_prn_%1_titl").arg(QLatin1String(slot.slot))
+             << QStringLiteral("set_prn_%1_fiel").arg(QLatin1String(slot.slot));
+        values << s(slot.caption) << s(slot.column);
     }
     for (int line = 1; line <= 7; ++line) {
         cols << QStringLiteral("set_prn_%1_allo").arg(line);
@@ -473,6 +463,25 @@ void insertSamplePeople(QSqlDatabase db, const QDate& today) {
 }
 
 } // namespace
+
+const std::array<BillHeaderSlot, 14>& billHeaderSlots() {
+    static const std::array<BillHeaderSlot, 14> table = {{
+        {"11", "客人姓名", "tabl_gues_name"}, {"12", "客人人数", "tabl_gues_coun"},
+        {"21", "房台名称", "tablname"},       {"22", "帐单编号", "tabl_gues_auto_recn"},
+        {"31", "开台时间", "tabl_gues_time"}, {"32", "结帐时间", "tabl_gues_time_end"},
+        {"41", "最低消费", "tabl_gues_low"},  {"42", "房 间 费", "tabl_gues_room"},
+        {"51", "服 务 费", "tabl_gues_serv"}, {"52", "折扣金额", "tabl_gues_disc"},
+        {"61", "服务费率", "cons_mode_serv"}, {"62", "折扣费率", "disc_perc"},
+        {"71", "应收金额", "tabl_gues_shou"}, {"72", "实收金额", "tabl_gues_fact"},
+    }};
+    return table;
+}
+
+QString billHeaderColumn(const QString& caption) {
+    for (const BillHeaderSlot& slot : billHeaderSlots())
+        if (caption == QString::fromUtf8(slot.caption)) return QString::fromLatin1(slot.column);
+    return QString();
+}
 
 QString dbTimeOfDay(int hour, int minute, int second) {
     return QStringLiteral("1899-12-30 ") + QTime(hour, minute, second).toString(QStringLiteral("HH:mm:ss"));

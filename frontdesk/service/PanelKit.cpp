@@ -1,6 +1,7 @@
 #include "PanelKit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 
 #include <QPushButton>
@@ -132,7 +133,15 @@ QLabel* valueLabel(const QString& name, QWidget* parent) {
     return l;
 }
 
+BusyCursor::BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+BusyCursor::~BusyCursor() { QApplication::restoreOverrideCursor(); }
+
 QToolButton* addToolButton(QToolBar* bar, const QString& name, const QString& text, bool checkable) {
+    return insertToolButton(bar, nullptr, name, text, checkable);
+}
+
+QToolButton* insertToolButton(QToolBar* bar, QAction* before, const QString& name, const QString& text,
+                              bool checkable) {
     auto* b = new QToolButton(bar);
     b->setObjectName(name);
     b->setText(text);
@@ -140,7 +149,7 @@ QToolButton* addToolButton(QToolBar* bar, const QString& name, const QString& te
     b->setMinimumSize(64, 34);
     b->setFocusPolicy(Qt::NoFocus);
     b->setCheckable(checkable);
-    bar->addWidget(b);
+    bar->insertWidget(before, b);
     return b;
 }
 

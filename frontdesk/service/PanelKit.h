@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QString>
 
+class QAction;
 class QComboBox;
 class QPushButton;
 class QToolBar;
@@ -38,10 +39,21 @@ void fillHost(QWidget* host);
 // A text button of a screen's toolbar (a checkable one for the pick modes); short-cut keys,
 // not the Tab key, reach it.
 QToolButton* addToolButton(QToolBar* bar, const QString& name, const QString& text, bool checkable = false);
+// The same button put before the toolbar's action `before` (at the end when it is null).
+QToolButton* insertToolButton(QToolBar* bar, QAction* before, const QString& name, const QString& text,
+                              bool checkable = false);
 // What is typed into the edit shows in upper case (codes are stored upper case).
 using kx::upperCaseEntry;
 // Shows or hides a button of a toolbar (through its action, as a toolbar requires).
 void showToolButton(QToolButton* button, bool shown);
+
+// The wait cursor for the length of a scope.
+struct BusyCursor {
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
 
 // Selected rows drawn in white on `bgr`, whole rows selected.
 void styleGrid(QTableView* view, int bgr);

@@ -31,13 +31,6 @@ using db::GridColumn;
 
 namespace {
 
-
-// Busy cursor for the length of a scope.
-struct BusyCursor {
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-};
-
 const char* const kPageNames[3] = {"房台信息", "客人信息", "结帐信息"};
 
 } // namespace

@@ -135,6 +135,7 @@ const std::vector<std::pair<ShortcutKey, QString>>& TFormWMain::shortcutTable() 
         {{"pnl_Bill", Qt::Key_F12, false}, "bill.payNext"},
         {{"pnl_Bill", Qt::Key_Asterisk, true}, "bill.settle"},
         {{"pnl_Bill", Qt::Key_Escape, false}, "bill.back"},
+        {{"pnl_Setup", Qt::Key_Escape, false}, "setup.cancel"},
     };
     return table;
 }

@@ -21,6 +21,8 @@
 #include "SalesAnalysis.h"
 #include "TableAnalysis.h"
 #include "DishAnalysis.h"
+#include "CashierSettings.h"
+#include "DatabaseInitialisation.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -277,7 +279,7 @@ TFormWork::~TFormWork() {
     ErrorGuard::setAfterStaleData({});
     if (dm_) {
         main_->registerAction(QStringLiteral("board.bookin"), nullptr);
-        for (const char* action : {"reports.N5", "reports.N6", "reports.N3"})
+        for (const char* action : {"reports.N5", "reports.N6", "reports.N3", "reports.N15", "board.setup", "setup.cancel"})
             main_->registerAction(QString::fromLatin1(action), nullptr);
     }
 }
@@ -332,6 +334,9 @@ void TFormWork::attach(TDMTable* dm) {
     main_->registerAction(QStringLiteral("reports.N6"), [this] { rooms->N6Click(); });
     dishes.setBuilder([this] { return new DishAnalysis(main_, this, dm_); });
     main_->registerAction(QStringLiteral("reports.N3"), [this] { dishes->N3Click(); });
+    settings.setBuilder([this] { return new CashierSettings(main_, this, dm_); });
+    main_->registerAction(QStringLiteral("board.setup"), [this] { settings->ToolButton27Click(); });
+    main_->registerAction(QStringLiteral("reports.N15"), [this] { initialiseDatabase(*main_, *this, *dm_); });
     // The data module's own hooks hold whether or not their screens are built yet.
     installOpeningHooks(*dm);
     tableBoard = new TableBoard(main_, this, dm);
@@ -345,6 +350,7 @@ bool TFormWork::buildScreenFor(const QString& action) {
     if (starts("cons.") || action == QLatin1String("work.order") || action == QLatin1String("work.kitchen"))
         return orderScreen.peek() == nullptr && orderScreen.get();
     if (starts("register.")) return registerScreen.peek() == nullptr && registerScreen.get();
+    if (starts("setup.")) return settings.peek() == nullptr && settings.get();
     if (starts("work.")) return workScreen.peek() == nullptr && workScreen.get();
     return false;
 }

@@ -29,6 +29,7 @@ class BookingScreen;
 class SalesAnalysis;
 class TableAnalysis;
 class DishAnalysis;
+class CashierSettings;
 
 // A screen or a part of one that ShowPanel switches: a frame marked as a panel.
 QFrame* makePanel(const QString& name, QWidget* parent = nullptr);
@@ -147,6 +148,9 @@ public:
     LazyScreen<SalesAnalysis> sales;
     LazyScreen<TableAnalysis> rooms;
     LazyScreen<DishAnalysis> dishes;
+    // The cashier settings screen pnl_Setup ("设置": its action "board.setup" is registered at
+    // once, so the board offers it).
+    LazyScreen<CashierSettings> settings;
     // Builds the screen that runs `action` when it is not built yet; false when no screen of
     // this form runs it.
     bool buildScreenFor(const QString& action);
