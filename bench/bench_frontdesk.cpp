@@ -6,7 +6,8 @@
 // without its backup; the front desk's start-up in this process and as a program of its own,
 // each beside a bare window that only opens the same file; the back office's stock queries; the
 // sales analysis report (a month and a year, with and without a department, and to PDF); the
-// table analysis and the ordered-items analysis (a month and a year, the items in each sort).
+// table analysis and the ordered-items analysis (a month and a year, the items in each sort);
+// last, once, the database's initialisation (its copy, the removal, the board read again).
 //
 // Runs headless (QT_QPA_PLATFORM=offscreen). Message boxes are answered Yes. The five-year and
 // venue-scale files are generated once (by kestrix-db) into <build>/bench-cache and copied for
@@ -20,6 +21,7 @@
 #include "Binder.h"
 #include "Check.h"
 #include "Clock.h"
+#include "DataClearing.h"
 #include "Connection.h"
 #include "DayOperations.h"
 #include "ErrorGuard.h"
@@ -194,6 +196,10 @@ QString dishRow(bool year, int sort) {
                                                              QString::fromUtf8(kDishSorts[sort]));
 }
 const char* const kDishMonthPdf = "items analysis: a month to PDF";
+const char* const kInitAll = "initialisation (N15), all of it";
+const char* const kInitCopy = "  of it: the checked copy";
+const char* const kInitRemoval = "  of it: removal and tables freed";
+const char* const kInitBoard = "  of it: the board read again";
 
 void declareRows() {
     rowOf(QString::fromUtf8(kStartProcess), Target::ProcessStart, QString::fromUtf8(kBareProcess));
@@ -230,6 +236,7 @@ void declareRows() {
     for (const bool year : {false, true})
         for (int sort = 0; sort < 4; ++sort) rowOf(dishRow(year, sort), Target::Within).limitMs = year ? 1000 : 200;
     rowOf(QString::fromUtf8(kDishMonthPdf), Target::Within).limitMs = 1000;
+    for (const char* a : {kInitAll, kInitCopy, kInitRemoval, kInitBoard}) rowOf(QString::fromUtf8(a), Target::None);
 }
 
 // Memory: the most this process held while it worked on each database, and the front desk's own
@@ -989,6 +996,40 @@ void backupAlone(benchmark::State& state, const Database& d) {
     }
 }
 
+// "初始化数据库" on the logged-in desk, step by step as the menu entry runs it: the checked copy,
+// the removal in its one transaction, the board and the visits read again. Measured once: it
+// empties the database's history.
+void initialise(benchmark::State& state, const Database& d) {
+    deskOn(d);
+    Desk& k = *desk;
+    QSqlDatabase db = k.main->db();
+    for (auto _ : state) {
+        removeBackups(d);
+        double copy = 0, removal = 0;
+        try {
+            copy = timed([&] { db::keepCopyBefore(db.databaseName(), QStringLiteral("init"), Clock::now()); });
+            removal = timed([&] { db::initialiseData(db); });
+        } catch (const DbError& e) {
+            fail(state, e.message());
+            break;
+        }
+        const double board = timed([&] {
+            k.dm->adoqry_TableGues->refresh();
+            k.work->tableBoard->Sort();
+        });
+        record(QString::fromUtf8(kInitCopy), Target::None, d, copy);
+        record(QString::fromUtf8(kInitRemoval), Target::None, d, removal);
+        record(QString::fromUtf8(kInitBoard), Target::None, d, board);
+        record(QString::fromUtf8(kInitAll), Target::None, d, copy + removal + board);
+        state.SetIterationTime((copy + removal + board) / 1000.0);
+        if (db::scalarInt(db, QStringLiteral("SELECT count(*) FROM AllCons")) != 0 ||
+            db::scalarInt(db, QStringLiteral("SELECT count(*) FROM TableList WHERE tabl_stat_code <> '1'")) != 0)
+            fail(state, QStringLiteral("initialisation left rows behind"));
+        removeBackups(d);
+        noteMemory(d);
+    }
+}
+
 // ---- files --------------------------------------------------------------------------------
 
 QDate businessDay(const QString& path) {
@@ -1249,6 +1290,8 @@ int main(int argc, char** argv) {
     each("day_end", 5, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, false); });
     each("day_end_backup", 3, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, true); });
     each("backup_alone", 2, 1, backupAlone);
+    // Last: it empties the databases.
+    each("initialise", 1, 1, initialise);
     benchmark::RunSpecifiedBenchmarks();
     closeDesk();
     if (traceSql) {

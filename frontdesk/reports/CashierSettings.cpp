@@ -159,13 +159,12 @@ SetupPayPage::SetupPayPage(TDMTable* dm, QObject* parent) : QObject(parent), dm_
         ++row;
     };
     line(QStringLiteral("库存预警下限："), DBEdit16);
-    form->addWidget(DBCheckBox1, row++, 0, 1, 4);
+    form->addWidget(DBCheckBox1, row++, 1, 1, 2);
     line(QStringLiteral("收税方式："), DBComboBox2);
     line(QStringLiteral("每人收税："), dbe_TaxMone);
     line(QStringLiteral("收税比率："), dbe_TaxPerc, QStringLiteral("%"));
     line(QStringLiteral("点单金额取整方案："), cmb_ItemInt);
     line(QStringLiteral("结帐金额取整方案："), cmb_SumInt);
-    form->setColumnStretch(3, 1);
 
     Dataset* setup = dm_->adoqry_SetupPay;
     bindLineEdit(DBEdit16, setup, QStringLiteral("pay_set_stor_limi"));
@@ -259,6 +258,7 @@ BillLayoutPage::BillLayoutPage(TDMTable* dm, QObject* parent) : QObject(parent),
             lineAllowed[size_t(l - 1)] = allowed;
             grid->addWidget(allowed, row, 3);
         }
+        grid->setColumnStretch(4, 1);
         formatColumn->addWidget(group);
     }
     formatColumn->addStretch(1);
@@ -293,6 +293,9 @@ BillLayoutPage::BillLayoutPage(TDMTable* dm, QObject* parent) : QObject(parent),
     custom->addWidget(dbe_d1, 0, 1);
     custom->addWidget(chk_d2, 1, 0);
     custom->addWidget(dbe_d2, 1, 1);
+    QWidget::setTabOrder(chk_d1, dbe_d1);
+    QWidget::setTabOrder(dbe_d1, chk_d2);
+    QWidget::setTabOrder(chk_d2, dbe_d2);
     bindCheckBox(chk_d1, layout, QStringLiteral("set_prn_d1_allo"));
     bindCheckBox(chk_d2, layout, QStringLiteral("set_prn_d2_allo"));
     bindLineEdit(dbe_d1, layout, QStringLiteral("set_prn_d1_text"));

@@ -67,6 +67,9 @@ void initialiseDatabase(TFormWMain& main, TFormWork& work, TDMTable& dm) {
     QString copy;
     {
         BusyCursor busy;
+        // Nothing is painted until the work is done: the window is drawn now, without the boxes
+        // just answered, so that the cashier sees the board and the progress beneath it.
+        main.repaint();
         StatusProgress progress(main.StatusBar1, main.statusPanel[0]);
         try {
             copy = db::keepCopyBefore(db.databaseName(), QStringLiteral("init"), Clock::now(),
