@@ -398,14 +398,17 @@ void CashierSettings::ToolButton27Click() {
         for (int i = 0; i < pageCount(); ++i) buttons_[size_t(i)]->setChecked(i == current_);
         throw SilentAbort();
     }
-    // The rows as stored now: another desk or the back office may have changed them. A layout
-    // left unposted by "取消回退" stays as it was edited.
-    Dataset* setup = dm_->adoqry_SetupPay;
-    setup->checkBrowseMode();
-    setup->refreshCurrent();
-    Dataset* print = dm_->adoqry_SetupPrint;
-    if (print->state() == Dataset::Browse) print->refreshCurrent();
-    main_->ShowPanel(pnl_Setup, main_->pnl_Parent, 1);
+    // Coming from the board: the rows as stored now (another desk or the back office may have
+    // changed them); a layout left unposted by "取消回退" stays as it was edited. On the screen,
+    // "收银设置" only shows its page: what is being edited stays.
+    if (main_->CurrentPanel() != pnl_Setup) {
+        Dataset* setup = dm_->adoqry_SetupPay;
+        setup->checkBrowseMode();
+        setup->refreshCurrent();
+        Dataset* print = dm_->adoqry_SetupPrint;
+        if (print->state() == Dataset::Browse) print->refreshCurrent();
+        main_->ShowPanel(pnl_Setup, main_->pnl_Parent, 1);
+    }
     showPage(0);
 }
 

@@ -64,7 +64,7 @@ void initialiseDatabase(TFormWMain& main, TFormWork& work, TDMTable& dm) {
     QSqlDatabase db = main.db();
     if (!systemPasswordGiven(&main, db)) throw SilentAbort();
     if (!prompter().question(QStringLiteral("请确认是否进行清除数据库操作（测试用）,请慎重确认!"))) throw SilentAbort();
-    QString copy;
+    QString copy, copyFailure;
     {
         BusyCursor busy;
         // Nothing is painted until the work is done: the window is drawn now, without the boxes
@@ -77,22 +77,29 @@ void initialiseDatabase(TFormWMain& main, TFormWork& work, TDMTable& dm) {
                                           if (total > 0) progress.moveTo(kCopyShare * copied / total);
                                       });
         } catch (const DbError& e) {
-            prompter().information(QStringLiteral("初始化前的数据备份没有成功，数据未作改动！\n") + e.message());
-            throw SilentAbort();
+            copyFailure = e.message();
         }
-        progress.moveTo(kCopyShare);
-        int done = 0;
-        // A failure rolls the whole removal back and goes on to the program's error handler.
-        db::initialiseData(db, [&] {
-            ++done;
-            progress.moveTo(kCopyShare + (100 - kCopyShare) * done / db::kInitialisationSteps);
-        });
-        main.LogSet(QStringLiteral("[") + dm.setup.text(QStringLiteral("ordename")) + QStringLiteral("][初始化数据库]"));
-        // What the desk holds of the rows that went: the board and the live datasets read again.
-        for (Dataset* ds : {dm.adoqry_TableGues, dm.adoqry_TableCons, dm.adoqry_TableConsTemp, dm.adoqry_bookin,
-                            dm.adoqry_AllguesPay})
-            if (ds->active()) ds->refresh();
-        if (work.tableBoard) work.tableBoard->Sort();
+        if (copyFailure.isEmpty()) {
+            progress.moveTo(kCopyShare);
+            int done = 0;
+            // A failure rolls the whole removal back and goes on to the program's error handler.
+            db::initialiseData(db, [&] {
+                ++done;
+                progress.moveTo(kCopyShare + (100 - kCopyShare) * done / db::kInitialisationSteps);
+            });
+            main.LogSet(QStringLiteral("[") + dm.setup.text(QStringLiteral("ordename")) +
+                        QStringLiteral("][初始化数据库]"));
+            // What the desk holds of the rows that went: the board and the live datasets read again.
+            for (Dataset* ds : {dm.adoqry_TableGues, dm.adoqry_TableCons, dm.adoqry_TableConsTemp, dm.adoqry_bookin,
+                                dm.adoqry_AllguesPay})
+                if (ds->active()) ds->refresh();
+            if (work.tableBoard) work.tableBoard->Sort();
+        }
+    }
+    // The boxes after the wait cursor has gone.
+    if (!copyFailure.isEmpty()) {
+        prompter().information(QStringLiteral("初始化前的数据备份没有成功，数据未作改动！\n") + copyFailure);
+        throw SilentAbort();
     }
     prompter().information(QStringLiteral("系统初始化工作已完成，现在可以工作！\n") + QDir::toNativeSeparators(copy));
 }

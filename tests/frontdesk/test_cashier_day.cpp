@@ -346,6 +346,13 @@ TEST_F(CashierDayTest, ScreensAreBuiltWhenTheCashierFirstReachesThem) {
 // ---------------------------------------------------------------- controls with no action yet
 
 TEST_F(CashierDayTest, ControlsWhoseScreensAreNotThereAreNotShown) {
+    // "设置" shows while its screen is there to open, and only then.
+    QApplication::processEvents();
+    EXPECT_TRUE(work->toolb_Setup->isVisible());
+    main->registerAction("board.setup", nullptr);
+    work->lockBoard();
+    work->unlockBoard();
+    QApplication::processEvents();
     EXPECT_FALSE(work->toolb_Setup->isVisible());
 }
 

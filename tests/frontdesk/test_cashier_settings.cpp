@@ -192,6 +192,13 @@ TEST_F(CashierSettingsTest, CancelDropsTheCashierPageAndKeepsTheUnpostedLayoutFo
     EXPECT_EQ(focus(), "dbe_set_prn_d1_text");
     enter(layout().dbe_d1, "欢迎下次光临");
     click(layout().flag("set_prn_deta_allo"));
+    // Back and forth between the pages keeps what is typed on both.
+    click(settings->pageButton(0));
+    EXPECT_TRUE(pay().pnl_SetupPay->isVisible());
+    EXPECT_EQ(pay().DBEdit16->text(), "9");
+    EXPECT_EQ(pay("pay_set_stor_limi").toInt(), 5);
+    openLayout();
+    EXPECT_EQ(layout().dbe_d1->text(), "欢迎下次光临");
     click(settings->ToolButton30);
 
     EXPECT_EQ(panel(), "pnl_TableState");
