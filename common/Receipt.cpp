@@ -241,6 +241,10 @@ QString Receipt::placed(const ReceiptLine& line) const {
     return line.text;
 }
 
+int Receipt::widthOnPaper(const ReceiptLine& line) const {
+    return printedWidth(placed(line)) * (line.style.large ? 2 : 1);
+}
+
 QString Receipt::plainText() const {
     QStringList out;
     out.reserve(int(lines_.size()));

@@ -83,6 +83,8 @@ class Receipt {
     int columnsFor(ReceiptStyle style) const { return style.large ? columns_ / 2 : columns_; }
     // The line as it lies on the paper: centred and right text led by the spaces before it.
     QString placed(const ReceiptLine& line) const;
+    // The columns a placed line takes on the paper (a line in double size counts double).
+    int widthOnPaper(const ReceiptLine& line) const;
     // Every line placed, one a line.
     QString plainText() const;
 

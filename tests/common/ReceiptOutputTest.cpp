@@ -2,42 +2,15 @@
 // (a temporary file stands in), and what happens when neither takes them.
 #include "QtPrinters.h"
 #include "ReceiptOutput.h"
+#include "ReceiptPeers.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <gtest/gtest.h>
 
 namespace {
-
-// A receipt printer on the network: takes one connection and keeps what arrives.
-class PrinterPeer {
-  public:
-    PrinterPeer() { server.listen(QHostAddress::LocalHost); }
-    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(server.serverPort()); }
-    // Everything one client sent until it closed.
-    QByteArray received() {
-        if (!server.hasPendingConnections() && !server.waitForNewConnection(2000)) return {};
-        QTcpSocket* s = server.nextPendingConnection();
-        QByteArray all;
-        while (s->state() == QAbstractSocket::ConnectedState && s->waitForReadyRead(2000)) all += s->readAll();
-        all += s->readAll();
-        return all;
-    }
-    QTcpServer server;
-};
-
-// A port on this machine where nothing listens.
-quint16 closedPort() {
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost);
-    const quint16 port = s.serverPort();
-    s.close();
-    return port;
-}
 
 QByteArray sample() {
     QByteArray b("\x1B@\x1C&\xBA\xCF\xBC\xC6\n", 9);
@@ -46,7 +19,7 @@ QByteArray sample() {
 }
 
 TEST(ReceiptOutput, ANetworkPrinterReceivesExactlyTheStream) {
-    PrinterPeer peer;
+    kx::test::PrinterPeer peer;
     const QByteArray bytes = sample();
     QString why;
     ASSERT_TRUE(kx::sendToReceiptPrinter(peer.address(), bytes, &why)) << why.toStdString();
@@ -69,7 +42,7 @@ TEST(ReceiptOutput, ADeviceFileReceivesTheBytesAndIsNeverMade) {
 }
 
 TEST(ReceiptOutput, APrinterThatRefusesOrHasNoAddressFails) {
-    const QString refused = QStringLiteral("127.0.0.1:%1").arg(closedPort());
+    const QString refused = kx::test::refusingAddress();
     QElapsedTimer t;
     t.start();
     QString why;

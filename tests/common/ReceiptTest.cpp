@@ -14,7 +14,7 @@ using kx::ReceiptAlign;
 int widest(const Receipt& r) {
     int most = 0;
     for (const kx::ReceiptLine& l : r.lines())
-        most = std::max(most, printedWidth(r.placed(l)) * (l.style.large ? 2 : 1));
+        most = std::max(most, r.widthOnPaper(l));
     return most;
 }
 
@@ -75,7 +75,7 @@ TEST(Receipt, NoLineIsWiderThanThePaperAndAmountsEndOnTheLastColumn) {
         for (const kx::ReceiptLine& l : r.lines()) {
             const QString placed = r.placed(l);
             if (placed.endsWith(QStringLiteral(".00"))) {
-                EXPECT_EQ(printedWidth(placed) * (l.style.large ? 2 : 1), columns) << placed.toStdString();
+                EXPECT_EQ(r.widthOnPaper(l), columns) << placed.toStdString();
             }
         }
         // The wrapped name loses nothing.

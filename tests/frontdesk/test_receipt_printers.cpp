@@ -8,6 +8,7 @@
 #include "OrderFixture.h"
 #include "PrinterSettingsPage.h"
 #include "Receipt.h"
+#include "ReceiptPeers.h"
 #include "ReceiptPrinters.h"
 #include "Schema.h"
 #include "TestDb.h"
@@ -19,9 +20,6 @@
 #include <QGroupBox>
 #include <QRegularExpression>
 #include <QSpinBox>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTemporaryDir>
 
 namespace {
 
@@ -29,7 +27,9 @@ using kx::Receipt;
 using kx::frontdesk::DeskPrinter;
 using kx::frontdesk::DeskPrinters;
 using kx::frontdesk::PrinterKind;
+using kx::test::DeviceFile;
 using kx::test::OrderLine;
+using kx::test::PrinterPeer;
 
 DeskPrinter receiptPrinter(int paperMm, const QString& address, bool cutter = true) {
     return {PrinterKind::Receipt, paperMm, kx::frontdesk::defaultColumns(paperMm), address, cutter};
@@ -39,43 +39,6 @@ DeskPrinter receiptPrinter(int paperMm, const QString& address, bool cutter = tr
 void setPrinters(QSqlDatabase db, const DeskPrinters& printers) {
     kx::frontdesk::storeDeskPrinters(db, kx::frontdesk::deskHostName(), printers);
 }
-
-// A receipt printer on the network: takes one connection and keeps what arrives.
-class PrinterPeer {
-  public:
-    PrinterPeer() { server.listen(QHostAddress::LocalHost); }
-    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(server.serverPort()); }
-    QByteArray received() {
-        if (!server.hasPendingConnections() && !server.waitForNewConnection(2000)) return {};
-        QTcpSocket* s = server.nextPendingConnection();
-        QByteArray all;
-        while (s->state() == QAbstractSocket::ConnectedState && s->waitForReadyRead(2000)) all += s->readAll();
-        return all + s->readAll();
-    }
-    QTcpServer server;
-};
-
-// A device file: a file that is there, read back from where the last look ended.
-class DeviceFile {
-  public:
-    DeviceFile() : path(dir.path() + QStringLiteral("/lp0")) {
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-    }
-    QByteArray newBytes() {
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        const QByteArray all = f.readAll();
-        const QByteArray fresh = all.mid(read_);
-        read_ = all.size();
-        return fresh;
-    }
-    QTemporaryDir dir;
-    QString path;
-
-  private:
-    qsizetype read_ = 0;
-};
 
 // The bytes of a golden file; with KX_UPDATE_GOLDEN set, `actual` is written as the new one.
 QByteArray golden(const QString& name, const QByteArray& actual) {
@@ -87,8 +50,6 @@ QByteArray golden(const QString& name, const QByteArray& actual) {
     QFile in(path);
     return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
 }
-
-int widthOf(const Receipt& r, const kx::ReceiptLine& l) { return kx::printedWidth(r.placed(l)) * (l.style.large ? 2 : 1); }
 
 // ---------------------------------------------------------------- the bill as text
 
@@ -124,11 +85,11 @@ TEST(BillReceipt, EveryLineFitsThePaperAndAmountsEndOnItsLastColumn) {
         const Receipt r = kx::frontdesk::billReceipt(longBill(), columns);
         int amounts = 0;
         for (const kx::ReceiptLine& l : r.lines()) {
-            EXPECT_LE(widthOf(r, l), columns) << r.placed(l).toStdString();
+            EXPECT_LE(r.widthOnPaper(l), columns) << r.placed(l).toStdString();
             // An amount of the item part (the header lines end on their values instead).
             if (amount.match(r.placed(l)).hasMatch() && !l.text.contains(QStringLiteral("："))) {
                 ++amounts;
-                EXPECT_EQ(widthOf(r, l), columns) << r.placed(l).toStdString();
+                EXPECT_EQ(r.widthOnPaper(l), columns) << r.placed(l).toStdString();
             }
         }
         // Three items, two kind footers, the gifts and the total.
@@ -321,10 +282,7 @@ TEST_F(ReceiptKitchenTest, TheKitchenButtonSendsTheGoldenTicketStraightOnBothWid
 
 TEST_F(ReceiptKitchenTest, ARefusedConnectionShowsTheMessageAndLeavesTheLinesUnsent) {
     orderFirstRound();
-    QTcpServer closed;
-    closed.listen(QHostAddress::LocalHost);
-    const QString address = QStringLiteral("127.0.0.1:%1").arg(closed.serverPort());
-    closed.close();
+    const QString address = kx::test::refusingAddress();
     setPrinters(db(), {{}, receiptPrinter(80, address)});
     prompter.clear();
     main->runAction("work.kitchen");
