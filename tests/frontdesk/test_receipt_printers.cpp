@@ -281,9 +281,12 @@ TEST_F(ReceiptKitchenTest, TheKitchenButtonSendsTheGoldenTicketStraightOnBothWid
 }
 
 TEST_F(ReceiptKitchenTest, ARefusedConnectionShowsTheMessageAndLeavesTheLinesUnsent) {
-    orderFirstRound();
     const QString address = kx::test::refusingAddress();
     setPrinters(db(), {{}, receiptPrinter(80, address)});
+    // Nothing for the kitchen yet: nothing is sent, and the cashier is told.
+    main->runAction("work.kitchen");
+    EXPECT_EQ(prompter.texts(), QStringList{"没有需要送后厨的项目！"});
+    orderFirstRound();
     prompter.clear();
     main->runAction("work.kitchen");
     EXPECT_EQ(prompter.texts(), QStringList{"小票打印机[" + address + "]不能打印，请检查打印机！"});
