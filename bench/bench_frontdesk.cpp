@@ -497,17 +497,20 @@ QString cashierCycle(const Database& d, bool measured) {
         printer.listen(QHostAddress::LocalHost);
         const QString host = frontdesk::deskHostName();
         frontdesk::DeskPrinters printers;
-        printers.bill = {frontdesk::PrinterKind::Receipt, 80, 48, QStringLiteral("127.0.0.1:%1").arg(printer.serverPort()), true};
+        const QString address = QStringLiteral("127.0.0.1:%1").arg(printer.serverPort());
+        printers.bill = {frontdesk::PrinterKind::Receipt, 80, 48, address, true};
         frontdesk::storeDeskPrinters(k.main->db(), host, printers);
         step(kReceiptBill, [&] { w.bill->print(); });
         db::exec(k.main->db(), QStringLiteral("DELETE FROM PrinterList WHERE prin_host = ?"), {host});
         QByteArray received;
         if (printer.hasPendingConnections() || printer.waitForNewConnection(2000)) {
             QTcpSocket* s = printer.nextPendingConnection();
-            while (s->state() == QAbstractSocket::ConnectedState && s->waitForReadyRead(1000)) received += s->readAll();
+            while (s->state() == QAbstractSocket::ConnectedState && s->waitForReadyRead(1000))
+                received += s->readAll();
             received += s->readAll();
         }
-        if (!received.endsWith("\x1D" "V\x01")) return QStringLiteral("the receipt printer got %1 bytes: ").arg(received.size()) + lastTexts();
+        if (!received.endsWith("\x1DV\x01")) // the cut at its end
+            return QStringLiteral("the receipt printer got %1 bytes: ").arg(received.size()) + lastTexts();
     }
     step("check out (cash and member card)", [&] { w.bill->settle(); });
     if (stateOf(k, table) != QLatin1String("3")) return QStringLiteral("checkout failed: ") + lastTexts();

@@ -58,7 +58,9 @@ int bytesOf(char32_t cp, QByteArray* bytes) {
     return it->size() == 1 || it->size() == 2 ? int(it->size()) : 4;
 }
 
-bool isControl(char32_t cp) { return cp < 0x20 || cp == 0x7F; }
+bool isControl(char32_t cp) {
+    return cp < 0x20 || cp == 0x7F;
+}
 
 bool isWordChar(const QString& s) {
     if (s.size() != 1) return false;
@@ -66,10 +68,13 @@ bool isWordChar(const QString& s) {
     return c.unicode() < 0x80 && (c.isLetterOrNumber() || c == QLatin1Char('.') || c == QLatin1Char('-'));
 }
 
-QString spaces(int n) { return n > 0 ? QString(n, QLatin1Char(' ')) : QString(); }
+QString spaces(int n) {
+    return n > 0 ? QString(n, QLatin1Char(' ')) : QString();
+}
 
 QString trimRight(QString s) {
-    while (!s.isEmpty() && s.back() == QLatin1Char(' ')) s.chop(1);
+    while (!s.isEmpty() && s.back() == QLatin1Char(' '))
+        s.chop(1);
     return s;
 }
 
@@ -77,9 +82,12 @@ QString trimRight(QString s) {
 QString padded(const QString& text, int width, ReceiptAlign align) {
     const int free = std::max(0, width - printedWidth(text));
     switch (align) {
-    case ReceiptAlign::Left: return text + spaces(free);
-    case ReceiptAlign::Right: return spaces(free) + text;
-    case ReceiptAlign::Centre: return spaces(free / 2) + text + spaces(free - free / 2);
+    case ReceiptAlign::Left:
+        return text + spaces(free);
+    case ReceiptAlign::Right:
+        return spaces(free) + text;
+    case ReceiptAlign::Centre:
+        return spaces(free / 2) + text + spaces(free - free / 2);
     }
     return text;
 }
@@ -95,8 +103,10 @@ std::vector<PrintedChar> printedChars(const QString& text) {
             continue;
         }
         const int n = bytesOf(cp, nullptr);
-        if (n == 4) out.push_back({QStringLiteral("?"), 1});
-        else out.push_back({QString::fromUcs4(&cp, 1), n});
+        if (n == 4)
+            out.push_back({QStringLiteral("?"), 1});
+        else
+            out.push_back({QString::fromUcs4(&cp, 1), n});
     }
     return out;
 }
@@ -133,20 +143,24 @@ QStringList wrapPrinted(const QString& text, int columns) {
     while (start < chars.size()) {
         // A continued line does not start with the space it was broken at.
         if (!lines.isEmpty())
-            while (start < chars.size() && chars[start].text == QLatin1String(" ")) ++start;
+            while (start < chars.size() && chars[start].text == QLatin1String(" "))
+                ++start;
         if (start >= chars.size()) break;
         size_t end = start;
         int width = 0;
-        while (end < chars.size() && width + chars[end].width <= columns) width += chars[end++].width;
+        while (end < chars.size() && width + chars[end].width <= columns)
+            width += chars[end++].width;
         // A word of letters and digits ("105.00", "Osmanthus") moves whole to the next line
         // when there is a space before it on this one.
         if (end < chars.size() && isWordChar(chars[end].text) && isWordChar(chars[end - 1].text)) {
             size_t space = end;
-            while (space > start + 1 && chars[space - 1].text != QLatin1String(" ")) --space;
+            while (space > start + 1 && chars[space - 1].text != QLatin1String(" "))
+                --space;
             if (space > start + 1) end = space;
         }
         QString line;
-        for (size_t i = start; i < end; ++i) line += chars[i].text;
+        for (size_t i = start; i < end; ++i)
+            line += chars[i].text;
         lines << trimRight(line);
         start = end;
     }
@@ -161,7 +175,8 @@ void Receipt::add(const QString& text, ReceiptAlign align, ReceiptStyle style) {
 }
 
 void Receipt::text(const QString& text, ReceiptAlign align, ReceiptStyle style) {
-    for (const QString& piece : wrapPrinted(text, columnsFor(style))) add(piece, align, style);
+    for (const QString& piece : wrapPrinted(text, columnsFor(style)))
+        add(piece, align, style);
 }
 
 void Receipt::pair(const QString& left, const QString& right, ReceiptStyle style) {
@@ -179,7 +194,8 @@ void Receipt::pair(const QString& left, const QString& right, ReceiptStyle style
     } else {
         pieces << spaces(width - rightWidth) + right;
     }
-    for (const QString& p : pieces) add(p, ReceiptAlign::Left, style);
+    for (const QString& p : pieces)
+        add(p, ReceiptAlign::Left, style);
 }
 
 void Receipt::row(const std::vector<ReceiptCell>& cells, ReceiptStyle style) {
@@ -209,7 +225,8 @@ void Receipt::row(const std::vector<ReceiptCell>& cells, ReceiptStyle style) {
     // A row of right-aligned amounts ends on the last column: the open cell takes what is left over.
     if (open) {
         int used = int(cells.size()) - 1;
-        for (const int w : widths) used += w;
+        for (const int w : widths)
+            used += w;
         for (size_t i = 0; i < cells.size(); ++i)
             if (cells[i].width <= 0) {
                 widths[i] += width - used;
@@ -227,16 +244,23 @@ void Receipt::row(const std::vector<ReceiptCell>& cells, ReceiptStyle style) {
     }
 }
 
-void Receipt::rule(QChar fill) { add(QString(columns_, fill), ReceiptAlign::Left, {}); }
+void Receipt::rule(QChar fill) {
+    add(QString(columns_, fill), ReceiptAlign::Left, {});
+}
 
-void Receipt::blank() { add(QString(), ReceiptAlign::Left, {}); }
+void Receipt::blank() {
+    add(QString(), ReceiptAlign::Left, {});
+}
 
 QString Receipt::placed(const ReceiptLine& line) const {
     const int free = std::max(0, columnsFor(line.style) - printedWidth(line.text));
     switch (line.align) {
-    case ReceiptAlign::Left: return line.text;
-    case ReceiptAlign::Centre: return spaces(free / 2) + line.text;
-    case ReceiptAlign::Right: return spaces(free) + line.text;
+    case ReceiptAlign::Left:
+        return line.text;
+    case ReceiptAlign::Centre:
+        return spaces(free / 2) + line.text;
+    case ReceiptAlign::Right:
+        return spaces(free) + line.text;
     }
     return line.text;
 }
@@ -248,7 +272,8 @@ int Receipt::widthOnPaper(const ReceiptLine& line) const {
 QString Receipt::plainText() const {
     QStringList out;
     out.reserve(int(lines_.size()));
-    for (const ReceiptLine& l : lines_) out << placed(l);
+    for (const ReceiptLine& l : lines_)
+        out << placed(l);
     return out.join(QLatin1Char('\n'));
 }
 
@@ -264,10 +289,13 @@ QByteArray escPos(const Receipt& receipt, bool cut, int feedLines) {
     for (const ReceiptLine& line : receipt.lines()) {
         if (line.align != align) {
             align = line.align;
-            out.append(ESC).append('a').append(char(align == ReceiptAlign::Left ? 0 : align == ReceiptAlign::Centre ? 1 : 2));
+            out.append(ESC).append('a').append(char(align == ReceiptAlign::Left     ? 0
+                                                    : align == ReceiptAlign::Centre ? 1
+                                                                                    : 2));
         }
         if (line.style.bold != style.bold) out.append(ESC).append('E').append(char(line.style.bold ? 1 : 0));
-        if (line.style.large != style.large) out.append(GS).append('!').append(char(line.style.large ? 0x11 : 0x00));
+        if (line.style.large != style.large)
+            out.append(GS).append('!').append(char(line.style.large ? 0x11 : 0x00));
         style = line.style;
         out += receiptBytes(line.text);
         out += '\n';

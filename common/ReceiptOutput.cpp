@@ -115,7 +115,8 @@ ReceiptAddress parseReceiptAddress(const QString& text) {
 bool sendToReceiptPrinter(const QString& address, const QByteArray& bytes, QString* why, int timeoutMs) {
     const ReceiptAddress a = parseReceiptAddress(address);
     if (!a.valid) return failed(why, QStringLiteral("no valid printer address"));
-    return a.device ? writeDevice(a.path, bytes, timeoutMs, why) : writeNetwork(a.host, a.port, bytes, timeoutMs, why);
+    return a.device ? writeDevice(a.path, bytes, timeoutMs, why)
+                    : writeNetwork(a.host, a.port, bytes, timeoutMs, why);
 }
 
 QString receiptPrinterFailure(const QString& address) {

@@ -38,7 +38,9 @@ class ReceiptContent : public PaintedContent {
       public:
         OnePage(const Receipt& r, double cell) : receipt_(r), cell_(cell) {}
         int count() const override { return 1; }
-        void paint(QPainter& painter, int) const override { paintReceipt(painter, receipt_, QPointF(0, 0), cell_); }
+        void paint(QPainter& painter, int) const override {
+            paintReceipt(painter, receipt_, QPointF(0, 0), cell_);
+        }
 
       private:
         const Receipt& receipt_;
@@ -56,7 +58,9 @@ class ReceiptContent : public PaintedContent {
 
 } // namespace
 
-double printableMm(int paperMm) { return paperMm <= 58 ? 48.0 : 72.0; }
+double printableMm(int paperMm) {
+    return paperMm <= 58 ? 48.0 : 72.0;
+}
 
 void paintReceipt(QPainter& painter, const Receipt& receipt, const QPointF& topLeft, double cell) {
     painter.save();
@@ -86,7 +90,8 @@ void paintReceipt(QPainter& painter, const Receipt& receipt, const QPointF& topL
 
 double receiptHeight(const Receipt& receipt, double cell) {
     double h = 0;
-    for (const ReceiptLine& line : receipt.lines()) h += kLineCells * cell * (line.style.large ? 2 : 1);
+    for (const ReceiptLine& line : receipt.lines())
+        h += kLineCells * cell * (line.style.large ? 2 : 1);
     return h;
 }
 
@@ -160,8 +165,8 @@ ReceiptPreviewResult previewReceipt(const Receipt& receipt, int paperMm, const s
     save->setObjectName(QStringLiteral("actionSavePdf"));
     QObject::connect(save, &QAction::triggered, &dialog, [&] {
         const QString name = receipt.title().isEmpty() ? QStringLiteral("receipt") : receipt.title();
-        const QString path = modalHost().saveFileName(&dialog, QStringLiteral("保存PDF"), name + QStringLiteral(".pdf"),
-                                                      QStringLiteral("PDF (*.pdf)"));
+        const QString path = modalHost().saveFileName(
+            &dialog, QStringLiteral("保存PDF"), name + QStringLiteral(".pdf"), QStringLiteral("PDF (*.pdf)"));
         if (path.isEmpty()) return;
         if (!receiptDocument(receipt, paperMm).savePdf(path)) {
             prompter().information(QStringLiteral("文件[") + path + QStringLiteral("]不能写入！"));

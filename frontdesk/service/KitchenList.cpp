@@ -33,8 +33,10 @@ void openKitchenList(Dataset& list, qint64 visitKey, qint64 afterLineId, qint64 
 std::vector<KitchenLine> kitchenLines(Dataset& list) {
     std::vector<KitchenLine> lines;
     for (list.first(); !list.eof(); list.next()) {
-        KitchenLine l{list.field(QStringLiteral("item_name")).asString(), list.field(QStringLiteral("cons_narr_name")).asString(),
-                      list.field(QStringLiteral("tabl_cons_coun")).asFloat(), list.field(QStringLiteral("item_unit")).asString()};
+        KitchenLine l{list.field(QStringLiteral("item_name")).asString(),
+                      list.field(QStringLiteral("cons_narr_name")).asString(),
+                      list.field(QStringLiteral("tabl_cons_coun")).asFloat(),
+                      list.field(QStringLiteral("item_unit")).asString()};
         if (l.narrative.isEmpty()) l.narrative = list.field(QStringLiteral("cons_narr_code")).asString();
         lines.push_back(std::move(l));
     }
@@ -54,9 +56,11 @@ ReportDocument kitchenTicket(Dataset& list, const QString& tableCode, const QStr
     const auto esc = [](const QString& s) { return ReportDocument::escape(s); };
     QString rows;
     const std::vector<KitchenLine> lines = kitchenLines(list);
-    for (const KitchenLine& l : lines)
+    for (const KitchenLine& l : lines) {
+        const QString quantity = esc(quantityText(l.quantity, l.unit)).replace(QLatin1Char(' '), QStringLiteral("&nbsp;"));
         rows += QStringLiteral("<tr><td>%1</td><td>%2</td><td align=\"right\">%3</td></tr>")
-                    .arg(esc(l.name), esc(l.narrative), esc(quantityText(l.quantity, l.unit)).replace(QLatin1Char(' '), QStringLiteral("&nbsp;")));
+                    .arg(esc(l.name), esc(l.narrative), quantity);
+    }
     const int count = int(lines.size());
 
     const QString html =

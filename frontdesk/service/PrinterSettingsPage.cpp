@@ -23,7 +23,9 @@ namespace kx::frontdesk {
 namespace {
 
 const int kPapers[] = {58, 80};
-QString paperText(int mm) { return QStringLiteral("%1mm").arg(mm); }
+QString paperText(int mm) {
+    return QStringLiteral("%1mm").arg(mm);
+}
 
 } // namespace
 
@@ -43,9 +45,10 @@ PrinterSettingsPage::PrinterSettingsPage(TDMTable* dm, QWidget* parent) : QFrame
     boxes->addWidget(kitchen.box);
     boxes->addStretch(1);
     page->addLayout(boxes);
-    auto* hint = new QLabel(QStringLiteral("小票打印机地址：设备文件（如 /dev/usb/lp0）或网络打印机（如 192.168.1.100:9100，"
-                                           "不写端口时为 9100）。本机没有设置时使用系统打印机。"),
-                            this);
+    auto* hint = new QLabel(
+        QStringLiteral("小票打印机地址：设备文件（如 /dev/usb/lp0）或网络打印机（如 192.168.1.100:9100，"
+                       "不写端口时为 9100）。本机没有设置时使用系统打印机。"),
+        this);
     hint->setWordWrap(true);
     page->addWidget(hint);
     page->addStretch(1);
@@ -65,7 +68,8 @@ PrinterSettingsPage::PrinterBox PrinterSettingsPage::makeBox(const QString& name
     b.kind->addItems({kSystemPrinter, kReceiptPrinter});
     b.paper = new QComboBox(b.box);
     b.paper->setObjectName(QStringLiteral("cmb_%1Paper").arg(name));
-    for (const int mm : kPapers) b.paper->addItem(paperText(mm), mm);
+    for (const int mm : kPapers)
+        b.paper->addItem(paperText(mm), mm);
     b.columns = new QSpinBox(b.box);
     b.columns->setObjectName(QStringLiteral("spn_%1Columns").arg(name));
     b.columns->setRange(16, 64);
@@ -78,8 +82,10 @@ PrinterSettingsPage::PrinterBox PrinterSettingsPage::makeBox(const QString& name
     b.test = makeButton(QStringLiteral("btn_%1Test").arg(name), QStringLiteral("测试打印"), b.box);
 
     int row = 0;
-    for (const auto& [caption, control] : {std::pair<const char*, QWidget*>{"打印机：", b.kind}, {"纸宽：", b.paper},
-                                           {"每行字数：", b.columns}, {"地址：", b.address}}) {
+    for (const auto& [caption, control] : {std::pair<const char*, QWidget*>{"打印机：", b.kind},
+                                           {"纸宽：", b.paper},
+                                           {"每行字数：", b.columns},
+                                           {"地址：", b.address}}) {
         grid->addWidget(captionLabel(QString::fromUtf8(caption), b.box), row, 0);
         grid->addWidget(control, row++, 1);
     }
@@ -89,8 +95,9 @@ PrinterSettingsPage::PrinterBox PrinterSettingsPage::makeBox(const QString& name
     PrinterBox* self = name == QLatin1String("Bill") ? &bill : &kitchen;
     connect(b.kind, &QComboBox::currentIndexChanged, this, [this, self] { enableFor(*self); });
     // A paper width brings its columns; they can be changed after.
-    connect(b.paper, &QComboBox::activated, this,
-            [self](int index) { self->columns->setValue(defaultColumns(self->paper->itemData(index).toInt())); });
+    connect(b.paper, &QComboBox::activated, this, [self](int index) {
+        self->columns->setValue(defaultColumns(self->paper->itemData(index).toInt()));
+    });
     connect(b.test, &QPushButton::clicked, this, guard([this, self] { testPrint(*self); }));
     return b;
 }
@@ -106,7 +113,8 @@ void PrinterSettingsPage::showPrinter(PrinterBox& box, const DeskPrinter& printe
 
 void PrinterSettingsPage::enableFor(PrinterBox& box) {
     const bool receipt = box.kind->currentIndex() == 1;
-    for (QWidget* w : std::initializer_list<QWidget*>{box.paper, box.columns, box.address, box.cutter, box.test})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{box.paper, box.columns, box.address, box.cutter, box.test})
         w->setEnabled(receipt);
 }
 
@@ -120,7 +128,9 @@ DeskPrinter PrinterSettingsPage::printerOf(const PrinterBox& box) const {
     return p;
 }
 
-DeskPrinters PrinterSettingsPage::shown() const { return {printerOf(bill), printerOf(kitchen)}; }
+DeskPrinters PrinterSettingsPage::shown() const {
+    return {printerOf(bill), printerOf(kitchen)};
+}
 
 void PrinterSettingsPage::load() {
     lbl_PrinterHost->setText(QStringLiteral("本机：") + deskHostName());

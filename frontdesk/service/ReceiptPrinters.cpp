@@ -16,12 +16,14 @@ const char* const kKindReceipt = "2";
 
 // The columns of one printer in PrinterList: bill_prin_… or kitc_prin_….
 QString columnsOf(const char* printer) {
-    return QStringLiteral("%1_prin_type, %1_prin_widt, %1_prin_colu, %1_prin_addr, %1_prin_cut").arg(QLatin1String(printer));
+    return QStringLiteral("%1_prin_type, %1_prin_widt, %1_prin_colu, %1_prin_addr, %1_prin_cut")
+        .arg(QLatin1String(printer));
 }
 
 DeskPrinter printerAt(const QSqlQuery& q, int first) {
     DeskPrinter p;
-    p.kind = q.value(first).toString() == QLatin1String(kKindReceipt) ? PrinterKind::Receipt : PrinterKind::System;
+    p.kind =
+        q.value(first).toString() == QLatin1String(kKindReceipt) ? PrinterKind::Receipt : PrinterKind::System;
     p.paperMm = q.value(first + 1).toInt() == 58 ? 58 : 80;
     p.columns = q.value(first + 2).toInt();
     if (p.columns <= 0) p.columns = defaultColumns(p.paperMm);
@@ -31,13 +33,15 @@ DeskPrinter printerAt(const QSqlQuery& q, int first) {
 }
 
 QVariantList valuesOf(const DeskPrinter& p) {
-    return {QString::fromLatin1(p.receipt() ? kKindReceipt : kKindSystem), p.paperMm, p.columns, p.address.trimmed(),
-            p.cutter ? 1 : 0};
+    return {QString::fromLatin1(p.receipt() ? kKindReceipt : kKindSystem), p.paperMm, p.columns,
+            p.address.trimmed(), p.cutter ? 1 : 0};
 }
 
 } // namespace
 
-int defaultColumns(int paperMm) { return paperMm <= 58 ? 32 : 48; }
+int defaultColumns(int paperMm) {
+    return paperMm <= 58 ? 32 : 48;
+}
 
 QString deskHostName() {
     const QString name = QSysInfo::machineHostName();
@@ -57,22 +61,26 @@ DeskPrinters loadDeskPrinters(QSqlDatabase db, const QString& host) {
     return printers;
 }
 
-DeskPrinters deskPrinters(QSqlDatabase db) { return loadDeskPrinters(db, deskHostName()); }
+DeskPrinters deskPrinters(QSqlDatabase db) {
+    return loadDeskPrinters(db, deskHostName());
+}
 
 void storeDeskPrinters(QSqlDatabase db, const QString& host, const DeskPrinters& printers) {
     const QVariantList values = valuesOf(printers.bill) + valuesOf(printers.kitchen);
     QString assignments;
     for (const char* printer : {"bill", "kitc"})
         for (const char* column : {"type", "widt", "colu", "addr", "cut"})
-            assignments += (assignments.isEmpty() ? QString() : QStringLiteral(", ")) +
-                           QStringLiteral("%1_prin_%2 = ?").arg(QLatin1String(printer), QLatin1String(column));
+            assignments +=
+                (assignments.isEmpty() ? QString() : QStringLiteral(", ")) +
+                QStringLiteral("%1_prin_%2 = ?").arg(QLatin1String(printer), QLatin1String(column));
     if (db::exec(db, QStringLiteral("UPDATE PrinterList SET %1 WHERE prin_host = ?").arg(assignments),
                  values + QVariantList{host}) > 0)
         return;
-    db::exec(db,
-             QStringLiteral("INSERT INTO PrinterList (prin_host, %1, %2) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
-                 .arg(columnsOf("bill"), columnsOf("kitc")),
-             QVariantList{host} + values);
+    db::exec(
+        db,
+        QStringLiteral("INSERT INTO PrinterList (prin_host, %1, %2) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+            .arg(columnsOf("bill"), columnsOf("kitc")),
+        QVariantList{host} + values);
 }
 
 bool printReceipt(const DeskPrinter& printer, const Receipt& receipt) {

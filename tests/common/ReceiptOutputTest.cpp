@@ -1,7 +1,7 @@
 // Where a receipt's bytes go: a network printer (a QTcpServer stands in for it), a device file
 // (a temporary file stands in), and what happens when neither takes them.
-#include "QtPrinters.h"
 #include "ReceiptOutput.h"
+#include "QtPrinters.h"
 #include "ReceiptPeers.h"
 
 #include <QElapsedTimer>
@@ -14,8 +14,10 @@ namespace {
 
 QByteArray sample() {
     QByteArray b("\x1B@\x1C&\xBA\xCF\xBC\xC6\n", 9);
-    for (int i = 0; i < 2000; ++i) b += "\xB9\xAC\xB1\xA3\xBC\xA6\xB6\xA1 38.00\n";
-    return b + "\x1D" "V\x01";
+    for (int i = 0; i < 2000; ++i)
+        b += "\xB9\xAC\xB1\xA3\xBC\xA6\xB6\xA1 38.00\n";
+    return b + "\x1D"
+               "V\x01";
 }
 
 TEST(ReceiptOutput, ANetworkPrinterReceivesExactlyTheStream) {

@@ -65,14 +65,20 @@ kx::frontdesk::BillContent longBill() {
                     {{"开台时间：", "12-09 09:00"}, {"结帐时间：", "12-09 10:00"}}};
     b.linesBelow = {{{"应收金额：", "12966.00"}, {"实收金额：", "12966.00"}}};
     b.kinds = {{QStringLiteral("菜品"),
-                {{QStringLiteral("特级秘制金牌脆皮烤乳猪拼深海大龙虾刺身（时价）"), QStringLiteral("例份"), 1288, 10, 12880},
+                {{QStringLiteral("特级秘制金牌脆皮烤乳猪拼深海大龙虾刺身（时价）"), QStringLiteral("例份"),
+                  1288, 10, 12880},
                  {QStringLiteral("宫保鸡丁"), QStringLiteral("份"), 38, 2, 76}},
-                12, 12956},
-               {QStringLiteral("酒水"), {{QStringLiteral("Coca-Cola Zero Sugar 330ml can"), QStringLiteral("罐"), 5, 2, 10}}, 2, 10}};
+                12,
+                12956},
+               {QStringLiteral("酒水"),
+                {{QStringLiteral("Coca-Cola Zero Sugar 330ml can"), QStringLiteral("罐"), 5, 2, 10}},
+                2,
+                10}};
     b.giftTotal = 0;
     b.count = 14;
     b.total = 12966;
-    b.notes = {QStringLiteral("付款明细：现金10000 会员卡2966 "), QStringLiteral("会员余额： 消费前金额-5000 消费后金额-2034"),
+    b.notes = {QStringLiteral("付款明细：现金10000 会员卡2966 "),
+               QStringLiteral("会员余额： 消费前金额-5000 消费后金额-2034"),
                QStringLiteral("谢谢惠顾，欢迎再次光临！本店提供免费停车与无线网络，欢迎团体预订。")};
     b.venueLine = QStringLiteral("金桂园餐饮娱乐有限公司 电话：0571-88886666");
     return b;
@@ -95,18 +101,20 @@ TEST(BillReceipt, EveryLineFitsThePaperAndAmountsEndOnItsLastColumn) {
         // Three items, two kind footers, the gifts and the total.
         EXPECT_EQ(amounts, 3 + 2 + 2) << r.plainText().toStdString();
         const QString text = r.plainText();
-        for (const char* part : {"项目名称", "单位", "单价", "数量", "金额", "菜品 小计", "赠单合计", "合计", "12966.00",
-                                 "客人姓名：欧阳先生", "营业日期：2026-12-09"})
+        for (const char* part : {"项目名称", "单位", "单价", "数量", "金额", "菜品 小计", "赠单合计", "合计",
+                                 "12966.00", "客人姓名：欧阳先生", "营业日期：2026-12-09"})
             EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
         // The long name wraps and loses nothing (on 80 mm its first line carries the row's other cells).
         QString joined = text;
-        joined.remove(QRegularExpression(QStringLiteral("\\s"))).remove(QStringLiteral("例份1288.001012880.00"));
+        joined.remove(QRegularExpression(QStringLiteral("\\s")))
+            .remove(QStringLiteral("例份1288.001012880.00"));
         EXPECT_TRUE(joined.contains(QStringLiteral("特级秘制金牌脆皮烤乳猪拼深海大龙虾刺身（时价）")));
     }
     // 80 mm: an item on one line; 58 mm: its name alone, then unit, price, quantity, amount.
     const QStringList wide = kx::frontdesk::billReceipt(longBill(), 48).plainText().split('\n');
     const QStringList narrow = kx::frontdesk::billReceipt(longBill(), 32).plainText().split('\n');
-    EXPECT_TRUE(wide.contains(QStringLiteral("宫保鸡丁          份      38.00      2     76.00"))) << wide.join('\n').toStdString();
+    EXPECT_TRUE(wide.contains(QStringLiteral("宫保鸡丁          份      38.00      2     76.00")))
+        << wide.join('\n').toStdString();
     const int at = int(narrow.indexOf(QStringLiteral("宫保鸡丁")));
     ASSERT_GE(at, 0) << narrow.join('\n').toStdString();
     EXPECT_EQ(narrow.value(at + 1), QStringLiteral("  份      38.00      2     76.00"));
@@ -129,7 +137,8 @@ class ReceiptBillTest : public kx::test::CheckoutTest {
         prompter.answer(true);
         press(Qt::Key_Slash, Qt::KeypadModifier);
     }
-    const std::vector<OrderLine> lines = {{"1001", "C01", 2, 38}, {"2001", "C02", 1, 11}, {"5001", "D02", 3, 6}};
+    const std::vector<OrderLine> lines = {
+        {"1001", "C01", 2, 38}, {"2001", "C02", 1, 11}, {"5001", "D02", 3, 6}};
     DeviceFile device;
 };
 
@@ -168,8 +177,9 @@ TEST_F(ReceiptBillTest, APrinterThatFailsSaysSoAndNeedsNoSystemPrinter) {
     seat("A01", "01", 4, lines);
     enterBill();
     printByKey();
-    EXPECT_EQ(prompter.texts(), (QStringList{"请确认是否进行打印帐单处理，请选择(是/否)！",
-                                             "小票打印机[" + device.dir.path() + "/usb/lp9]不能打印，请检查打印机！"}));
+    EXPECT_EQ(prompter.texts(),
+              (QStringList{"请确认是否进行打印帐单处理，请选择(是/否)！",
+                           "小票打印机[" + device.dir.path() + "/usb/lp9]不能打印，请检查打印机！"}));
     EXPECT_TRUE(system.texts.isEmpty());
 }
 
@@ -244,11 +254,13 @@ class ReceiptKitchenTest : public kx::test::OrderTest {
         commitPad();
     }
     qint64 sentLines() const {
-        return kx::db::scalarInt(db(), "SELECT count(*) FROM TableConsList WHERE tabl_gues_auto_recn = ? AND tabl_cons_tran <> 0",
-                                 {key});
+        return kx::db::scalarInt(
+            db(), "SELECT count(*) FROM TableConsList WHERE tabl_gues_auto_recn = ? AND tabl_cons_tran <> 0",
+            {key});
     }
     qint64 allLines() const {
-        return kx::db::scalarInt(db(), "SELECT count(*) FROM TableConsList WHERE tabl_gues_auto_recn = ?", {key});
+        return kx::db::scalarInt(db(), "SELECT count(*) FROM TableConsList WHERE tabl_gues_auto_recn = ?",
+                                 {key});
     }
     void autoKitchen(bool on) {
         kx::db::exec(db(), "UPDATE SetupPay SET pay_set_auto_manu = ?", {on ? 1 : 0});
@@ -388,8 +400,10 @@ class PrinterPageTest : public kx::test::FrontDeskTest {
     // Chooses an entry of a drop-down with the keyboard.
     void choose(QComboBox* box, const QString& text) {
         box->setFocus();
-        while (box->currentText() != text && box->currentIndex() < box->count() - 1) QTest::keyClick(box, Qt::Key_Down);
-        while (box->currentText() != text && box->currentIndex() > 0) QTest::keyClick(box, Qt::Key_Up);
+        while (box->currentText() != text && box->currentIndex() < box->count() - 1)
+            QTest::keyClick(box, Qt::Key_Down);
+        while (box->currentText() != text && box->currentIndex() > 0)
+            QTest::keyClick(box, Qt::Key_Up);
         emit box->activated(box->currentIndex());
         QApplication::processEvents();
     }
@@ -409,7 +423,8 @@ TEST_F(PrinterPageTest, TheManagerSetsUpAReceiptPrinterTestsItAndSavesIt) {
     EXPECT_EQ(page->lbl_PrinterHost->text(), "本机：" + kx::frontdesk::deskHostName());
     EXPECT_EQ(bill.kind->currentText(), "系统打印机");
     EXPECT_EQ(kitchen.kind->currentText(), "系统打印机");
-    for (QWidget* w : std::initializer_list<QWidget*>{bill.paper, bill.columns, bill.address, bill.cutter, bill.test})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{bill.paper, bill.columns, bill.address, bill.cutter, bill.test})
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
 
     choose(bill.kind, "小票打印机");
@@ -427,7 +442,8 @@ TEST_F(PrinterPageTest, TheManagerSetsUpAReceiptPrinterTestsItAndSavesIt) {
     EXPECT_TRUE(test.contains(kx::receiptBytes("金桂园餐饮娱乐有") + "\n" + kx::receiptBytes("限公司")));
     EXPECT_TRUE(test.contains("12345678901234567890123456789012\n"));
     EXPECT_FALSE(test.contains("123456789012345678901234567890123"));
-    EXPECT_TRUE(test.endsWith("\x1D" "V\x01")); // the cutter cuts
+    EXPECT_TRUE(test.endsWith("\x1D"
+                              "V\x01")); // the cutter cuts
     EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join('|').toStdString();
     // Not stored until saved.
     EXPECT_EQ(kx::db::scalarInt(db(), "SELECT count(*) FROM PrinterList"), 0);

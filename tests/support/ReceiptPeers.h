@@ -19,7 +19,8 @@ class PrinterPeer {
         if (!server.hasPendingConnections() && !server.waitForNewConnection(2000)) return {};
         QTcpSocket* s = server.nextPendingConnection();
         QByteArray all;
-        while (s->state() == QAbstractSocket::ConnectedState && s->waitForReadyRead(2000)) all += s->readAll();
+        while (s->state() == QAbstractSocket::ConnectedState && s->waitForReadyRead(2000))
+            all += s->readAll();
         return all + s->readAll();
     }
     QTcpServer server;
