@@ -29,6 +29,7 @@
 #include "OrderScreen.h"
 #include "Password.h"
 #include "Prompter.h"
+#include "ReceiptPrinters.h"
 #include "RegisterScreen.h"
 #include "ReportDocument.h"
 #include "ReportFrame.h"
@@ -60,6 +61,8 @@
 #include <QLineEdit>
 #include <QLocalSocket>
 #include <QMainWindow>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QProcess>
 #include <QPushButton>
 #include <QSqlDriver>
@@ -170,6 +173,7 @@ const char* const kBareInProcess = "bare window in this process";
 const char* const kPasswordAlone = "password check alone (PBKDF2)";
 const char* const kChooseCard = "choose a card";
 const char* const kChooseCardLess = "choose a card, its hash at one round";
+const char* const kReceiptBill = "print the bill on a receipt printer (local socket)";
 const char* const kHandover = "handover summary (500 visits)";
 const char* const kDayEnd = "day end (500 cleared visits)";
 const char* const kDayEndBackup = "day end with backup (the call)";
@@ -215,6 +219,7 @@ void declareRows() {
     rowOf(QString::fromUtf8(kChooseCard), Target::Cashier);
     rowOf(QString::fromUtf8(kChooseCardLess), Target::None);
     rowOf(QStringLiteral("build the printed bill"), Target::Cashier);
+    rowOf(QString::fromUtf8(kReceiptBill), Target::Cashier);
     rowOf(QStringLiteral("check out (cash and member card)"), Target::Cashier);
     rowOf(QStringLiteral("clear the table"), Target::Cashier);
     rowOf(QString::fromUtf8(kHandover), Target::Cashier);
@@ -492,6 +497,28 @@ QString cashierCycle(const Database& d, bool measured) {
     // The guest's bill built from the payment's preview pass and sent to the printer (which
     // here takes it without printing), 20 lines and a member card.
     step("build the printed bill", [&] { w.bill->print(); });
+    // The same bill on this desk's receipt printer: rendered for 80 mm, as ESC/POS, sent to a
+    // printer on a local socket (connecting included).
+    {
+        QTcpServer printer;
+        printer.listen(QHostAddress::LocalHost);
+        const QString host = frontdesk::deskHostName();
+        frontdesk::DeskPrinters printers;
+        const QString address = QStringLiteral("127.0.0.1:%1").arg(printer.serverPort());
+        printers.bill = {frontdesk::PrinterKind::Receipt, 80, 48, address, true};
+        frontdesk::storeDeskPrinters(k.main->db(), host, printers);
+        step(kReceiptBill, [&] { w.bill->print(); });
+        db::exec(k.main->db(), QStringLiteral("DELETE FROM PrinterList WHERE prin_host = ?"), {host});
+        QByteArray received;
+        if (printer.hasPendingConnections() || printer.waitForNewConnection(2000)) {
+            QTcpSocket* s = printer.nextPendingConnection();
+            while (s->state() == QAbstractSocket::ConnectedState && s->waitForReadyRead(1000))
+                received += s->readAll();
+            received += s->readAll();
+        }
+        if (!received.endsWith("\x1DV\x01")) // the cut at its end
+            return QStringLiteral("the receipt printer got %1 bytes: ").arg(received.size()) + lastTexts();
+    }
     step("check out (cash and member card)", [&] { w.bill->settle(); });
     if (stateOf(k, table) != QLatin1String("3")) return QStringLiteral("checkout failed: ") + lastTexts();
     locateTable(k, table);

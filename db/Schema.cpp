@@ -432,6 +432,19 @@ QString setupPrintTable() {
     return QStringLiteral("CREATE TABLE setupprint (\n") + cols + QStringLiteral(")");
 }
 
+// The receipt printers of each front desk: one row per machine, by its host name. A machine
+// without a row prints on the system's printers. Kinds: '1' 系统打印机, '2' 小票打印机.
+QString printerTable() {
+    QString cols;
+    for (const char* printer : {"bill", "kitc"})
+        cols += QStringLiteral(",\n  %1_prin_type VARCHAR(1) DEFAULT '1',\n  %1_prin_widt INTEGER DEFAULT 80,\n"
+                               "  %1_prin_colu INTEGER DEFAULT 48,\n  %1_prin_addr VARCHAR(255),\n"
+                               "  %1_prin_cut BOOLEAN DEFAULT 0")
+                    .arg(QLatin1String(printer));
+    return QStringLiteral("CREATE TABLE PrinterList (\n  prin_host VARCHAR(255) NOT NULL PRIMARY KEY") + cols +
+           QStringLiteral("\n)");
+}
+
 QStringList settingsTables() {
     return {
         QStringLiteral(R"(CREATE TABLE SetupPay (
@@ -463,6 +476,7 @@ QStringList settingsTables() {
   auto_recn INTEGER DEFAULT 1
 ))"),
         setupPrintTable(),
+        printerTable(),
     };
 }
 
@@ -902,6 +916,15 @@ const std::vector<SchemaStep>& upgradeSteps() {
          }},
         // 4: tables without a natural key get a counter, so every row is written back by key.
         {4, [](QSqlDatabase db) { addCounterKeys(db); }},
+        // 5: each front desk's receipt printers, in a table of their own (no desk has a row yet:
+        // every desk prints as before).
+        {5,
+         [](QSqlDatabase db) {
+             if (scalarInt(db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                                              "name = 'PrinterList'")) == 0)
+                 exec(db, printerTable());
+             clearTableInfoCache();
+         }},
     };
     return steps;
 }
@@ -909,7 +932,7 @@ const std::vector<SchemaStep>& upgradeSteps() {
 } // namespace
 
 int currentSchemaVersion() {
-    return 4;
+    return 5;
 }
 
 QStringList schemaTables() {

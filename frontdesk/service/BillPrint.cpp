@@ -226,4 +226,82 @@ ReportDocument billDocument(const BillContent& bill) {
     return doc;
 }
 
+namespace {
+
+// The widths of the bill's columns on a receipt.
+constexpr int kAmountWidth = 9; // "-12345.00"
+constexpr int kCountWidth = 6;
+constexpr int kPriceWidth = 8;
+constexpr int kUnitWidth = 4;
+constexpr int kWideFrom = 40; // columns from which an item takes one line
+
+// Two header items side by side, each in its half of the line; one under the other when either
+// does not fit its half.
+void receiptHeaderLines(Receipt& r, const std::vector<BillHeaderLine>& lines) {
+    const int half = r.columns() / 2;
+    for (const BillHeaderLine& l : lines) {
+        const QString first = l.first.caption + l.first.value, second = l.second.caption + l.second.value;
+        if (printedWidth(first) <= half - 1 && printedWidth(second) <= r.columns() - half) {
+            r.row({{first, half - 1}, {second, 0}});
+        } else {
+            r.text(first);
+            r.text(second);
+        }
+    }
+}
+
+// A line of the sums: its label, a count under the quantities and an amount on the last column.
+void receiptSum(Receipt& r, const QString& label, const QString& count, const QString& amount, ReceiptStyle style = {}) {
+    r.row({{label, 0}, {count, kCountWidth, ReceiptAlign::Right}, {amount, kAmountWidth, ReceiptAlign::Right}}, style);
+}
+
+} // namespace
+
+Receipt billReceipt(const BillContent& bill, int columns) {
+    Receipt r(columns, QStringLiteral("帐单"));
+    const bool wide = r.columns() >= kWideFrom;
+    const auto R = ReceiptAlign::Right;
+    auto itemRow = [&](const QString& name, const QString& unit, const QString& price, const QString& count,
+                       const QString& amount, ReceiptStyle style = {}) {
+        if (wide) {
+            r.row({{name, 0}, {unit, kUnitWidth}, {price, kPriceWidth, R}, {count, kCountWidth, R}, {amount, kAmountWidth, R}},
+                  style);
+            return;
+        }
+        r.text(name, ReceiptAlign::Left, style);
+        r.row({{QStringLiteral("  ") + unit, 0}, {price, kPriceWidth, R}, {count, kCountWidth, R}, {amount, kAmountWidth, R}},
+              style);
+    };
+
+    r.text(QStringLiteral("帐单"), ReceiptAlign::Centre, {.bold = true});
+    if (!bill.shortName.isEmpty()) r.text(bill.shortName, ReceiptAlign::Centre, {.bold = true, .large = true});
+    if (!bill.englishName.isEmpty()) r.text(bill.englishName, ReceiptAlign::Centre);
+    r.pair(bill.businessDay, bill.cashier);
+    receiptHeaderLines(r, bill.linesAbove);
+    r.rule();
+    itemRow(QStringLiteral("项目名称"), QStringLiteral("单位"), QStringLiteral("单价"), QStringLiteral("数量"),
+            QStringLiteral("金额"));
+    r.rule();
+    for (const BillKindGroup& g : bill.kinds) {
+        if (bill.detail)
+            for (const BillItemRow& row : g.rows)
+                itemRow(row.name, row.unit, money(row.price), numberText(row.count), money(row.total));
+        if (bill.kindFooter) {
+            if (bill.detail) r.rule();
+            receiptSum(r, bill.detail ? g.kind + QStringLiteral(" 小计") : g.kind, numberText(g.count), money(g.total),
+                       {.bold = true});
+            if (bill.detail) r.rule();
+        }
+    }
+    if (bill.separator) r.rule();
+    receiptSum(r, QStringLiteral("赠单合计"), QString(), money(bill.giftTotal));
+    receiptSum(r, QStringLiteral("合计"), numberText(bill.count), money(bill.total), {.bold = true});
+    receiptHeaderLines(r, bill.linesBelow);
+    for (const QString& note : bill.notes) r.text(note);
+    r.rule();
+    r.text(bill.venueLine, ReceiptAlign::Centre);
+    r.rule();
+    return r;
+}
+
 } // namespace kx::frontdesk

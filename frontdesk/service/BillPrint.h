@@ -2,6 +2,7 @@
 // The guest's bill: its content built once as data from the visit, its lines and the bill
 // layout settings (setupprint), then laid out as a document for the preview, the printer or a
 // PDF. The payment figures are those of the checkout's preview pass, not stored.
+#include "Receipt.h"
 #include "ReportDocument.h"
 
 #include <QString>
@@ -83,5 +84,10 @@ BillContent billContent(TDMTable& dm, db::Dataset& items, const QString& changeL
 
 // The bill laid out for an 80 mm roll, one page as long as the bill.
 ReportDocument billDocument(const BillContent& bill);
+
+// The bill as a receipt printer prints it, on lines of `columns`: from 40 columns (80 mm) one
+// line per item ("项目名称", "单位", "单价", "数量", "金额"); below that (58 mm) the name on a
+// line of its own, then unit, price, quantity and amount. Amounts end on the last column.
+Receipt billReceipt(const BillContent& bill, int columns);
 
 } // namespace kx::frontdesk

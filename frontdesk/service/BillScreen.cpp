@@ -7,6 +7,8 @@
 #include "NumberEntry.h"
 #include "PanelKit.h"
 #include "Prompter.h"
+#include "ReceiptPreview.h"
+#include "ReceiptPrinters.h"
 #include "TDMTable.h"
 #include "VisitMoves.h"
 #include "TFormWMain.h"
@@ -90,6 +92,15 @@ void BillScreen::outputBill(bool toPrinter) {
     openBillItems(*work_->AuxQuery6, key);
     const BillContent content =
         billContent(*dm_, *work_->AuxQuery6, checkout_->changeLine(), {Edit4->text(), lbl_HangWork->text(), lbl_HangUse->text()});
+    const DeskPrinter printer = deskPrinters(dm_->database()).bill;
+    if (printer.receipt()) {
+        // This desk's receipt printer: the bill as it prints there, the preview's print button
+        // sending it as well.
+        const Receipt receipt = billReceipt(content, printer.columns);
+        if (toPrinter) printReceipt(printer, receipt);
+        else previewReceipt(receipt, printer.paperMm, [&] { return printReceipt(printer, receipt); }, main_);
+        return;
+    }
     const ReportDocument document = billDocument(content);
     if (!toPrinter) {
         document.preview(main_);
@@ -751,8 +762,9 @@ void BillScreen::preview() { buildBill(false); }
 void BillScreen::print() {
     if (!printBill) return;
     if (!prompter().question(QStringLiteral("请确认是否进行打印帐单处理，请选择(是/否)！"))) return;
-    // Without a printer nothing is computed: the preview still shows the bill.
-    if (!printOutput().hasPrinter()) {
+    // Without a printer nothing is computed: the preview still shows the bill. A receipt
+    // printer is this desk's own and needs no system printer.
+    if (!deskPrinters(dm_->database()).bill.receipt() && !printOutput().hasPrinter()) {
         prompter().information(kNoPrinter);
         return;
     }

@@ -2,6 +2,8 @@
 
 #include "Clock.h"
 #include "Dataset.h"
+#include "Prompter.h"
+#include "ReceiptPrinters.h"
 #include "Sql.h"
 #include "TDMTable.h"
 #include "Values.h"
@@ -14,7 +16,7 @@ namespace kx::frontdesk {
 
 using db::Dataset;
 
-void openKitchenList(Dataset& list, qint64 visitKey) {
+void openKitchenList(Dataset& list, qint64 visitKey, qint64 afterLineId, qint64 lastLineId) {
     list.setSql(QStringLiteral("SELECT b.item_unit, b.item_name, (a.item_coun_flag * a.tabl_cons_coun) AS tabl_cons_coun, "
                                "a.cons_narr_code, n.cons_narr_name "
                                "FROM TableConsList a JOIN itemlist b ON a.item_code = b.item_code "
@@ -22,26 +24,44 @@ void openKitchenList(Dataset& list, qint64 visitKey) {
                                "LEFT JOIN ConsNarrList n ON n.cons_narr_code = a.cons_narr_code "
                                "WHERE COALESCE(a.tabl_cons_tran, 0) = 0 AND c.manu_code = '2' "
                                "AND b.item_type_code <> '2' AND a.tabl_cons_coun <> 0 AND a.tabl_gues_auto_recn = ? "
+                               "AND a.tabl_cons_ID > ? AND a.tabl_cons_ID <= ? "
                                "ORDER BY a.tabl_cons_ID"),
-                {visitKey});
+                {visitKey, afterLineId, lastLineId});
     list.open();
 }
+
+std::vector<KitchenLine> kitchenLines(Dataset& list) {
+    std::vector<KitchenLine> lines;
+    for (list.first(); !list.eof(); list.next()) {
+        KitchenLine l{list.field(QStringLiteral("item_name")).asString(),
+                      list.field(QStringLiteral("cons_narr_name")).asString(),
+                      list.field(QStringLiteral("tabl_cons_coun")).asFloat(),
+                      list.field(QStringLiteral("item_unit")).asString()};
+        if (l.narrative.isEmpty()) l.narrative = list.field(QStringLiteral("cons_narr_code")).asString();
+        lines.push_back(std::move(l));
+    }
+    list.first();
+    return lines;
+}
+
+namespace {
+
+QString quantityText(double quantity, const QString& unit) {
+    return QString::number(quantity, 'g', 15) + QLatin1Char(' ') + unit;
+}
+
+} // namespace
 
 ReportDocument kitchenTicket(Dataset& list, const QString& tableCode, const QString& tableName, const QDateTime& madeAt) {
     const auto esc = [](const QString& s) { return ReportDocument::escape(s); };
     QString rows;
-    int count = 0;
-    for (list.first(); !list.eof(); list.next()) {
-        ++count;
-        // The narrative as the kitchen reads it: its name, or the code when it has none.
-        QString narrative = list.field(QStringLiteral("cons_narr_name")).asString();
-        if (narrative.isEmpty()) narrative = list.field(QStringLiteral("cons_narr_code")).asString();
-        const double quantity = list.field(QStringLiteral("tabl_cons_coun")).asFloat();
-        rows += QStringLiteral("<tr><td>%1</td><td>%2</td><td align=\"right\">%3&nbsp;%4</td></tr>")
-                    .arg(esc(list.field(QStringLiteral("item_name")).asString()), esc(narrative),
-                         esc(QString::number(quantity, 'g', 15)), esc(list.field(QStringLiteral("item_unit")).asString()));
+    const std::vector<KitchenLine> lines = kitchenLines(list);
+    for (const KitchenLine& l : lines) {
+        const QString quantity = esc(quantityText(l.quantity, l.unit)).replace(QLatin1Char(' '), QStringLiteral("&nbsp;"));
+        rows += QStringLiteral("<tr><td>%1</td><td>%2</td><td align=\"right\">%3</td></tr>")
+                    .arg(esc(l.name), esc(l.narrative), quantity);
     }
-    list.first();
+    const int count = int(lines.size());
 
     const QString html =
         QStringLiteral("<html><body style=\"font-size:14pt\">"
@@ -68,10 +88,30 @@ ReportDocument kitchenTicket(Dataset& list, const QString& tableCode, const QStr
     return doc;
 }
 
-void markSentToKitchen(TDMTable& dm, qint64 visitKey, qint64 lastLineId) {
+Receipt kitchenReceipt(const std::vector<KitchenLine>& lines, const QString& tableCode, const QString& tableName,
+                       const QDateTime& madeAt, int columns) {
+    Receipt r(columns, QStringLiteral("小票-后厨"));
+    const int narrative = r.columns() >= 40 ? 12 : 8;
+    constexpr int quantity = 9; // "数量/单位"
+    const auto R = ReceiptAlign::Right;
+    r.text(QStringLiteral("小票-后厨"), ReceiptAlign::Centre, {.bold = true, .large = true});
+    r.rule();
+    r.pair(tableCode, tableName, {.bold = true, .large = true});
+    r.rule();
+    r.row({{QStringLiteral("名称"), 0}, {QStringLiteral("口味"), narrative}, {QStringLiteral("数量/单位"), quantity, R}});
+    for (const KitchenLine& l : lines)
+        r.row({{l.name, 0}, {l.narrative, narrative}, {quantityText(l.quantity, l.unit), quantity, R}});
+    r.rule();
+    r.text(QStringLiteral("制单时间：") + madeAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    r.rule();
+    return r;
+}
+
+void markSentToKitchen(TDMTable& dm, qint64 visitKey, qint64 lastLineId, qint64 afterLineId) {
     db::exec(dm.database(),
-             QStringLiteral("UPDATE TableConsList SET tabl_cons_tran = 1 WHERE tabl_gues_auto_recn = ? AND tabl_cons_ID <= ?"),
-             {visitKey, lastLineId});
+             QStringLiteral("UPDATE TableConsList SET tabl_cons_tran = 1 WHERE tabl_gues_auto_recn = ? "
+                            "AND tabl_cons_ID > ? AND tabl_cons_ID <= ?"),
+             {visitKey, afterLineId, lastLineId});
     dm.adoqry_TableCons->setSql(
         QStringLiteral("select * from TableConsList where tabl_gues_auto_recn=? order by tabl_cons_id"), {visitKey});
     dm.adoqry_TableCons->open();
@@ -86,14 +126,41 @@ bool printKitchenList(TDMTable& dm, Dataset& list) {
     // is in the preview waits for the next ticket.
     const qint64 lastLine = db::scalarInt(
         dm.database(), QStringLiteral("SELECT MAX(tabl_cons_ID) FROM TableConsList WHERE tabl_gues_auto_recn = ?"), {key});
-    openKitchenList(list, key);
+    openKitchenList(list, key, 0, lastLine);
     const bool onTable = table.active() && !table.isEmpty();
-    const ReportDocument ticket =
-        kitchenTicket(list, onTable ? table.field(QStringLiteral("tabl_code")).asString() : QString(),
-                      onTable ? table.field(QStringLiteral("tabl_name")).asString() : QString(), Clock::now());
-    if (!ticket.preview()) return false;
+    const QString tableCode = onTable ? table.field(QStringLiteral("tabl_code")).asString() : QString();
+    const QString tableName = onTable ? table.field(QStringLiteral("tabl_name")).asString() : QString();
+    const DeskPrinter printer = deskPrinters(dm.database()).kitchen;
+    if (printer.receipt()) {
+        const std::vector<KitchenLine> lines = kitchenLines(list);
+        if (lines.empty()) {
+            inform(QStringLiteral("没有需要送后厨的项目！"));
+            return false;
+        }
+        if (!printReceipt(printer, kitchenReceipt(lines, tableCode, tableName, Clock::now(), printer.columns)))
+            return false;
+    } else if (!kitchenTicket(list, tableCode, tableName, Clock::now()).preview()) {
+        return false;
+    }
     markSentToKitchen(dm, key, lastLine);
     return true;
+}
+
+KitchenTicket sendCommittedToKitchen(TDMTable& dm, qint64 visitKey, const QString& tableCode, qint64 afterLineId,
+                                     qint64 lastLineId) {
+    if (!dm.setup.flag(QStringLiteral("pay_set_auto_manu")) || lastLineId <= afterLineId) return KitchenTicket::Off;
+    const DeskPrinter printer = deskPrinters(dm.database()).kitchen;
+    if (!printer.receipt()) return KitchenTicket::Off;
+    Dataset list(dm.database(), QStringLiteral("KitchenTicket"));
+    openKitchenList(list, visitKey, afterLineId, lastLineId);
+    const std::vector<KitchenLine> lines = kitchenLines(list);
+    if (lines.empty()) return KitchenTicket::Nothing;
+    const QString tableName =
+        db::scalarText(dm.database(), QStringLiteral("SELECT tabl_name FROM TableList WHERE tabl_code = ?"), {tableCode});
+    if (!printReceipt(printer, kitchenReceipt(lines, tableCode, tableName, Clock::now(), printer.columns)))
+        return KitchenTicket::Failed;
+    markSentToKitchen(dm, visitKey, lastLineId, afterLineId);
+    return KitchenTicket::Sent;
 }
 
 } // namespace kx::frontdesk

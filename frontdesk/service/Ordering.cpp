@@ -6,6 +6,7 @@
 #include "Clock.h"
 #include "Dataset.h"
 #include "Errors.h"
+#include "KitchenList.h"
 #include "ProgressBar.h"
 #include "Prompter.h"
 #include "Sql.h"
@@ -368,6 +369,7 @@ void Ordering::commitPad(StatusProgress* progress) {
     Dataset& visit = *dm_->adoqry_TableGues;
 
     QVariantList changedItems;
+    qint64 linesBefore = 0, linesAfter = 0;
     // Only this desk's lines of the pad: another desk may be ordering for the same visit.
     const QString desk = dm_->deskId;
     db::inTransaction(db, QStringLiteral("B100007"), [&] {
@@ -434,12 +436,16 @@ void Ordering::commitPad(StatusProgress* progress) {
         // ingredient of composites needs the sum of all its uses.
         requireStock(db, key, desk);
 
-        // The lines become the visit's.
+        // The lines become the visit's. Their counters follow every line stored so far, so the
+        // lines of this commit are those after `linesBefore` up to `linesAfter`.
+        linesBefore = db::scalarInt(db, QStringLiteral("SELECT COALESCE(MAX(tabl_cons_ID), 0) FROM TableConsList"));
         const QString columns = QString::fromLatin1(kCopiedColumns);
         db::exec(db,
                  QStringLiteral("INSERT INTO TableConsList (%1) SELECT %1 FROM TableConsListTemp WHERE tabl_gues_auto_recn = ? AND desk_id = ?")
                      .arg(columns),
                  {key, desk});
+        linesAfter = db::scalarInt(
+            db, QStringLiteral("SELECT COALESCE(MAX(tabl_cons_ID), 0) FROM TableConsList WHERE tabl_gues_auto_recn = ?"), {key});
 
         // Stock of single items with counted stock.
         db::exec(db,
@@ -495,6 +501,9 @@ void Ordering::commitPad(StatusProgress* progress) {
         QStringLiteral("select * from TableConsList where tabl_gues_auto_recn=? order by tabl_cons_id"), {key});
     dm_->adoqry_TableCons->open();
     step(progress);
+    // The kitchen's ticket of what was just committed, once the commit is stored: a printer
+    // that fails leaves the lines unsent, for "后厨".
+    sendCommittedToKitchen(*dm_, key, tableCode_, linesBefore, linesAfter);
 }
 
 // ---------------------------------------------------------------- catalogue changes

@@ -112,7 +112,10 @@ public:
     bool commit(StatusProgress* progress = nullptr);
     // The commit without the question and the posting of the pad line (the stages above).
     // Inside its transaction it checks again that the visit is open and that counted stock
-    // covers every use (requireStock); a lost race stores nothing (StaleData).
+    // covers every use (requireStock); a lost race stores nothing (StaleData). Once stored,
+    // with the kitchen option on and a receipt kitchen printer, the ticket of the lines just
+    // committed goes to the kitchen (sendCommittedToKitchen); a printer that fails leaves the
+    // commit stored and the lines unsent.
     void commitPad(StatusProgress* progress = nullptr);
     // Refuses with the stock message (StaleData) when counted stock no longer covers what this
     // desk's pad for the visit takes, all uses of an item summed.

@@ -39,9 +39,7 @@ void expectNear(QRgb got, QColor want, const char* where) {
 }
 
 QString resource(const char* name) {
-    return QFileInfo(QStringLiteral(__FILE__))
-        .dir()
-        .absoluteFilePath(QStringLiteral("../../resources/") + name);
+    return QStringLiteral(KX_RESOURCES_DIR "/") + QLatin1String(name);
 }
 
 TEST(Jpeg, DecodesColourPicture) {

@@ -8,8 +8,7 @@
 namespace {
 
 QImage splashPicture() {
-    return kx::loadJpeg(
-        QFileInfo(QStringLiteral(__FILE__)).dir().absoluteFilePath("../../resources/splash.jpg"));
+    return kx::loadJpeg(QStringLiteral(KX_RESOURCES_DIR "/splash.jpg"));
 }
 
 int brightPixels(const QImage& image, const QRect& area) {

@@ -97,6 +97,7 @@ const TableCase kTables[] = {
     // settings
     {"SetupPay", 27, "pay_set_tax_perc", "DECIMAL(16,2)"},
     {"setupprint", 51, "set_prn_72_fiel", "VARCHAR(255)"},
+    {"PrinterList", 11, "kitc_prin_cut", "BOOLEAN"},
     // staff, members, credit accounts, stock, log
     {"managertype", 3, "mana_code", "VARCHAR(2)"},
     {"Limitedlist", 6, "limi_name", "VARCHAR(50)"},
@@ -416,6 +417,39 @@ TEST_F(SchemaTest, UpgradeGivesKeylessTablesACounterAndKeepsRowsAndIndexes) {
     // The next start finds nothing to do.
     upgradeSchema(db());
     EXPECT_EQ(scalarInt(db(), QStringLiteral("SELECT count(*) FROM tableguespay")), 4);
+}
+
+// A file of the version before has no printer table: the upgrade adds it, empty, and every row
+// of every table is still there.
+TEST(SchemaUpgrade, AddsThePrinterTableAndKeepsEveryRow) {
+    kx::test::TempDatabase venue;
+    QSqlDatabase db = venue.db();
+    prepareDatabase(db, true, kToday);
+    exec(db, QStringLiteral("INSERT INTO TableConsList (tabl_gues_auto_recn, item_code, tabl_cons_coun) VALUES (7, '1001', 2)"));
+    exec(db, QStringLiteral("INSERT INTO systemlog (log_oper) VALUES ('[早班][登录系统]')"));
+    exec(db, QStringLiteral("DROP TABLE PrinterList"));
+    exec(db, QStringLiteral("PRAGMA user_version = 4"));
+    auto rows = [&db] {
+        QStringList counts;
+        for (const QString& table : schemaTables())
+            if (table != QLatin1String("PrinterList"))
+                counts << table + QLatin1Char('=') +
+                              QString::number(scalarInt(db, QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table)));
+        return counts;
+    };
+    const QStringList before = rows();
+    ASSERT_GT(scalarInt(db, QStringLiteral("SELECT count(*) FROM itemlist")), 0);
+
+    prepareDatabase(db, false, kToday);
+    EXPECT_EQ(schemaVersion(db), currentSchemaVersion());
+    EXPECT_EQ(rows(), before);
+    EXPECT_EQ(columnNames(db, QStringLiteral("PrinterList")).size(), 11);
+    EXPECT_EQ(scalarInt(db, QStringLiteral("SELECT count(*) FROM PrinterList")), 0);
+    // A new row takes the defaults of a desk that prints on the system's printers.
+    exec(db, QStringLiteral("INSERT INTO PrinterList (prin_host) VALUES ('desk-1')"));
+    EXPECT_EQ(scalarText(db, QStringLiteral("SELECT bill_prin_type || kitc_prin_type || '/' || bill_prin_widt || '/' || "
+                                            "kitc_prin_colu || '/' || kitc_prin_cut FROM PrinterList")),
+              QStringLiteral("11/80/48/0"));
 }
 
 // Each step runs in its own transaction: a failing step leaves the file at the last good
