@@ -5,6 +5,7 @@
 #include "InitialData.h"
 #include "NumberEntry.h"
 #include "PanelKit.h"
+#include "PrinterSettingsPage.h"
 #include "Prompter.h"
 #include "TDMTable.h"
 #include "TFormWMain.h"
@@ -368,6 +369,24 @@ CashierSettings::CashierSettings(TFormWMain* main, TFormWork* work, TDMTable* dm
     addPage(pay->page());
     layout = new BillLayoutPage(dm_, this);
     addPage(layout->page());
+    // "打印设置": this desk's printers, read when the screen first shows the page after opening
+    // (switching pages keeps what is typed), stored by "保存回退" after the settings rows; a
+    // refused address stops the save there, its message shown.
+    printers = new PrinterSettingsPage(dm_, pnl_SetupParent);
+    SettingsPage printerPage;
+    printerPage.buttonName = QStringLiteral("ToolButton_PrnSetup");
+    printerPage.caption = QStringLiteral("打印设置");
+    printerPage.panel = printers;
+    printerPage.shown = [this] {
+        if (!printersLoaded_) printers->load();
+        printersLoaded_ = true;
+    };
+    printerPage.save = [this] {
+        if (printersLoaded_ && !printers->save()) throw SilentAbort();
+        printersLoaded_ = false;
+    };
+    printerPage.cancel = [this] { printersLoaded_ = false; };
+    addPage(std::move(printerPage));
 
     connect(ToolButton28, &QToolButton::clicked, this, guard([this] { ToolButton28Click(); }));
     connect(ToolButton30, &QToolButton::clicked, this, guard([this] { ToolButton30Click(); }));
@@ -398,6 +417,7 @@ void CashierSettings::ToolButton27Click() {
         for (int i = 0; i < pageCount(); ++i) buttons_[size_t(i)]->setChecked(i == current_);
         throw SilentAbort();
     }
+    printersLoaded_ = false;
     // Coming from the board: the rows as stored now (another desk or the back office may have
     // changed them); a layout left unposted by "取消回退" stays as it was edited. On the screen,
     // "收银设置" only shows its page: what is being edited stays.

@@ -34,6 +34,7 @@ namespace kx::frontdesk {
 class TDMTable;
 class TFormWMain;
 class TFormWork;
+class PrinterSettingsPage;
 
 // One page of the settings screen.
 struct SettingsPage {
@@ -121,6 +122,7 @@ public:
 
     SetupPayPage* pay;
     BillLayoutPage* layout;
+    PrinterSettingsPage* printers; // "打印设置": this desk's bill and kitchen printers
 
     // Puts a page at the end of the list: its toggle button after the other pages' buttons.
     // Returns its index.
@@ -150,6 +152,7 @@ private:
     std::vector<QToolButton*> buttons_;
     QAction* commands_ = nullptr; // the toolbar's first command; page buttons go before it
     int current_ = -1;
+    bool printersLoaded_ = false;
 };
 
 } // namespace kx::frontdesk
