@@ -6,7 +6,8 @@
 // without its backup; the front desk's start-up in this process and as a program of its own,
 // each beside a bare window that only opens the same file; the back office's stock queries; the
 // sales analysis report (a month and a year, with and without a department, and to PDF); the
-// table analysis and the ordered-items analysis (a month and a year, the items in each sort).
+// table analysis and the ordered-items analysis (a month and a year, the items in each sort);
+// the reverse checkout's list of one table's bills of today.
 //
 // Runs headless (QT_QPA_PLATFORM=offscreen). Message boxes are answered Yes. The five-year and
 // venue-scale files are generated once (by kestrix-db) into <build>/bench-cache and copied for
@@ -28,6 +29,7 @@
 #include "Password.h"
 #include "Prompter.h"
 #include "RegisterScreen.h"
+#include "ReverseScreen.h"
 #include "ReportDocument.h"
 #include "ReportFrame.h"
 #include "SalesAnalysis.h"
@@ -194,6 +196,7 @@ QString dishRow(bool year, int sort) {
                                                              QString::fromUtf8(kDishSorts[sort]));
 }
 const char* const kDishMonthPdf = "items analysis: a month to PDF";
+const char* const kReverseList = "reverse checkout: a table's bills of today";
 
 void declareRows() {
     rowOf(QString::fromUtf8(kStartProcess), Target::ProcessStart, QString::fromUtf8(kBareProcess));
@@ -230,6 +233,7 @@ void declareRows() {
     for (const bool year : {false, true})
         for (int sort = 0; sort < 4; ++sort) rowOf(dishRow(year, sort), Target::Within).limitMs = year ? 1000 : 200;
     rowOf(QString::fromUtf8(kDishMonthPdf), Target::Within).limitMs = 1000;
+    rowOf(QString::fromUtf8(kReverseList), Target::Within).limitMs = kCashierMs;
 }
 
 // Memory: the most this process held while it worked on each database, and the front desk's own
@@ -784,6 +788,30 @@ void tableAndItemReports(benchmark::State& state, const Database& d) {
     guarded([&] { dishes->back(); });
 }
 
+// The board's "反结" on table A02 (free, its bills of the day cleared by the cashier's cycles):
+// the screen built once, then each time the table's bills of today listed (ReportRoom on the
+// archive's date index) and the screen shown.
+void reverseList(benchmark::State& state, const Database& d) {
+    deskOn(d);
+    const QString table = QStringLiteral("A02");
+    if (!locateTable(*desk, table) || stateOf(*desk, table) != QLatin1String("1"))
+        return fail(state, QStringLiteral("table A02 is not free"));
+    guarded([&] { desk->main->runAction(QStringLiteral("board.reverse")); });
+    ReverseScreen* screen = desk->work->reverse.peek();
+    if (!screen || desk->main->CurrentPanel() != screen->pnl_Reagain)
+        return fail(state, QStringLiteral("no reverse checkout screen: ") + lastTexts());
+    for (auto _ : state) {
+        guarded([&] { screen->back(); });
+        locateTable(*desk, table);
+        const double ms = timed([&] { guarded([&] { desk->main->runAction(QStringLiteral("board.reverse")); }); });
+        if (screen->qry_Reagain->isEmpty()) return fail(state, QStringLiteral("table A02 lists no bill of today"));
+        record(QString::fromUtf8(kReverseList), Target::Within, d, ms);
+        state.SetIterationTime(ms / 1000.0);
+    }
+    guarded([&] { screen->back(); });
+    noteMemory(d);
+}
+
 // A program started as a child and timed until it lets go of a connection on `name`, which it
 // does once its event loop runs, after its window is shown.
 struct ChildRun {
@@ -1246,6 +1274,7 @@ int main(int argc, char** argv) {
     each("reports", 3, 3, salesReports);
     each("reports_tables_items", 3, 3, tableAndItemReports);
     each("cashier_cycle", 3, 5, cashierCycles);
+    each("reverse_list", 3, 5, reverseList);
     each("day_end", 5, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, false); });
     each("day_end_backup", 3, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, true); });
     each("backup_alone", 2, 1, backupAlone);

@@ -252,6 +252,7 @@ TableBoard::TableBoard(TFormWMain* main, TFormWork* work, TDMTable* dm)
 
     main_->registerAction(QStringLiteral("board.open"), [this] { dispatch(); });
     main_->registerAction(QStringLiteral("board.search"), [this] { work_->EditDict_TableState->setFocus(); });
+    main_->registerAction(QStringLiteral("board.menu"), [this] { popupMenu(); });
     installHooks();
 
     // Other desks' changes reach the board within a second or two.
@@ -286,6 +287,7 @@ bool TableBoard::followOtherDesks() {
 TableBoard::~TableBoard() {
     main_->registerAction(QStringLiteral("board.open"), nullptr);
     main_->registerAction(QStringLiteral("board.search"), nullptr);
+    main_->registerAction(QStringLiteral("board.menu"), nullptr);
     dm_->adoqry_TableDept->afterScroll = nullptr;
     dm_->adoqry_tabletypetemp->afterScroll = nullptr;
 }
@@ -685,6 +687,24 @@ void TableBoard::updateMenu() {
     // Entries whose screens are not there yet are not offered.
     pm_bookin->setVisible(in({"1", "2", "4", "5"}) && main_->hasAction(QStringLiteral("board.bookin")));
     pm_reagain->setVisible(in({"1"}) && main_->hasAction(QStringLiteral("board.reverse")));
+}
+
+void TableBoard::popupMenu() {
+    Dataset& board = *dm_->adoqry_table;
+    if (!board.active() || board.isEmpty()) return;
+    // Under the current table's cell or row, as a right press there would open it.
+    QPoint at;
+    if (view_ == Pictures) {
+        const QRect cell = DBCtrlGrid1->visualRect(cells->indexOfRecord(board.recNo() - 1));
+        at = DBCtrlGrid1->viewport()->mapToGlobal(cell.center());
+    } else if (view_ == List) {
+        const QRect row = DBGrid34->visualRect(DBGrid34->model()->index(board.recNo() - 1, 0));
+        at = DBGrid34->viewport()->mapToGlobal(row.center());
+    } else {
+        at = work_->pnl_TableStateP->mapToGlobal(work_->pnl_TableStateP->rect().center());
+    }
+    updateMenu();
+    PopupMenu_TableState->popup(at);
 }
 
 void TableBoard::showCurrentCell() {

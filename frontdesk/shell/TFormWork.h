@@ -29,6 +29,7 @@ class BookingScreen;
 class SalesAnalysis;
 class TableAnalysis;
 class DishAnalysis;
+class ReverseScreen;
 
 // A screen or a part of one that ShowPanel switches: a frame marked as a panel.
 QFrame* makePanel(const QString& name, QWidget* parent = nullptr);
@@ -143,6 +144,9 @@ public:
     LazyScreen<BillScreen> bill;
     LazyScreen<OrderScreen> orderScreen;
     LazyScreen<BookingScreen> bookings;
+    // The reverse checkout pnl_Reagain (its action "board.reverse" is registered at once, so the
+    // board offers "反结").
+    LazyScreen<ReverseScreen> reverse;
     // The report screens of the reports menu (their actions "reports.N5" … are registered at once).
     LazyScreen<SalesAnalysis> sales;
     LazyScreen<TableAnalysis> rooms;
