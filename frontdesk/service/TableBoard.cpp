@@ -278,8 +278,17 @@ bool TableBoard::followOtherDesks() {
     const qint64 version = db::scalarInt(dm_->database(), QStringLiteral("PRAGMA data_version"));
     if (version == seenVersion_) return false;
     seenVersion_ = version;
+    // The table the cashier chose stays chosen (its menu may be open), and so does the visit.
+    const QVariant table = board.isEmpty() ? QVariant() : board.field(QStringLiteral("tabl_code")).value();
+    const QVariant visit = visits.active() && !visits.isEmpty()
+                               ? visits.field(QStringLiteral("tabl_gues_auto_recn")).value()
+                               : QVariant();
     board.reread(); // the same rows: only the cells of changed tables repaint
-    if (visits.active()) visits.reread();
+    if (table.isValid()) board.locate(QStringLiteral("tabl_code"), table);
+    if (visits.active()) {
+        visits.reread();
+        if (visit.isValid()) visits.locate(QStringLiteral("tabl_gues_auto_recn"), visit);
+    }
     if (view_ == Legend) recount();
     return true;
 }

@@ -130,7 +130,8 @@ public:
     // What other desks and the back office changed since the last look, read into the board and
     // the visit list while the board shows and nothing is being typed: one cheap question to the
     // database (has anybody else committed?), and the rows read again only when somebody has.
-    // A timer asks every second. Returns whether anything was read.
+    // A timer asks every second. The current table and visit stay current. Returns whether
+    // anything was read.
     bool followOtherDesks();
     // "禁用" / "启用": the current table's state "6" / "1".
     void setTableState(const QString& state);

@@ -8,6 +8,8 @@
 
 #include <QSqlQuery>
 
+#include <algorithm>
+
 namespace kx::frontdesk {
 
 namespace {
@@ -161,8 +163,9 @@ Refund reopenAccount(TDMTable& dm, qint64 key, const QString& tableCode, ReopenF
                                               "AND tabl_gues_stat = ?"),
                                {key, tableCode, state});
     if (!stored.next()) throw StaleData(refused);
-    Refund refund{stored.value(0).toString(), stored.value(1).toDouble(), stored.value(2).toString(),
-                  stored.value(3).toDouble()};
+    // Only an amount above 0 was charged, so only such an amount is given back.
+    Refund refund{stored.value(0).toString(), std::max(0.0, stored.value(1).toDouble()), stored.value(2).toString(),
+                  std::max(0.0, stored.value(3).toDouble())};
     stored.finish();
     if (db::exec(db,
                  QStringLiteral("UPDATE TableGuestlist SET tabl_gues_disc = 0, tabl_gues_tax = 0, tabl_gues_fact = 0, "
@@ -181,15 +184,11 @@ Refund reopenAccount(TDMTable& dm, qint64 key, const QString& tableCode, ReopenF
                  QStringLiteral("UPDATE hanggues SET hang_gues_use = ROUND(COALESCE(hang_gues_use, 0) - ?, 2) "
                                 "WHERE hang_gues_code = ?"),
                  {refund.credit, refund.creditAccount});
-    else
-        refund.credit = 0;
     if (refund.cardAmount > 0)
         db::exec(db,
                  QStringLiteral("UPDATE MemberList SET memb_use = ROUND(COALESCE(memb_use, 0) - ?, 2), "
                                 "memb_surp = ROUND(COALESCE(memb_surp, 0) + ?, 2) WHERE memb_card_code = ?"),
                  {refund.cardAmount, refund.cardAmount, refund.card});
-    else
-        refund.cardAmount = 0;
     if (db::exec(db,
                  QStringLiteral("UPDATE TableList SET tabl_stat_code = '4' WHERE tabl_code = ? AND "
                                 "tabl_gues_auto_recn = ? AND tabl_stat_code = ?"),
