@@ -7,6 +7,7 @@
 // each beside a bare window that only opens the same file; the back office's stock queries; the
 // sales analysis report (a month and a year, with and without a department, and to PDF); the
 // table analysis and the ordered-items analysis (a month and a year, the items in each sort);
+// the reverse checkout's list of one table's bills of today.
 // last, once, the database's initialisation (its copy, the removal, the board read again).
 //
 // Runs headless (QT_QPA_PLATFORM=offscreen). Message boxes are answered Yes. The five-year and
@@ -31,6 +32,7 @@
 #include "Prompter.h"
 #include "ReceiptPrinters.h"
 #include "RegisterScreen.h"
+#include "ReverseScreen.h"
 #include "ReportDocument.h"
 #include "ReportFrame.h"
 #include "SalesAnalysis.h"
@@ -204,6 +206,7 @@ const char* const kInitAll = "initialisation (N15), all of it";
 const char* const kInitCopy = "  of it: the checked copy";
 const char* const kInitRemoval = "  of it: removal and tables freed";
 const char* const kInitBoard = "  of it: the board read again";
+const char* const kReverseList = "reverse checkout: a table's bills of today";
 
 void declareRows() {
     rowOf(QString::fromUtf8(kStartProcess), Target::ProcessStart, QString::fromUtf8(kBareProcess));
@@ -242,6 +245,7 @@ void declareRows() {
         for (int sort = 0; sort < 4; ++sort) rowOf(dishRow(year, sort), Target::Within).limitMs = year ? 1000 : 200;
     rowOf(QString::fromUtf8(kDishMonthPdf), Target::Within).limitMs = 1000;
     for (const char* a : {kInitAll, kInitCopy, kInitRemoval, kInitBoard}) rowOf(QString::fromUtf8(a), Target::None);
+    rowOf(QString::fromUtf8(kReverseList), Target::Within).limitMs = kCashierMs;
 }
 
 // Memory: the most this process held while it worked on each database, and the front desk's own
@@ -818,6 +822,30 @@ void tableAndItemReports(benchmark::State& state, const Database& d) {
     guarded([&] { dishes->back(); });
 }
 
+// The board's "反结" on table A02 (free; its bills of the business day are the generated ones
+// and those the cashier's cycles cleared, none on the fresh file when the cycles did not run):
+// the screen built once, then each time the table's bills of today listed (ReportRoom on the
+// archive's date index) and the screen shown.
+void reverseList(benchmark::State& state, const Database& d) {
+    deskOn(d);
+    const QString table = QStringLiteral("A02");
+    if (!locateTable(*desk, table) || stateOf(*desk, table) != QLatin1String("1"))
+        return fail(state, QStringLiteral("table A02 is not free"));
+    guarded([&] { desk->main->runAction(QStringLiteral("board.reverse")); });
+    ReverseScreen* screen = desk->work->reverse.peek();
+    if (!screen || desk->main->CurrentPanel() != screen->pnl_Reagain)
+        return fail(state, QStringLiteral("no reverse checkout screen: ") + lastTexts());
+    for (auto _ : state) {
+        guarded([&] { screen->back(); });
+        locateTable(*desk, table);
+        const double ms = timed([&] { guarded([&] { desk->main->runAction(QStringLiteral("board.reverse")); }); });
+        record(QString::fromUtf8(kReverseList), Target::Within, d, ms);
+        state.SetIterationTime(ms / 1000.0);
+    }
+    guarded([&] { screen->back(); });
+    noteMemory(d);
+}
+
 // A program started as a child and timed until it lets go of a connection on `name`, which it
 // does once its event loop runs, after its window is shown.
 struct ChildRun {
@@ -1314,6 +1342,7 @@ int main(int argc, char** argv) {
     each("reports", 3, 3, salesReports);
     each("reports_tables_items", 3, 3, tableAndItemReports);
     each("cashier_cycle", 3, 5, cashierCycles);
+    each("reverse_list", 3, 5, reverseList);
     each("day_end", 5, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, false); });
     each("day_end_backup", 3, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, true); });
     each("backup_alone", 2, 1, backupAlone);

@@ -60,6 +60,22 @@ QStringList checkDatabase(QSqlDatabase db) {
                         .arg(orphans.value(1).toString());
     }
 
+    // A visit is archived once, when it is cleared; a reverse checkout takes the archive back
+    // before the visit is in use again.
+    QSqlQuery twice = run(db, QStringLiteral("SELECT tabl_gues_auto_recn, count(*) FROM AllGues "
+                                             "GROUP BY tabl_gues_auto_recn HAVING count(*) > 1 "
+                                             "ORDER BY tabl_gues_auto_recn"));
+    while (twice.next())
+        failures << QStringLiteral("visit %1: archived %2 times")
+                        .arg(twice.value(0).toLongLong())
+                        .arg(twice.value(1).toLongLong());
+    QSqlQuery archived = run(db, QStringLiteral("SELECT g.tabl_gues_auto_recn FROM TableGuestlist g WHERE %1 AND "
+                                                "EXISTS (SELECT 1 FROM AllGues a WHERE a.tabl_gues_auto_recn = "
+                                                "g.tabl_gues_auto_recn) ORDER BY g.tabl_gues_auto_recn")
+                                     .arg(inUse));
+    while (archived.next())
+        failures << QStringLiteral("visit %1: in use and archived").arg(archived.value(0).toLongLong());
+
     // One settings row, whose visit counter is above every visit key given out.
     const qint64 settingsRows = scalarInt(db, QStringLiteral("SELECT count(*) FROM SetupPay"));
     if (settingsRows != 1) {

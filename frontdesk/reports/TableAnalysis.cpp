@@ -31,6 +31,26 @@ void ReportRoom(db::Dataset& into, const ReportPeriod& period, const QString& ta
     into.open();
 }
 
+std::vector<db::GridColumn> roomColumns() {
+    const QString money = QStringLiteral("#,##0.00");
+    return {{QStringLiteral("tabl_gues_time_work"), QStringLiteral("时间"), QStringLiteral("yyyy-mm-dd"), 84},
+            {QStringLiteral("tabl_gues_auto_recn"), QStringLiteral("帐单"), QString(), 64},
+            {QStringLiteral("tabl_code"), QStringLiteral("台桌号"), QString(), 50},
+            {QStringLiteral("tabl_name"), QStringLiteral("台桌名"), QString(), 80},
+            {QStringLiteral("tabl_gues_coun"), QStringLiteral("人数"), QStringLiteral("0"), 40},
+            {QStringLiteral("tabl_gues_dish_one"), QStringLiteral("酒菜消费"), money, 80},
+            {QStringLiteral("tabl_gues_low"), QStringLiteral("最低消费"), money, 70},
+            {QStringLiteral("tabl_gues_room"), QStringLiteral("房间消费"), money, 70},
+            {QStringLiteral("tabl_gues_serv"), QStringLiteral("服务费"), money, 64},
+            {QStringLiteral("tabl_gues_disc"), QStringLiteral("折扣金额"), money, 70},
+            {QStringLiteral("tabl_gues_tax"), QStringLiteral("收税金额"), money, 70},
+            {QStringLiteral("tabl_gues_fact"), QStringLiteral("实收金额"), money, 80},
+            {QStringLiteral("tabl_gues_shou"), QStringLiteral("应收金额"), money, 80},
+            {QStringLiteral("tabl_gues_pay_narr"), QStringLiteral("付款方式"), QString(), 110},
+            {QStringLiteral("cost_mone"), QStringLiteral("酒菜成本"), money, 70},
+            {QStringLiteral("starperc"), QStringLiteral("毛利率"), QStringLiteral("0.0%"), 60}};
+}
+
 TableAnalysis::TableAnalysis(TFormWMain* main, TFormWork* work, TDMTable* dm)
     : ReportScreen(main, work, dm,
                    {QStringLiteral("pnl_B2"), QStringLiteral("房台分析报表"), QStringLiteral("重新统计"), {}, QString(), true}) {
@@ -47,24 +67,7 @@ TableAnalysis::TableAnalysis(TFormWMain* main, TFormWork* work, TDMTable* dm)
     connect(Edit_TablCode, &QLineEdit::returnPressed, this, guard([this] { rerun(); }));
 
     grid_Rooms = addGrid(QStringLiteral("grid_Rooms"), page);
-    const QString money = QStringLiteral("#,##0.00");
-    bindGrid(grid_Rooms, qry_Rooms,
-             {{QStringLiteral("tabl_gues_time_work"), QStringLiteral("时间"), QStringLiteral("yyyy-mm-dd"), 84},
-              {QStringLiteral("tabl_gues_auto_recn"), QStringLiteral("帐单"), QString(), 64},
-              {QStringLiteral("tabl_code"), QStringLiteral("台桌号"), QString(), 50},
-              {QStringLiteral("tabl_name"), QStringLiteral("台桌名"), QString(), 80},
-              {QStringLiteral("tabl_gues_coun"), QStringLiteral("人数"), QStringLiteral("0"), 40},
-              {QStringLiteral("tabl_gues_dish_one"), QStringLiteral("酒菜消费"), money, 80},
-              {QStringLiteral("tabl_gues_low"), QStringLiteral("最低消费"), money, 70},
-              {QStringLiteral("tabl_gues_room"), QStringLiteral("房间消费"), money, 70},
-              {QStringLiteral("tabl_gues_serv"), QStringLiteral("服务费"), money, 64},
-              {QStringLiteral("tabl_gues_disc"), QStringLiteral("折扣金额"), money, 70},
-              {QStringLiteral("tabl_gues_tax"), QStringLiteral("收税金额"), money, 70},
-              {QStringLiteral("tabl_gues_fact"), QStringLiteral("实收金额"), money, 80},
-              {QStringLiteral("tabl_gues_shou"), QStringLiteral("应收金额"), money, 80},
-              {QStringLiteral("tabl_gues_pay_narr"), QStringLiteral("付款方式"), QString(), 110},
-              {QStringLiteral("cost_mone"), QStringLiteral("酒菜成本"), money, 70},
-              {QStringLiteral("starperc"), QStringLiteral("毛利率"), QStringLiteral("0.0%"), 60}});
+    bindGrid(grid_Rooms, qry_Rooms, roomColumns());
     body()->addWidget(grid_Rooms, 1);
 }
 

@@ -9,6 +9,7 @@
 // table code that any screen can run into a dataset of its own (the reverse checkout lists one
 // table's bills of today with it). The table code and the dates are bound; the period is one
 // range on the archive's date index.
+#include "DatasetModel.h"
 #include "ReportScreen.h"
 
 class QLineEdit;
@@ -20,6 +21,8 @@ namespace kx::frontdesk {
 // print show, `tabl_gues_dish_one` (dishes and special consumption) and `starperc` (the margin
 // in percent). Opens `into` on them.
 void ReportRoom(db::Dataset& into, const ReportPeriod& period, const QString& tableCode = QString());
+// The grid columns of ReportRoom's bills, from "时间" to "毛利率".
+std::vector<db::GridColumn> roomColumns();
 
 class TableAnalysis : public ReportScreen {
     Q_OBJECT

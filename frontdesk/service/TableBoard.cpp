@@ -252,6 +252,7 @@ TableBoard::TableBoard(TFormWMain* main, TFormWork* work, TDMTable* dm)
 
     main_->registerAction(QStringLiteral("board.open"), [this] { dispatch(); });
     main_->registerAction(QStringLiteral("board.search"), [this] { work_->EditDict_TableState->setFocus(); });
+    main_->registerAction(QStringLiteral("board.menu"), [this] { popupMenu(); });
     installHooks();
 
     // Other desks' changes reach the board within a second or two.
@@ -277,8 +278,17 @@ bool TableBoard::followOtherDesks() {
     const qint64 version = db::scalarInt(dm_->database(), QStringLiteral("PRAGMA data_version"));
     if (version == seenVersion_) return false;
     seenVersion_ = version;
+    // The table the cashier chose stays chosen (its menu may be open), and so does the visit.
+    const QVariant table = board.isEmpty() ? QVariant() : board.field(QStringLiteral("tabl_code")).value();
+    const QVariant visit = visits.active() && !visits.isEmpty()
+                               ? visits.field(QStringLiteral("tabl_gues_auto_recn")).value()
+                               : QVariant();
     board.reread(); // the same rows: only the cells of changed tables repaint
-    if (visits.active()) visits.reread();
+    if (table.isValid()) board.locate(QStringLiteral("tabl_code"), table);
+    if (visits.active()) {
+        visits.reread();
+        if (visit.isValid()) visits.locate(QStringLiteral("tabl_gues_auto_recn"), visit);
+    }
     if (view_ == Legend) recount();
     return true;
 }
@@ -286,6 +296,7 @@ bool TableBoard::followOtherDesks() {
 TableBoard::~TableBoard() {
     main_->registerAction(QStringLiteral("board.open"), nullptr);
     main_->registerAction(QStringLiteral("board.search"), nullptr);
+    main_->registerAction(QStringLiteral("board.menu"), nullptr);
     dm_->adoqry_TableDept->afterScroll = nullptr;
     dm_->adoqry_tabletypetemp->afterScroll = nullptr;
 }
@@ -685,6 +696,24 @@ void TableBoard::updateMenu() {
     // Entries whose screens are not there yet are not offered.
     pm_bookin->setVisible(in({"1", "2", "4", "5"}) && main_->hasAction(QStringLiteral("board.bookin")));
     pm_reagain->setVisible(in({"1"}) && main_->hasAction(QStringLiteral("board.reverse")));
+}
+
+void TableBoard::popupMenu() {
+    Dataset& board = *dm_->adoqry_table;
+    if (!board.active() || board.isEmpty()) return;
+    // Under the current table's cell or row, as a right press there would open it.
+    QPoint at;
+    if (view_ == Pictures) {
+        const QRect cell = DBCtrlGrid1->visualRect(cells->indexOfRecord(board.recNo() - 1));
+        at = DBCtrlGrid1->viewport()->mapToGlobal(cell.center());
+    } else if (view_ == List) {
+        const QRect row = DBGrid34->visualRect(DBGrid34->model()->index(board.recNo() - 1, 0));
+        at = DBGrid34->viewport()->mapToGlobal(row.center());
+    } else {
+        at = work_->pnl_TableStateP->mapToGlobal(work_->pnl_TableStateP->rect().center());
+    }
+    updateMenu();
+    PopupMenu_TableState->popup(at);
 }
 
 void TableBoard::showCurrentCell() {

@@ -6,8 +6,9 @@
 // table or shows the work screen of an occupied one.
 //
 // Keys: numeric-pad + runs the double-click action ("board.open"), F12 focuses the search box
-// ("board.search"). The menu entries "预订" and "反结" run the main window's actions
-// "board.bookin" and "board.reverse".
+// ("board.search"), the menu key opens the context menu of the current table ("board.menu").
+// The menu entries "预订" and "反结" run the main window's actions "board.bookin" and
+// "board.reverse".
 #include "DatasetModel.h"
 
 #include <QAbstractTableModel>
@@ -129,12 +130,15 @@ public:
     // What other desks and the back office changed since the last look, read into the board and
     // the visit list while the board shows and nothing is being typed: one cheap question to the
     // database (has anybody else committed?), and the rows read again only when somebody has.
-    // A timer asks every second. Returns whether anything was read.
+    // A timer asks every second. The current table and visit stay current. Returns whether
+    // anything was read.
     bool followOtherDesks();
     // "禁用" / "启用": the current table's state "6" / "1".
     void setTableState(const QString& state);
     // Shows the menu entries the current table's state allows.
     void updateMenu();
+    // The menu key: the context menu of the current table, at its cell or row.
+    void popupMenu();
     // The guard of every mouse press and double click: false after the day-start message.
     bool dayStarted();
     // A press on the board at `record` (-1: none): the table becomes current; a right press

@@ -227,7 +227,7 @@ void TableMoves::Sort() {
 void TableMoves::continueAccount() {
     if (!main_->Limite(QStringLiteral("GB"))) throw SilentAbort();
     if (tableState() != QLatin1String("3")) {
-        prompter().information(QStringLiteral("现在台桌不在[结帐]状态，所以不能进行[续单]！"));
+        prompter().information(kContinueRefused);
         throw SilentAbort();
     }
     if (!prompter().question(QStringLiteral("此台已结帐完毕，是否进行[续单]操作!"))) throw SilentAbort();

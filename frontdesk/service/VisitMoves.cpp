@@ -8,6 +8,8 @@
 
 #include <QSqlQuery>
 
+#include <algorithm>
+
 namespace kx::frontdesk {
 
 namespace {
@@ -136,61 +138,129 @@ void joinVisit(TDMTable& dm, const QString& target) {
 }
 
 void continueVisit(TDMTable& dm) {
-    db::inTransaction(dm.database(), QStringLiteral("B100003"), [&] { reopenAccount(dm); });
+    const qint64 key = dm.adoqry_TableGues->field(QStringLiteral("tabl_gues_auto_recn")).asInt();
+    const QString table = dm.adoqry_table->field(QStringLiteral("tabl_code")).asString();
+    Refund refund;
+    db::inTransaction(dm.database(), QStringLiteral("B100003"),
+                      [&] { refund = reopenAccount(dm, key, table, ReopenFrom::CheckedOut); });
+    showRefund(dm, refund);
 }
 
-void reopenAccount(TDMTable& dm) {
+Refund reopenAccount(TDMTable& dm, qint64 key, const QString& tableCode, ReopenFrom from) {
     Dataset* visit = dm.adoqry_TableGues;
     Dataset* board = dm.adoqry_table;
     QSqlDatabase db = dm.database();
-    visit->edit();
-    board->edit();
-    const qint64 key = visit->field(QStringLiteral("tabl_gues_auto_recn")).asInt();
-    // What is given back is what the stored visit recorded, and only while it is still checked
-    // out: another desk may have continued or cleared it meanwhile.
+    const QString state = from == ReopenFrom::CheckedOut ? QStringLiteral("3") : QStringLiteral("1");
+    const QString& refused = from == ReopenFrom::CheckedOut ? kContinueRefused : kReverseTaken;
+    visit->checkBrowseMode();
+    board->checkBrowseMode();
+
+    // What is given back is what the stored visit recorded, and only while it is still in the
+    // state this reopening starts from: another desk may have reopened it first.
     QSqlQuery stored = db::run(db,
                                QStringLiteral("SELECT hang_code, hang_mone, memb_card_code, memb_mone FROM TableGuestlist "
-                                              "WHERE tabl_gues_auto_recn = ? AND tabl_gues_use <> 0 AND tabl_gues_stat = '3'"),
-                               {key});
-    if (!stored.next()) throw StaleData();
-    const QString hangCode = stored.value(0).toString();
-    const double hangMone = stored.value(1).toDouble();
-    const QString cardCode = stored.value(2).toString();
-    const double cardMone = stored.value(3).toDouble();
+                                              "WHERE tabl_gues_auto_recn = ? AND tabl_code = ? AND tabl_gues_use <> 0 "
+                                              "AND tabl_gues_stat = ?"),
+                               {key, tableCode, state});
+    if (!stored.next()) throw StaleData(refused);
+    // Only an amount above 0 was charged, so only such an amount is given back.
+    Refund refund{stored.value(0).toString(), std::max(0.0, stored.value(1).toDouble()), stored.value(2).toString(),
+                  std::max(0.0, stored.value(3).toDouble())};
     stored.finish();
-
-    for (const char* column : {"tabl_gues_disc", "tabl_gues_tax", "tabl_gues_fact", "dedu_mone", "disc_perc"})
-        visit->field(QString::fromLatin1(column)).setValue(0);
-    visit->field(QStringLiteral("tabl_gues_tax_real")).setValue(false);
-    visit->field(QStringLiteral("disc_code")).setValue(QStringLiteral("N"));
-    for (const char* column : {"tabl_gues_pay_narr", "hang_code", "hang_name", "memb_card_code", "memb_name"})
-        visit->field(QString::fromLatin1(column)).clear();
-    visit->field(QStringLiteral("tabl_gues_stat")).setValue(QStringLiteral("2"));
-
+    if (db::exec(db,
+                 QStringLiteral("UPDATE TableGuestlist SET tabl_gues_disc = 0, tabl_gues_tax = 0, tabl_gues_fact = 0, "
+                                "dedu_mone = 0, tabl_gues_tax_real = 0, disc_perc = 0, disc_code = 'N', "
+                                "tabl_gues_pay_narr = NULL, hang_code = NULL, hang_name = NULL, memb_card_code = NULL, "
+                                "memb_name = NULL, "
+                                "hang_mone = CASE WHEN hang_mone > 0 THEN 0 ELSE hang_mone END, "
+                                "memb_mone = CASE WHEN memb_mone > 0 THEN 0 ELSE memb_mone END, tabl_gues_stat = '2' "
+                                "WHERE tabl_gues_auto_recn = ? AND tabl_gues_use <> 0 AND tabl_gues_stat = ?"),
+                 {key, state}) != 1)
+        throw StaleData(refused);
     // The account and the card get back what this visit recorded, changed in the database
     // itself so that another front desk's charge in the meantime is kept.
-    if (hangMone > 0) {
-        db::exec(db, QStringLiteral("update hanggues set hang_gues_use=round(hang_gues_use-?,2) where hang_gues_code=?"),
-                 {hangMone, hangCode});
-        visit->field(QStringLiteral("hang_mone")).setValue(0);
-    }
-    if (cardMone > 0) {
-        db::exec(db, QStringLiteral("update MemberList set memb_use=round(memb_use-?,2),memb_surp=round(memb_surp+?,2) where memb_card_code=?"),
-                 {cardMone, cardMone, cardCode});
-        visit->field(QStringLiteral("memb_mone")).setValue(0);
-    }
-    board->field(QStringLiteral("tabl_stat_code")).setValue(QStringLiteral("4"));
-    visit->post();
-    board->post();
+    if (refund.credit > 0)
+        db::exec(db,
+                 QStringLiteral("UPDATE hanggues SET hang_gues_use = ROUND(COALESCE(hang_gues_use, 0) - ?, 2) "
+                                "WHERE hang_gues_code = ?"),
+                 {refund.credit, refund.creditAccount});
+    if (refund.cardAmount > 0)
+        db::exec(db,
+                 QStringLiteral("UPDATE MemberList SET memb_use = ROUND(COALESCE(memb_use, 0) - ?, 2), "
+                                "memb_surp = ROUND(COALESCE(memb_surp, 0) + ?, 2) WHERE memb_card_code = ?"),
+                 {refund.cardAmount, refund.cardAmount, refund.card});
+    if (db::exec(db,
+                 QStringLiteral("UPDATE TableList SET tabl_stat_code = '4' WHERE tabl_code = ? AND "
+                                "tabl_gues_auto_recn = ? AND tabl_stat_code = ?"),
+                 {tableCode, key, state}) != 1)
+        throw StaleData(refused);
     db::exec(db, QStringLiteral("delete from tableguespay where tabl_gues_auto_recn=?"), {key});
     db::exec(db, QStringLiteral("update TableConsList set tabl_gues_end=0 where tabl_gues_auto_recn=?"), {key});
+
+    // The board's row and the visit as stored now, the visit recomputed.
+    board->refreshRows(QStringLiteral("tabl_code"), {tableCode});
+    visit->refreshRows(QStringLiteral("tabl_gues_auto_recn"), {key});
+    if (!visit->locate(QStringLiteral("tabl_gues_auto_recn"), key))
+        throw DbError(QStringLiteral("visit %1 not found").arg(key));
     visit->edit();
     ReTotal(dm);
     visit->post();
-    if (hangMone > 0 && dm.adoqry_hanggues->active())
-        dm.adoqry_hanggues->refreshRows(QStringLiteral("hang_gues_code"), {hangCode});
-    if (cardMone > 0 && dm.adoqry_Member->active())
-        dm.adoqry_Member->refreshRows(QStringLiteral("memb_card_code"), {cardCode});
+    return refund;
+}
+
+void showRefund(TDMTable& dm, const Refund& refund) {
+    if (refund.credit > 0 && dm.adoqry_hanggues->active())
+        dm.adoqry_hanggues->refreshRows(QStringLiteral("hang_gues_code"), {refund.creditAccount});
+    if (refund.cardAmount > 0 && dm.adoqry_Member->active())
+        dm.adoqry_Member->refreshRows(QStringLiteral("memb_card_code"), {refund.card});
+}
+
+void reverseCheckout(TDMTable& dm, qint64 key) {
+    QSqlDatabase db = dm.database();
+    const QString table = dm.adoqry_table->field(QStringLiteral("tabl_code")).asString();
+    Refund refund;
+    try {
+        db::inTransaction(db, QStringLiteral("B1000012"), [&] {
+            dm.adoqry_table->checkBrowseMode();
+            dm.adoqry_TableGues->checkBrowseMode();
+            // The day end removes cleared visits: such a bill has nothing left to reopen.
+            if (!db::exists(db, QStringLiteral("SELECT 1 FROM TableGuestlist WHERE tabl_gues_auto_recn = ?"), {key}))
+                throw StaleData(kReverseDayEnded);
+            // The visit in use again, only while it is still cleared, and on this table.
+            if (db::exec(db,
+                         QStringLiteral("UPDATE TableGuestlist SET tabl_gues_use = 1 WHERE tabl_gues_auto_recn = ? AND "
+                                        "tabl_code = ? AND COALESCE(tabl_gues_use, 0) = 0 AND tabl_gues_stat = '1'"),
+                         {key, table}) != 1)
+                throw StaleData(kReverseTaken);
+            // The table carries it, only while it is still free: another desk may have opened or
+            // booked it since this board was read.
+            const QString fromVisit =
+                QStringLiteral("(SELECT g.%1 FROM TableGuestlist g WHERE g.tabl_gues_auto_recn = ?)");
+            if (db::exec(db,
+                         QStringLiteral("UPDATE TableList SET tabl_gues_auto_recn = ?, tabl_gues_name = %1, "
+                                        "tabl_gues_coun = %2, tabl_gues_time = %3 WHERE tabl_code = ? AND "
+                                        "tabl_stat_code = '1'")
+                             .arg(fromVisit.arg(QLatin1String("tabl_gues_name")),
+                                  fromVisit.arg(QLatin1String("tabl_gues_coun")),
+                                  fromVisit.arg(QLatin1String("tabl_gues_time"))),
+                         {key, key, key, key, table}) != 1)
+                throw StaleData(kReverseTaken);
+            refund = reopenAccount(dm, key, table, ReopenFrom::Cleared);
+            dm.adoqry_TableCons->setSql(
+                QStringLiteral("select * from TableConsList where tabl_gues_auto_recn=? order by tabl_cons_id"), {key});
+            dm.adoqry_TableCons->open();
+            // The archive gives the bill back: it is archived anew when it is cleared again.
+            db::exec(db, QStringLiteral("delete from AllCons where tabl_gues_auto_recn=?"), {key});
+            if (db::exec(db, QStringLiteral("delete from AllGues where tabl_gues_auto_recn=?"), {key}) != 1)
+                throw StaleData(kReverseTaken);
+            db::exec(db, QStringLiteral("delete from AllGuesPay where tabl_gues_auto_recn=?"), {key});
+        });
+    } catch (StaleData& e) {
+        // A row a dataset found changed is the same lost race.
+        if (e.message == StaleData::Text) e.message = kReverseTaken;
+        throw;
+    }
+    showRefund(dm, refund);
 }
 
 void clearVisit(TDMTable& dm) {

@@ -113,6 +113,7 @@ const std::vector<std::pair<ShortcutKey, QString>>& TFormWMain::shortcutTable() 
         {{"board", Qt::Key_Plus, true}, "board.open"},
         {{"board", Qt::Key_F12, false}, "board.search"},
         {{"board", Qt::Key_Escape, false}, "exit"},
+        {{"board", Qt::Key_Menu, false}, "board.menu"},
         {{"pnl_Work", Qt::Key_Plus, true}, "work.order"},
         {{"pnl_Work", Qt::Key_Minus, true}, "work.clear"},
         {{"pnl_Work", Qt::Key_Asterisk, true}, "work.checkout"},
@@ -136,6 +137,7 @@ const std::vector<std::pair<ShortcutKey, QString>>& TFormWMain::shortcutTable() 
         {{"pnl_Bill", Qt::Key_Asterisk, true}, "bill.settle"},
         {{"pnl_Bill", Qt::Key_Escape, false}, "bill.back"},
         {{"pnl_Setup", Qt::Key_Escape, false}, "setup.cancel"},
+        {{"pnl_Reagain", Qt::Key_Escape, false}, "reagain.back"},
     };
     return table;
 }

@@ -12,6 +12,7 @@
 #include "Opening.h"
 #include "OrderScreen.h"
 #include "RegisterScreen.h"
+#include "ReverseScreen.h"
 #include "TDMTable.h"
 #include "TableBoard.h"
 #include "WorkScreen.h"
@@ -279,6 +280,7 @@ TFormWork::~TFormWork() {
     ErrorGuard::setAfterStaleData({});
     if (dm_) {
         main_->registerAction(QStringLiteral("board.bookin"), nullptr);
+        main_->registerAction(QStringLiteral("board.reverse"), nullptr);
         for (const char* action : {"reports.N5", "reports.N6", "reports.N3", "reports.N15", "board.setup", "setup.cancel"})
             main_->registerAction(QString::fromLatin1(action), nullptr);
     }
@@ -328,6 +330,8 @@ void TFormWork::attach(TDMTable* dm) {
     orderScreen.setBuilder([this] { return new OrderScreen(main_, this, dm_); });
     bookings.setBuilder([this] { return new BookingScreen(main_, this, dm_); });
     main_->registerAction(QStringLiteral("board.bookin"), [this] { bookings->enter(); });
+    reverse.setBuilder([this] { return new ReverseScreen(main_, this, dm_); });
+    main_->registerAction(QStringLiteral("board.reverse"), [this] { reverse->Action3Execute(); });
     sales.setBuilder([this] { return new SalesAnalysis(main_, this, dm_); });
     main_->registerAction(QStringLiteral("reports.N5"), [this] { sales->N5Click(); });
     rooms.setBuilder([this] { return new TableAnalysis(main_, this, dm_); });
@@ -351,6 +355,7 @@ bool TFormWork::buildScreenFor(const QString& action) {
         return orderScreen.peek() == nullptr && orderScreen.get();
     if (starts("register.")) return registerScreen.peek() == nullptr && registerScreen.get();
     if (starts("setup.")) return settings.peek() == nullptr && settings.get();
+    if (starts("reagain.")) return reverse.peek() == nullptr && reverse.get();
     if (starts("work.")) return workScreen.peek() == nullptr && workScreen.get();
     return false;
 }

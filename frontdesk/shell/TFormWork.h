@@ -30,6 +30,7 @@ class SalesAnalysis;
 class TableAnalysis;
 class DishAnalysis;
 class CashierSettings;
+class ReverseScreen;
 
 // A screen or a part of one that ShowPanel switches: a frame marked as a panel.
 QFrame* makePanel(const QString& name, QWidget* parent = nullptr);
@@ -144,6 +145,9 @@ public:
     LazyScreen<BillScreen> bill;
     LazyScreen<OrderScreen> orderScreen;
     LazyScreen<BookingScreen> bookings;
+    // The reverse checkout pnl_Reagain (its action "board.reverse" is registered at once, so the
+    // board offers "反结").
+    LazyScreen<ReverseScreen> reverse;
     // The report screens of the reports menu (their actions "reports.N5" … are registered at once).
     LazyScreen<SalesAnalysis> sales;
     LazyScreen<TableAnalysis> rooms;

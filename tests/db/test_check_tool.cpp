@@ -125,6 +125,29 @@ TEST_F(KestrixDbCheckTest, ReportsTheSettingsRowAndTheVisitCounter) {
     }
 }
 
+// A visit is archived once, when it is cleared, and its archive is gone while it is in use again.
+TEST_F(KestrixDbCheckTest, ReportsAVisitArchivedTwiceOrArchivedWhileInUse) {
+    // Visit 7 cleared on the free table A01 and archived.
+    exec(db(), QStringLiteral("INSERT INTO TableGuestlist (tabl_gues_auto_recn, tabl_code, tabl_gues_use) VALUES (7, 'A01', 0)"));
+    exec(db(), QStringLiteral("INSERT INTO AllGues (tabl_gues_auto_recn, tabl_code) VALUES (7, 'A01')"));
+    ASSERT_EQ(checkDatabase(db()), QStringList());
+    const struct {
+        QStringList changes;
+        const char* expected;
+    } cases[] = {
+        {{"INSERT INTO AllGues (tabl_gues_auto_recn, tabl_code) VALUES (7, 'A01')"}, "visit 7: archived 2 times"},
+        {{"UPDATE TableGuestlist SET tabl_gues_use = 1 WHERE tabl_gues_auto_recn = 7",
+          "UPDATE TableList SET tabl_stat_code = '4', tabl_gues_auto_recn = 7 WHERE tabl_code = 'A01'"},
+         "visit 7: in use and archived"},
+    };
+    for (const auto& c : cases) {
+        kx::db::Transaction tx(db());
+        for (const QString& change : c.changes) exec(db(), change);
+        EXPECT_EQ(checkDatabase(db()), QStringList({QString::fromLatin1(c.expected)}));
+        tx.rollback();
+    }
+}
+
 // Every role holds the permission catalogue's codes, once each.
 TEST_F(KestrixDbCheckTest, ReportsARoleWhosePermissionsDifferFromTheCatalogue) {
     ASSERT_EQ(checkDatabase(db()), QStringList());

@@ -13,6 +13,29 @@
 
 namespace kx::test {
 
+// The codes of the tables the board shows, in its order.
+inline QStringList boardCodes(const db::Dataset* tables) {
+    QStringList codes;
+    const int f = tables->fieldIndex(QStringLiteral("tabl_code"));
+    for (int r = 0; r < tables->recordCount(); ++r) codes << tables->valueAt(r, f).toString();
+    return codes;
+}
+
+// The middle of a table's picture cell (the table must be on the board).
+inline QPoint cellOf(const frontdesk::TableBoard* board, const db::Dataset* tables, const QString& code) {
+    const int record = int(boardCodes(tables).indexOf(code));
+    EXPECT_GE(record, 0) << code.toStdString();
+    return board->DBCtrlGrid1->visualRect(board->cells->indexOfRecord(record)).center();
+}
+
+// The entries a menu shows now.
+inline QStringList visibleEntries(const QMenu* menu) {
+    QStringList out;
+    for (QAction* a : menu->actions())
+        if (a->isVisible()) out << a->text();
+    return out;
+}
+
 class BoardTest : public FrontDeskTest {
 protected:
     void SetUp() override {
@@ -39,20 +62,11 @@ protected:
     QString currentCode() const {
         return tables()->isEmpty() ? QString() : tables()->field(QStringLiteral("tabl_code")).asString();
     }
-    QStringList boardCodes() const {
-        QStringList codes;
-        const int f = tables()->fieldIndex(QStringLiteral("tabl_code"));
-        for (int r = 0; r < tables()->recordCount(); ++r) codes << tables()->valueAt(r, f).toString();
-        return codes;
-    }
+    QStringList boardCodes() const { return kx::test::boardCodes(tables()); }
     QString panel() const { return main->CurrentPanel() ? main->CurrentPanel()->objectName() : QString(); }
 
     // The middle of a table's picture cell (the table must be on the board).
-    QPoint cellOf(const QString& code) const {
-        const int record = int(boardCodes().indexOf(code));
-        EXPECT_GE(record, 0) << code.toStdString();
-        return board()->DBCtrlGrid1->visualRect(board()->cells->indexOfRecord(record)).center();
-    }
+    QPoint cellOf(const QString& code) const { return kx::test::cellOf(board(), tables(), code); }
     void clickCell(const QString& code, Qt::MouseButton button = Qt::LeftButton) {
         QTest::mouseClick(board()->DBCtrlGrid1->viewport(), button, {}, cellOf(code));
         QApplication::processEvents();
@@ -75,12 +89,7 @@ protected:
         QApplication::processEvents();
     }
     // The entries the context menu shows now.
-    QStringList menuEntries() const {
-        QStringList out;
-        for (QAction* a : board()->PopupMenu_TableState->actions())
-            if (a->isVisible()) out << a->text();
-        return out;
-    }
+    QStringList menuEntries() const { return visibleEntries(board()->PopupMenu_TableState); }
     void closeMenu() {
         board()->PopupMenu_TableState->hide();
         QApplication::processEvents();

@@ -362,9 +362,14 @@ TEST_F(BoardTest, AnotherDesksOpeningAndClearingReachTheBoard) {
     board()->followOtherDesks();
     EXPECT_FALSE(board()->followOtherDesks());
     OtherDesk other(path);
+    // The cashier has chosen A02 and opened its menu when the other desk opens A03.
+    clickCell("A02", Qt::RightButton);
     const qint64 key = other.open("A03");
     // Within the watch's second.
     QTest::qWait(1300);
+    EXPECT_EQ(currentCode(), "A02");
+    EXPECT_TRUE(board()->pm_reagain->isVisible());
+    closeMenu();
     ASSERT_TRUE(tables()->locate("tabl_code", "A03"));
     EXPECT_EQ(tables()->field("tabl_stat_code").asString(), "2");
     EXPECT_FALSE(board()->followOtherDesks()); // nothing more to read

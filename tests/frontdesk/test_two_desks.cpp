@@ -370,7 +370,8 @@ TEST_F(CheckedOutVisitTest, BothContinuingCreditTheCardOnce) {
     checkedOut();
     EXPECT_DOUBLE_EQ(cardUsed(), 76);
     EXPECT_EQ(outcome([&] { kx::frontdesk::continueVisit(*a->dm); }), "stored");
-    EXPECT_EQ(outcome([&] { kx::frontdesk::continueVisit(*b->dm); }), kStale);
+    // Nothing is left to give back: the second is refused as a visit no longer checked out.
+    EXPECT_EQ(outcome([&] { kx::frontdesk::continueVisit(*b->dm); }), kx::frontdesk::kContinueRefused);
     EXPECT_DOUBLE_EQ(cardUsed(), 0);
     EXPECT_DOUBLE_EQ(cardLeft(), 500);
     EXPECT_EQ(scalarText(db(), QStringLiteral("SELECT tabl_stat_code FROM TableList WHERE tabl_code = 'A01'")), "4");
@@ -383,6 +384,91 @@ TEST_F(CheckedOutVisitTest, AClearAndAContinueDoNotBothHappen) {
     EXPECT_EQ(outcome([&] { kx::frontdesk::clearVisit(*b->dm); }), kStale);
     EXPECT_EQ(scalarInt(db(), QStringLiteral("SELECT count(*) FROM AllGues")), 0);
     expectConsistent();
+}
+
+// The bill cleared: both desks' boards show its table free, its bill in their lists.
+class ClearedBillTest : public CheckedOutVisitTest {
+protected:
+    qint64 cleared() {
+        const qint64 key = checkedOut();
+        kx::frontdesk::clearVisit(*a->dm);
+        a->look(QStringLiteral("A01"));
+        b->look(QStringLiteral("A01"));
+        return key;
+    }
+    void reverse(Desk& desk, qint64 key) { kx::frontdesk::reverseCheckout(*desk.dm, key); }
+    qint64 archived(qint64 key) const {
+        return scalarInt(db(), QStringLiteral("SELECT count(*) FROM AllGues WHERE tabl_gues_auto_recn = ?"), {key});
+    }
+    QString tableA01() const {
+        return scalarText(db(), QStringLiteral("SELECT tabl_stat_code || '/' || tabl_gues_auto_recn FROM TableList "
+                                               "WHERE tabl_code = 'A01'"));
+    }
+};
+
+TEST_F(ClearedBillTest, BothReversingOneBillRefundItOnce) {
+    const qint64 key = cleared();
+    EXPECT_DOUBLE_EQ(cardUsed(), 76);
+    EXPECT_EQ(outcome([&] { reverse(*a, key); }), "stored");
+    EXPECT_EQ(outcome([&] { reverse(*b, key); }), kx::frontdesk::kReverseTaken);
+    EXPECT_DOUBLE_EQ(cardUsed(), 0);
+    EXPECT_DOUBLE_EQ(cardLeft(), 500);
+    EXPECT_EQ(archived(key), 0);
+    EXPECT_EQ(tableA01(), "4/" + QString::number(key));
+    expectConsistent();
+}
+
+// Desk b's board still shows the table checked out when desk a clears and reverses the bill:
+// b's "续单" finds nothing to give back.
+TEST_F(ClearedBillTest, AContinueFromABoardStillShowingTheCheckoutIsRefusedAfterAReversal) {
+    const qint64 key = checkedOut();
+    kx::frontdesk::clearVisit(*a->dm);
+    a->look(QStringLiteral("A01"));
+    EXPECT_EQ(outcome([&] { reverse(*a, key); }), "stored");
+    EXPECT_EQ(outcome([&] { kx::frontdesk::continueVisit(*b->dm); }), kx::frontdesk::kContinueRefused);
+    EXPECT_DOUBLE_EQ(cardUsed(), 0);
+    EXPECT_DOUBLE_EQ(cardLeft(), 500);
+    EXPECT_EQ(tableA01(), "4/" + QString::number(key));
+    EXPECT_EQ(scalarInt(db(), QStringLiteral("SELECT count(*) FROM tableguespay")), 0);
+    expectConsistent();
+}
+
+// The table was opened or booked by another desk after this board was read: the bill stays
+// cleared and archived, nothing is given back.
+TEST_F(ClearedBillTest, AReversalOntoATableTakenMeanwhileIsRefused) {
+    const struct {
+        const char* what;
+        std::function<void(Desk&)> take;
+        const char* state;
+    } cases[] = {
+        {"opened", [](Desk& d) { d.open(QStringLiteral("A01")); }, "2"},
+        {"booked",
+         [](Desk& d) {
+             kx::db::exec(d.db(), QStringLiteral("UPDATE TableList SET tabl_stat_code = '5' WHERE tabl_code = 'A01'"));
+         },
+         "5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const qint64 key = cleared();
+        c.take(*b);
+        EXPECT_EQ(outcome([&] { reverse(*a, key); }), kx::frontdesk::kReverseTaken);
+        EXPECT_EQ(archived(key), 1);
+        EXPECT_EQ(scalarText(db(), QStringLiteral("SELECT tabl_gues_use || '/' || tabl_gues_stat FROM TableGuestlist "
+                                                  "WHERE tabl_gues_auto_recn = ?"),
+                             {key}),
+                  "0/1");
+        EXPECT_EQ(tableA01().left(1), c.state);
+        EXPECT_DOUBLE_EQ(cardUsed(), 76);
+        expectConsistent();
+        // The next case starts from a free table and a card paid back.
+        kx::db::exec(db(), QStringLiteral("DELETE FROM TableGuestlist"));
+        kx::db::exec(db(), QStringLiteral("DELETE FROM TableConsList"));
+        kx::db::exec(db(), QStringLiteral("DELETE FROM tableguespay"));
+        kx::db::exec(db(), QStringLiteral("UPDATE TableList SET tabl_stat_code = '1', tabl_gues_auto_recn = 0, "
+                                          "tabl_gues_name = NULL, tabl_gues_coun = NULL, tabl_gues_time = NULL"));
+        kx::db::exec(db(), QStringLiteral("UPDATE MemberList SET memb_surp = 500, memb_use = 0 WHERE memb_card_code = '8800001'"));
+    }
 }
 
 TEST_F(TwoDesksTest, TheLastOfALimitedItemIsSoldOnce) {

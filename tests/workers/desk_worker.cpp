@@ -1,7 +1,7 @@
 // A front desk without screens, for tests that run desks as separate processes: it opens,
-// orders for, checks out, continues and clears the tables A01–A06 of a prepared file in a
-// random order, as fast as it can, and answers every question Yes. Refusals of lost races are
-// counted, never fatal. Usage: kx-desk-worker <file> <rounds> <seed>
+// orders for, checks out, continues, clears and reverses the bills of the tables A01–A06 of a
+// prepared file in a random order, as fast as it can, and answers every question Yes. Refusals
+// of lost races are counted, never fatal. Usage: kx-desk-worker <file> <rounds> <seed>
 #include "Checkout.h"
 #include "Clock.h"
 #include "Connection.h"
@@ -58,7 +58,16 @@ int main(int argc, char** argv) {
             const QString state = dm.adoqry_table->field(QStringLiteral("tabl_stat_code")).asString();
             const qint64 key = dm.adoqry_table->field(QStringLiteral("tabl_gues_auto_recn")).asInt();
             if (key > 0 && !dm.adoqry_TableGues->locate(QStringLiteral("tabl_gues_auto_recn"), key)) continue;
-            if (state == QLatin1String("1")) {
+            // A free table's last cleared bill is now and then reversed instead of opening it.
+            const qint64 bill =
+                state == QLatin1String("1") && random.bounded(4) == 0
+                    ? kx::db::scalarInt(db, QStringLiteral("SELECT COALESCE(max(tabl_gues_auto_recn), 0) FROM AllGues "
+                                                           "WHERE tabl_code = ?"),
+                                        {table})
+                    : 0;
+            if (bill > 0) {
+                kx::frontdesk::reverseCheckout(dm, bill);
+            } else if (state == QLatin1String("1")) {
                 dm.adoqry_TableGues->append();
                 dm.adoqry_TableGues->field(QStringLiteral("tabl_gues_coun")).setValue(1 + random.bounded(6));
                 kx::frontdesk::openTable(dm);
