@@ -249,6 +249,8 @@ QByteArray ReportScreen::csvOf(QTableView* grid) {
     return csvBytes(header, rows);
 }
 
+bool ReportScreen::writeCsv(QTableView* grid, QIODevice& file) { return file.write(csvOf(grid)) >= 0; }
+
 void ReportScreen::exportCsv() {
     QTableView* grid = lastGrid_ ? lastGrid_.data() : (grids_.empty() ? nullptr : grids_.front());
     if (!grid) return;
@@ -256,7 +258,7 @@ void ReportScreen::exportCsv() {
                                                   options_.heading + QStringLiteral(".csv"), QStringLiteral("CSV (*.csv)"));
     if (path.isEmpty()) return;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csvOf(grid)) < 0 || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || !writeCsv(grid, file) || !file.commit())
         prompter().information(QStringLiteral("文件[") + path + QStringLiteral("]不能写入！"));
 }
 

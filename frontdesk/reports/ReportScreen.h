@@ -25,6 +25,7 @@ class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QFrame;
+class QIODevice;
 class QHBoxLayout;
 class QLabel;
 class QStackedWidget;
@@ -121,11 +122,13 @@ public:
     // "重新统计" / "重新查询".
     void rerun();
     // "预览/打印".
-    void preview();
+    virtual void preview();
     // "导出CSV": the grid shown (the one last entered), every row, to a file the cashier names.
     void exportCsv();
     // The rows of a grid as the CSV file holds them: its captions, then its values.
     static QByteArray csvOf(QTableView* grid);
+    // Writes a grid's CSV file; a screen whose grid reads its rows as it scrolls writes them all.
+    virtual bool writeCsv(QTableView* grid, QIODevice& file);
     // "图表": the chart page in place of the report, and back.
     void toggleCharts();
     // "回退": the table board.

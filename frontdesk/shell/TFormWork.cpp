@@ -21,6 +21,7 @@
 #include "SalesAnalysis.h"
 #include "TableAnalysis.h"
 #include "DishAnalysis.h"
+#include "BillQueries.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -277,7 +278,8 @@ TFormWork::~TFormWork() {
     ErrorGuard::setAfterStaleData({});
     if (dm_) {
         main_->registerAction(QStringLiteral("board.bookin"), nullptr);
-        for (const char* action : {"reports.N5", "reports.N6", "reports.N3"})
+        for (const char* action : {"reports.N5", "reports.N6", "reports.N3", "reports.N10", "reports.N11", "reports.N12",
+                                   "reports.N13"})
             main_->registerAction(QString::fromLatin1(action), nullptr);
     }
 }
@@ -332,6 +334,11 @@ void TFormWork::attach(TDMTable* dm) {
     main_->registerAction(QStringLiteral("reports.N6"), [this] { rooms->N6Click(); });
     dishes.setBuilder([this] { return new DishAnalysis(main_, this, dm_); });
     main_->registerAction(QStringLiteral("reports.N3"), [this] { dishes->N3Click(); });
+    billQueries.setBuilder([this] { return new BillQueries(main_, this, dm_); });
+    main_->registerAction(QStringLiteral("reports.N10"), [this] { billQueries->N10Click(); });
+    main_->registerAction(QStringLiteral("reports.N11"), [this] { billQueries->N11Click(); });
+    main_->registerAction(QStringLiteral("reports.N12"), [this] { billQueries->N12Click(); });
+    main_->registerAction(QStringLiteral("reports.N13"), [this] { billQueries->N13Click(); });
     // The data module's own hooks hold whether or not their screens are built yet.
     installOpeningHooks(*dm);
     tableBoard = new TableBoard(main_, this, dm);

@@ -29,6 +29,7 @@ class BookingScreen;
 class SalesAnalysis;
 class TableAnalysis;
 class DishAnalysis;
+class BillQueries;
 
 // A screen or a part of one that ShowPanel switches: a frame marked as a panel.
 QFrame* makePanel(const QString& name, QWidget* parent = nullptr);
@@ -147,6 +148,8 @@ public:
     LazyScreen<SalesAnalysis> sales;
     LazyScreen<TableAnalysis> rooms;
     LazyScreen<DishAnalysis> dishes;
+    // The bill, order-row, member-bill and credit-bill queries with the bill detail.
+    LazyScreen<BillQueries> billQueries;
     // Builds the screen that runs `action` when it is not built yet; false when no screen of
     // this form runs it.
     bool buildScreenFor(const QString& action);
