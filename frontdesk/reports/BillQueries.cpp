@@ -8,7 +8,6 @@
 #include "TDMTable.h"
 #include "TFormWMain.h"
 #include "TFormWork.h"
-#include "Values.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -80,8 +79,8 @@ std::vector<db::GridColumn> billColumns() {
             {QStringLiteral("tabl_type_name"), QStringLiteral("类别"), QString(), 64},
             {QStringLiteral("tabl_gues_name"), QStringLiteral("客人"), QString(), 70},
             {QStringLiteral("tabl_gues_coun"), QStringLiteral("客人数"), QStringLiteral("0"), 50},
-            {QStringLiteral("tabl_gues_time"), QStringLiteral("开台时间"), stamp, 110},
-            {QStringLiteral("tabl_gues_time_end"), QStringLiteral("结帐时间"), stamp, 110},
+            {QStringLiteral("tabl_gues_time"), QStringLiteral("开台时间"), stamp, 124},
+            {QStringLiteral("tabl_gues_time_end"), QStringLiteral("结帐时间"), stamp, 124},
             {QStringLiteral("tabl_gues_fact"), QStringLiteral("实收金额"), QStringLiteral("#,##0.00"), 80},
             {QStringLiteral("oper_name"), QStringLiteral("操作员工"), QString(), 64},
             {QStringLiteral("tabl_gues_pay_narr"), QStringLiteral("结帐情况"), QString(), 120}};
@@ -257,6 +256,8 @@ void BillList::preview() {
 
 ReportFrame BillList::report() const {
     ReportFrame r = frame(QString::fromUtf8(kKinds[kind_].title));
+    // Fourteen columns: the dates and table names stay on one line across the page.
+    r.setLandscape(true);
     const QString none = QStringLiteral("综合统计");
     if (kind_ == Bills) r.setSubtitle(shownFilter().subtitle(none));
     if (kind_ == MemberBills) r.setSubtitle(shownValue_.isEmpty() ? none : QStringLiteral("会员:") + shownValue_);
@@ -300,15 +301,7 @@ ReportFrame BillList::report() const {
                << QStringLiteral("oper_name");
     std::vector<int> at;
     for (const QString& f : fields) at.push_back(q.fieldIndex(f));
-    for (int row = 0; row < q.recordCount(); ++row) {
-        QVariantList values;
-        for (size_t i = 0; i < at.size(); ++i) {
-            const QVariant v = q.valueAt(row, at[i]);
-            // The business date without its time.
-            values << (i == 0 ? QVariant(showDate(v.toDateTime().date())) : v);
-        }
-        r.addRow(values);
-    }
+    for (int row = 0; row < q.recordCount(); ++row) r.addRow(printedRow(q, row, at));
     return r;
 }
 
@@ -347,9 +340,10 @@ BillDetail::BillDetail(TFormWMain* main, TFormWork* work, TDMTable* dm) : QObjec
     grid_Payments = detailGrid(QStringLiteral("grid_Payments"), pnl_AB112);
     bindGrid(grid_Payments, dm_->adoqry_AllguesPay,
              {{QStringLiteral("pay_type_name"), QStringLiteral("付款名称"), QString(), 140},
-              {QStringLiteral("pay_type_mone"), QStringLiteral("付款金额"), QStringLiteral("#,##0.00"), 100}});
-    grid_Payments->setMaximumWidth(280);
+              {QStringLiteral("pay_type_mone"), QStringLiteral("付款金额"), QStringLiteral("#,##0.00"), 110}});
+    grid_Payments->setFixedWidth(264);
     static_cast<QVBoxLayout*>(pnl_AB112->layout())->addWidget(grid_Payments, 1);
+    static_cast<QVBoxLayout*>(pnl_AB111->layout())->addStretch(1);
     pnl_AB113 = new QFrame(pages);
     pnl_AB113->setObjectName(QStringLiteral("pnl_AB113"));
     auto* lines = new QVBoxLayout(pnl_AB113);

@@ -3,7 +3,6 @@
 #include "Csv.h"
 #include "ErrorGuard.h"
 #include "TFormWMain.h"
-#include "Values.h"
 
 #include <QHeaderView>
 #include <QIODevice>
@@ -221,13 +220,7 @@ ReportFrame OrderRows::report() const {
             for (const char* f : {"tabl_cons_time_work", "tabl_gues_auto_recn", "tabl_name", "item_name", "item_unit",
                                   "item_unit_pric", "tabl_cons_coun", "menu_type_name", "tabl_cons_tota", "oper_name"})
                 at.push_back(page.fieldIndex(QString::fromLatin1(f)));
-        QVariantList values;
-        for (size_t i = 0; i < at.size(); ++i) {
-            const QVariant v = page.valueAt(row, at[i]);
-            // The business date without its time.
-            values << (i == 0 ? QVariant(showDate(v.toDateTime().date())) : v);
-        }
-        r.addRow(values);
+        r.addRow(printedRow(page, row, at));
     });
     return r;
 }

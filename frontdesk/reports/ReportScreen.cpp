@@ -72,6 +72,15 @@ QString netSalesSql(const QString& p) {
         .arg(total, p);
 }
 
+QVariantList printedRow(const db::Dataset& ds, int row, const std::vector<int>& fields) {
+    QVariantList values;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const QVariant v = ds.valueAt(row, fields[i]);
+        values << (i == 0 ? QVariant(showDate(v.toDateTime().date())) : v);
+    }
+    return values;
+}
+
 void ReportEmpty() {
     for (const QPointer<QComboBox>& box : valueBoxes()) {
         if (!box) continue;

@@ -73,6 +73,10 @@ struct ReportFilter {
 // r the row's service rate, 0 when it is 100 (no service charge).
 QString netSalesSql(const QString& prefix = QString());
 
+// A row of a dataset as a printed list shows it: the values of `fields` in order, the first (a
+// business date) without its time.
+QVariantList printedRow(const db::Dataset& ds, int row, const std::vector<int>& fields);
+
 // Empties the list and the chosen value of every report screen's filter drop-down.
 void ReportEmpty();
 

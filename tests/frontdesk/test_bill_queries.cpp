@@ -133,21 +133,8 @@ protected:
     // is chosen from the drop-down that "重新统计" fills, then the list is run again.
     void runList(BillList* s, const QString& start, const QString& end, const QString& choice = {},
                  const QString& value = {}) {
-        typeDate(s->startDate, start);
-        typeDate(s->endDate, end);
-        if (s->filterBox) {
-            if (s->filterBox->isChecked() != !choice.isEmpty()) QTest::mouseClick(s->filterBox, Qt::LeftButton);
-            if (!choice.isEmpty()) {
-                s->choiceBox->setCurrentIndex(s->choiceBox->findText(choice));
-                s->valueBox->setCurrentIndex(s->valueBox->findText(value));
-            }
-        }
-        if (s->Edit_MembCard) {
-            s->Edit_MembCard->setFocus();
-            s->Edit_MembCard->selectAll();
-            QTest::keyClick(s->Edit_MembCard, Qt::Key_Delete);
-            QTest::keyClicks(s->Edit_MembCard, value);
-        }
+        choosePeriodAndFilter(s, start, end, choice, value);
+        if (s->Edit_MembCard) retype(s->Edit_MembCard, value);
         QTest::mouseClick(s->rerunButton, Qt::LeftButton);
         if (s->cmb_HangName && !value.isEmpty()) {
             s->cmb_HangName->setCurrentIndex(s->cmb_HangName->findText(value));
@@ -155,12 +142,8 @@ protected:
         }
     }
     void runOrders(OrderRows* s, const QString& start, const QString& end, const QString& typed = {}) {
-        typeDate(s->startDate, start);
-        typeDate(s->endDate, end);
-        s->Edit_BillNo->setFocus();
-        s->Edit_BillNo->selectAll();
-        QTest::keyClick(s->Edit_BillNo, Qt::Key_Delete);
-        QTest::keyClicks(s->Edit_BillNo, typed);
+        choosePeriodAndFilter(s, start, end);
+        retype(s->Edit_BillNo, typed);
         QTest::mouseClick(s->rerunButton, Qt::LeftButton);
     }
 
@@ -218,10 +201,7 @@ TEST_F(BillQueriesTest, TheFourQueriesAreInTheMenuAndOpenOnToday) {
         BillList* s = openList(l.entry);
         ASSERT_NE(s, nullptr);
         EXPECT_EQ(queries()->BillListKind, l.kind);
-        EXPECT_EQ(main->CurrentPanel(), s->panel);
-        EXPECT_EQ(s->panel->objectName(), l.panel);
-        EXPECT_EQ(s->startDate->date(), QDate(2026, 12, 9));
-        EXPECT_EQ(s->endDate->date(), QDate(2026, 12, 9));
+        expectOpenedOnToday(s, l.panel);
         EXPECT_EQ(captions(s->DBGrid27), kBillCaptions);
         EXPECT_EQ(buttons(s->bar), QStringList({"明细查询", "重新统计", "预览/打印", "导出CSV", "回退"}));
         QTest::mouseClick(s->backButton, Qt::LeftButton);
@@ -235,8 +215,7 @@ TEST_F(BillQueriesTest, TheFourQueriesAreInTheMenuAndOpenOnToday) {
 
     OrderRows* orders = openOrders();
     ASSERT_NE(orders, nullptr);
-    EXPECT_EQ(main->CurrentPanel(), orders->panel);
-    EXPECT_EQ(orders->panel->objectName(), "pnl_AB2");
+    expectOpenedOnToday(orders, "pnl_AB2");
     EXPECT_EQ(captions(orders->grid_OrderRows), kOrderCaptions);
     EXPECT_EQ(buttons(orders->bar), QStringList({"重新查询", "预览/打印", "导出CSV", "回退"}));
     EXPECT_EQ(queries()->BillListKind, 1); // the order rows are no bill list
@@ -282,9 +261,7 @@ TEST_F(BillQueriesTest, TheBillListsSelectByPeriodDepartmentShiftCardAndAccount)
     // Enter in the card number runs the list too.
     BillList* m = openList("N12");
     typeDate(m->startDate, "2026-12-01");
-    m->Edit_MembCard->setFocus();
-    m->Edit_MembCard->selectAll();
-    QTest::keyClicks(m->Edit_MembCard, "8800001");
+    retype(m->Edit_MembCard, "8800001");
     QTest::keyClick(m->Edit_MembCard, Qt::Key_Return);
     EXPECT_EQ(numbers(m->DBGrid27), QStringList({"202"}));
 }
@@ -350,9 +327,7 @@ TEST_F(BillQueriesTest, TheOrderRowsByBillNumberAndWithout) {
     EXPECT_EQ(rows(s->grid_OrderRows).value(0), "2026-12-01|201|12-01 12:00|B01|包厢一|1002|清蒸鱼|份|100.00|1|点单|100.00|管理员||0.00||||");
 
     // "重新查询" keeps the period; Enter in the number runs it too.
-    s->Edit_BillNo->setFocus();
-    s->Edit_BillNo->selectAll();
-    QTest::keyClicks(s->Edit_BillNo, "202");
+    retype(s->Edit_BillNo, "202");
     QTest::keyClick(s->Edit_BillNo, Qt::Key_Return);
     EXPECT_EQ(s->startDate->date(), QDate(2026, 12, 1));
     EXPECT_EQ(rows(s->grid_OrderRows).size(), 2);
@@ -393,14 +368,7 @@ TEST_F(BillQueriesTest, TheOrderRowsAreReadAsTheGridScrolls) {
     const QString text = s->report().document().toPlainText();
     EXPECT_TRUE(text.contains(QString("合计\t%1\t").arg(many) + "\t\t\t\t\t\t" + kx::ReportFrame::formatCell(2.0 * many, "0.00")))
         << text.right(300).toStdString();
-    QTemporaryDir out;
-    const QString path = out.filePath("rows.csv");
-    dialogs.fileName(path);
-    s->grid_OrderRows->setFocus();
-    QTest::mouseClick(s->csvButton, Qt::LeftButton);
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QList<QStringList> records = kx::parseCsv(QString::fromUtf8(f.readAll().mid(3)));
+    const QList<QStringList> records = kx::parseCsv(exportedCsv(s, s->grid_OrderRows));
     ASSERT_EQ(records.size(), many + 1); // the captions, then the rows
     EXPECT_EQ(records[0], kOrderCaptions);
     EXPECT_EQ(records[1][0], "2026-12-04 00:00:00");
@@ -553,7 +521,7 @@ TEST_F(BillQueriesTest, EachPrintHasItsTitleSubtitleColumnsAndSums) {
         BillList* s = openList(c.entry);
         runList(s, "2026-12-01", "2026-12-09", QString::fromUtf8(c.choice), QString::fromUtf8(c.value));
         const QString text = s->report().document().toPlainText();
-        for (const QString& piece : c.pieces) EXPECT_TRUE(text.contains(piece)) << piece.toStdString() << "\n" << text.toStdString();
+        expectPieces(text, c.pieces);
         const bool credit = QLatin1String(c.entry) == QLatin1String("N13");
         EXPECT_EQ(text.contains("手工号"), !credit);
         EXPECT_EQ(text.contains("挂帐人"), credit);
@@ -563,9 +531,7 @@ TEST_F(BillQueriesTest, EachPrintHasItsTitleSubtitleColumnsAndSums) {
     BillList* s = openList("N10");
     runList(s, "2026-12-01", "2026-12-09");
     typeDate(s->startDate, "2026-12-05");
-    QTest::mouseClick(s->printButton, Qt::LeftButton);
-    ASSERT_FALSE(dialogs.shown().isEmpty());
-    EXPECT_EQ(dialogs.shown().last().title, "帐单查询报表");
+    EXPECT_EQ(previewTitle(s), "帐单查询报表");
     EXPECT_EQ(numbers(s->DBGrid27), QStringList({"203", "204", "207", "205"}));
     EXPECT_TRUE(s->report().document().toPlainText().contains("统计时段：2026-12-05至2026-12-09"));
 }
@@ -584,11 +550,9 @@ TEST_F(BillQueriesTest, TheOrderRowPrintListsTheRowsWithTheirCountAndSum) {
     for (const auto& c : cases) {
         runOrders(s, "2026-12-01", "2026-12-09", QString::fromUtf8(c.typed));
         const QString text = s->report().document().toPlainText();
-        for (const QString& piece : c.pieces) EXPECT_TRUE(text.contains(piece)) << piece.toStdString() << "\n" << text.toStdString();
+        expectPieces(text, c.pieces);
     }
-    QTest::mouseClick(s->printButton, Qt::LeftButton);
-    ASSERT_FALSE(dialogs.shown().isEmpty());
-    EXPECT_EQ(dialogs.shown().last().title, "点单查询报表");
+    EXPECT_EQ(previewTitle(s), "点单查询报表");
 }
 
 } // namespace
