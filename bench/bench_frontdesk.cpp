@@ -6,9 +6,11 @@
 // without its backup; the front desk's start-up in this process and as a program of its own,
 // each beside a bare window that only opens the same file; the back office's stock queries; the
 // sales analysis report (a month and a year, with and without a department, and to PDF); the
-// table analysis and the ordered-items analysis (a month and a year, the items in each sort);
-// the reverse checkout's list of one table's bills of today.
-// last, once, the database's initialisation (its copy, the removal, the board read again).
+// table analysis and the ordered-items analysis (a month and a year, the items in each sort); the
+// query reports (the bill, member-bill and credit-bill lists and the order rows, a month and a
+// year; the detail of a bill; the month's bill list to PDF); the reverse checkout's list of one
+// table's bills of today; last, once, the database's initialisation (its copy, the removal, the
+// board read again).
 //
 // Runs headless (QT_QPA_PLATFORM=offscreen). Message boxes are answered Yes. The five-year and
 // venue-scale files are generated once (by kestrix-db) into <build>/bench-cache and copied for
@@ -38,6 +40,8 @@
 #include "SalesAnalysis.h"
 #include "TableAnalysis.h"
 #include "DishAnalysis.h"
+#include "BillQueries.h"
+#include "OrderRows.h"
 #include "Schema.h"
 #include "Sql.h"
 #include "StockPosting.h"
@@ -191,7 +195,6 @@ const char* const kSalesMonthDept = "sales analysis: a month, one department";
 const char* const kSalesYear = "sales analysis: a year";
 const char* const kSalesYearDept = "sales analysis: a year, one department";
 const char* const kSalesMonthPdf = "sales analysis: a month to PDF";
-const char* const kBillsPdf = "a month of bills (3,000 rows) to PDF";
 const char* const kRoomsMonth = "table analysis: a month";
 const char* const kRoomsYear = "table analysis: a year";
 const char* const kRoomsMonthPdf = "table analysis: a month to PDF";
@@ -207,6 +210,14 @@ const char* const kInitCopy = "  of it: the checked copy";
 const char* const kInitRemoval = "  of it: removal and tables freed";
 const char* const kInitBoard = "  of it: the board read again";
 const char* const kReverseList = "reverse checkout: a table's bills of today";
+// The query reports: "bill list: a month" …, the order rows until their first page shows.
+const char* const kQueryLists[] = {"bill list", "member bills", "credit bills", "order rows"};
+QString queryRow(int list, bool year) {
+    return QStringLiteral("%1: a %2").arg(QString::fromUtf8(kQueryLists[list]),
+                                           year ? QStringLiteral("year") : QStringLiteral("month"));
+}
+const char* const kBillDetail = "bill detail: one bill";
+const char* const kBillsPdf = "bill list: a month to PDF";
 
 void declareRows() {
     rowOf(QString::fromUtf8(kStartProcess), Target::ProcessStart, QString::fromUtf8(kBareProcess));
@@ -234,8 +245,9 @@ void declareRows() {
     for (const char* a : {kStatementMonth, kMovementsItemMonth, kMovementsAllDay})
         rowOf(QString::fromUtf8(a), Target::Query);
     rowOf(QString::fromUtf8(kPostBill), Target::Posting);
-    const std::pair<const char*, double> reports[] = {{kSalesMonth, 200},   {kSalesMonthDept, 200}, {kSalesYear, 1000},
-                                                      {kSalesYearDept, 1000}, {kSalesMonthPdf, 1000}, {kBillsPdf, 3000}};
+    const std::pair<const char*, double> reports[] = {{kSalesMonth, 200},     {kSalesMonthDept, 200},
+                                                      {kSalesYear, 1000},     {kSalesYearDept, 1000},
+                                                      {kSalesMonthPdf, 1000}};
     for (const auto& [action, limit] : reports)
         rowOf(QString::fromUtf8(action), Target::Within).limitMs = limit;
     rowOf(QString::fromUtf8(kRoomsMonth), Target::Within).limitMs = 200;
@@ -246,6 +258,10 @@ void declareRows() {
     rowOf(QString::fromUtf8(kDishMonthPdf), Target::Within).limitMs = 1000;
     for (const char* a : {kInitAll, kInitCopy, kInitRemoval, kInitBoard}) rowOf(QString::fromUtf8(a), Target::None);
     rowOf(QString::fromUtf8(kReverseList), Target::Within).limitMs = kCashierMs;
+    for (int list = 0; list < 4; ++list)
+        for (const bool year : {false, true}) rowOf(queryRow(list, year), Target::Within).limitMs = year ? 1000 : 200;
+    rowOf(QString::fromUtf8(kBillDetail), Target::Within).limitMs = 200;
+    rowOf(QString::fromUtf8(kBillsPdf), Target::Within).limitMs = 3000;
 }
 
 // Memory: the most this process held while it worked on each database, and the front desk's own
@@ -686,8 +702,7 @@ void stockPosting(benchmark::State& state, const Database& d) {
 // The sales analysis of the reports menu on the logged-in desk, as "重新统计" runs it (the
 // statements run and the grids filled): the month and the year up to the business day, each
 // for the whole venue and for its busiest department; the month's printed report (both parts
-// and the chart page) to PDF; and a month of bills, 3 000 rows at most, in the report frame
-// (the bill list's columns and sums) from its query to the PDF.
+// and the chart page) to PDF.
 void salesReports(benchmark::State& state, const Database& d) {
     const bool made = deskOn(d);
     (void)made;
@@ -719,41 +734,6 @@ void salesReports(benchmark::State& state, const Database& d) {
         const double print = timed([&] { saved = sales->report().document().savePdf(pdf); });
         if (!saved) return fail(state, QStringLiteral("the report's PDF was not written"));
         record(QString::fromUtf8(kSalesMonthPdf), Target::Within, d, print);
-
-        const double bills = timed([&] {
-            ReportFrame r(QStringLiteral("帐单查询报表"));
-            r.setVenue(QStringLiteral("【") + desk->dm->setup.text(QStringLiteral("user_name")) + QStringLiteral("】"));
-            r.setPeriod(showDate(last.addDays(-29)) + QStringLiteral("至") + showDate(last));
-            r.setSubtitle(QStringLiteral("综合统计"));
-            std::vector<ReportColumn> columns = {{QStringLiteral("日期"), {}, false, Qt::AlignLeft},
-                                                 {QStringLiteral("单号"), {}, false, Qt::AlignLeft},
-                                                 {QStringLiteral("房台"), {}, false, Qt::AlignLeft}};
-            for (const char* c : {"人数", "酒菜", "低消", "房间费", "服务费", "折扣", "税额", "应收", "实收"})
-                columns.push_back({QString::fromUtf8(c), qstrcmp(c, "人数") == 0 ? QStringLiteral("0") : QStringLiteral("0.00"),
-                                   true, Qt::AlignRight});
-            columns.push_back({QStringLiteral("手工号"), {}, false, Qt::AlignLeft});
-            columns.push_back({QStringLiteral("操作员"), {}, false, Qt::AlignLeft});
-            r.setColumns(columns);
-            QSqlQuery q = db::run(db,
-                                  QStringLiteral("SELECT substr(tabl_gues_time_work, 1, 10), tabl_gues_auto_recn, tabl_name, "
-                                                 "tabl_gues_coun, tabl_gues_dish, tabl_gues_low, tabl_gues_room, tabl_gues_serv, "
-                                                 "tabl_gues_disc, tabl_gues_tax, tabl_gues_shou, tabl_gues_fact, tabl_gues_user_recn, "
-                                                 "oper_name FROM AllGues WHERE tabl_gues_time_work >= ? AND tabl_gues_time_work < ? "
-                                                 "LIMIT 3000"),
-                                  {toDbDate(last.addDays(-29)), toDbDate(last.addDays(1))});
-            int n = 0;
-            while (q.next()) {
-                QVariantList row;
-                for (int i = 0; i < 14; ++i) row << q.value(i);
-                r.addRow(row);
-                ++n;
-            }
-            r.setMade(Clock::now(), QStringLiteral("管理员"));
-            r.setFooter(ReportFrame::ourFooter());
-            saved = n > 0 && r.document().savePdf(pdf);
-        });
-        if (!saved && d.tag != QLatin1String("fresh")) return fail(state, QStringLiteral("the bills' PDF was not written"));
-        if (saved) record(QString::fromUtf8(kBillsPdf), Target::Within, d, bills);
         state.SetIterationTime(month / 1000.0);
     }
     QFile::remove(pdf);
@@ -844,6 +824,71 @@ void reverseList(benchmark::State& state, const Database& d) {
     }
     guarded([&] { screen->back(); });
     noteMemory(d);
+}
+
+// The query reports on the logged-in desk, each reached from the reports menu's action and run
+// by "重新统计" / "重新查询" (the statement run and the grid filled; the order rows until their
+// first page shows): the bills, the member bills of the card with most bills in the year, the
+// credit bills of every account (their drop-down filled again too) and the order rows, each for
+// the month and the year up to the business day; "明细查询" on the month's first bill; the
+// month's bill list to PDF.
+void queryReports(benchmark::State& state, const Database& d) {
+    deskOn(d);
+    BillQueries* queries = nullptr;
+    guarded([&] {
+        desk->main->runAction(QStringLiteral("reports.N10"));
+        queries = desk->work->billQueries.peek();
+    });
+    if (!queries || desk->main->CurrentPanel() != queries->bills->panel)
+        return fail(state, QStringLiteral("no bill list: ") + lastTexts());
+    QSqlDatabase db = desk->main->db();
+    const QDate last = d.day;
+    const QString card = db::scalarText(db,
+                                        QStringLiteral("SELECT memb_card_code FROM AllGues WHERE memb_mone <> 0 AND "
+                                                       "tabl_gues_time_work >= ? GROUP BY memb_card_code "
+                                                       "ORDER BY count(*) DESC LIMIT 1"),
+                                        {toDbDate(last.addDays(-364))});
+    ReportScreen* screens[] = {queries->bills, queries->members, queries->credits, queries->orders};
+    const char* actions[] = {"reports.N10", "reports.N12", "reports.N13", "reports.N11"};
+    const auto runFor = [&](int list, const QDate& first) {
+        ReportScreen* s = screens[list];
+        s->startDate->setDate(first);
+        s->endDate->setDate(last);
+        return timed([&] { guarded([&] { s->rerun(); }); });
+    };
+    const QString pdf = d.folder + QStringLiteral("/bench-report.pdf");
+    for (auto _ : state) {
+        double month = 0;
+        for (int list = 0; list < 4; ++list) {
+            guarded([&] { desk->main->runAction(QString::fromLatin1(actions[list])); });
+            if (list == 1) queries->members->Edit_MembCard->setText(card);
+            for (const bool year : {false, true}) {
+                const double ms = runFor(list, last.addDays(year ? -364 : -29));
+                record(queryRow(list, year), Target::Within, d, ms);
+                if (list == 0 && !year) month = ms;
+            }
+        }
+        if (d.tag != QLatin1String("fresh") && queries->orders->rows->rowsRead() == 0)
+            return fail(state, QStringLiteral("the order rows found nothing"));
+
+        guarded([&] { desk->main->runAction(QStringLiteral("reports.N10")); });
+        runFor(0, last.addDays(-29));
+        if (!desk->work->AuxQuery5->isEmpty()) {
+            const double detail = timed([&] { guarded([&] { queries->DBGrid27DblClick(); }); });
+            if (desk->main->CurrentPanel() != queries->detail->pnl_AB11)
+                return fail(state, QStringLiteral("no bill detail: ") + lastTexts());
+            record(QString::fromUtf8(kBillDetail), Target::Within, d, detail);
+            guarded([&] { queries->ToolButton92Click(); });
+        }
+        bool saved = false;
+        const double print = timed([&] { saved = queries->bills->report().document().savePdf(pdf); });
+        if (!saved) return fail(state, QStringLiteral("the bill list's PDF was not written"));
+        if (d.tag != QLatin1String("fresh")) record(QString::fromUtf8(kBillsPdf), Target::Within, d, print);
+        state.SetIterationTime(month / 1000.0);
+    }
+    QFile::remove(pdf);
+    noteMemory(d);
+    guarded([&] { queries->bills->back(); });
 }
 
 // A program started as a child and timed until it lets go of a connection on `name`, which it
@@ -1268,6 +1313,8 @@ void printTable() {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    // As the programs do: local times read without a look at the time-zone file each time.
+    Clock::settleTimeZone();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     bool traceSql = false;
@@ -1341,6 +1388,7 @@ int main(int argc, char** argv) {
     each("stock_posting", 3, 5, stockPosting);
     each("reports", 3, 3, salesReports);
     each("reports_tables_items", 3, 3, tableAndItemReports);
+    each("reports_queries", 3, 3, queryReports);
     each("cashier_cycle", 3, 5, cashierCycles);
     each("reverse_list", 3, 5, reverseList);
     each("day_end", 5, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, false); });

@@ -48,21 +48,25 @@ QString csvField(const QVariant& value) {
     return text;
 }
 
-QByteArray csvBytes(const QStringList& header, const std::vector<QVariantList>& rows) {
-    QString out;
-    auto line = [&out](const QVariantList& fields) {
-        QStringList cells;
-        for (const QVariant& f : fields)
-            cells << csvField(f);
-        out += cells.join(QLatin1Char(',')) + QStringLiteral("\r\n");
-    };
+QString csvRecord(const QVariantList& fields) {
+    QStringList cells;
+    for (const QVariant& f : fields)
+        cells << csvField(f);
+    return cells.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+}
+
+QByteArray csvHead(const QStringList& header) {
     QVariantList captions;
     for (const QString& h : header)
         captions << h;
-    line(captions);
+    return QByteArray("\xEF\xBB\xBF") + csvRecord(captions).toUtf8();
+}
+
+QByteArray csvBytes(const QStringList& header, const std::vector<QVariantList>& rows) {
+    QString out;
     for (const QVariantList& row : rows)
-        line(row);
-    return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
+        out += csvRecord(row);
+    return csvHead(header) + out.toUtf8();
 }
 
 bool writeCsv(const QString& path, const QStringList& header, const std::vector<QVariantList>& rows) {

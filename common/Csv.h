@@ -16,6 +16,10 @@ namespace kx {
 QString csvField(const QVariant& value);
 // The whole file.
 QByteArray csvBytes(const QStringList& header, const std::vector<QVariantList>& rows);
+// The file in pieces, for a list too long to hold at once: its start (the byte-order mark and
+// the header line), then each record as one line with its line end.
+QByteArray csvHead(const QStringList& header);
+QString csvRecord(const QVariantList& fields);
 // Writes the file; false when it cannot be written (nothing half written is left in its place).
 bool writeCsv(const QString& path, const QStringList& header, const std::vector<QVariantList>& rows);
 

@@ -632,6 +632,7 @@ ReportDocument ReportFrame::document() const {
     }
 
     ReportDocument doc(title_);
+    if (landscape_) doc.setPage(QPageSize(QPageSize::A4), QMarginsF(10, 10, 10, 10), QPageLayout::Landscape);
     doc.setContent(std::make_shared<FrameContent>(std::move(blocks), std::move(alignments), charts_));
     return doc;
 }

@@ -131,6 +131,8 @@ public:
         madeBy_ = who;
     }
     void addRemark(const QString& line) { remarks_ << line; }
+    // The pages across (A4 landscape, 10 mm margins), for a list of many columns.
+    void setLandscape(bool on) { landscape_ = on; }
     void setFooter(const QString& footer) { footer_ = footer; }
 
     // The sum of a row value over every row of the current section.
@@ -175,6 +177,7 @@ private:
     QString madeBy_;
     QStringList remarks_;
     QString footer_;
+    bool landscape_ = false;
 };
 
 } // namespace kx

@@ -141,13 +141,17 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
     const GridColumn& col = columns_[size_t(index.column())];
     const int f = fieldIndex_[size_t(index.column())];
     if (f < 0) return QVariant();
+    if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::TextAlignmentRole) return QVariant();
+    return cellData(ds_->fieldDef(f), ds_->valueAt(index.row(), f), col, role);
+}
+
+QVariant cellData(const FieldDef& def, const QVariant& value, const GridColumn& col, int role) {
     switch (role) {
-    case Qt::DisplayRole:
-        return formatValue(ds_->fieldDef(f), ds_->valueAt(index.row(), f), col.format, col.checkMark);
-    case Qt::EditRole: return ds_->valueAt(index.row(), f);
+    case Qt::DisplayRole: return formatValue(def, value, col.format, col.checkMark);
+    case Qt::EditRole: return value;
     case Qt::TextAlignmentRole: {
         if (col.alignment) return QVariant::fromValue(col.alignment);
-        const FieldKind k = ds_->fieldDef(f).kind;
+        const FieldKind k = def.kind;
         const bool number = k == FieldKind::Float || k == FieldKind::Decimal || k == FieldKind::Integer ||
                             k == FieldKind::SmallInt || k == FieldKind::AutoInc;
         return QVariant::fromValue(number ? (Qt::AlignRight | Qt::AlignVCenter) : (Qt::AlignLeft | Qt::AlignVCenter));

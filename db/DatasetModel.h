@@ -23,6 +23,9 @@ struct GridColumn {
 
 // Formats one value for display with a format of the grid column kind above.
 QString formatValue(const FieldDef& def, const QVariant& value, const QString& format, bool checkMark = false);
+// What a grid cell of `column` shows for `value` in `role` (display text, the value itself
+// for editing, the alignment: numbers right, the rest left, unless the column says).
+QVariant cellData(const FieldDef& def, const QVariant& value, const GridColumn& column, int role);
 // Turns a display format of the form "yyyy-mm-dd hh:nn:ss" into Qt's date-time spelling.
 QString qtDateTimeFormat(const QString& format);
 

@@ -72,6 +72,15 @@ QString netSalesSql(const QString& p) {
         .arg(total, p);
 }
 
+QVariantList printedRow(const db::Dataset& ds, int row, const std::vector<int>& fields) {
+    QVariantList values;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const QVariant v = ds.valueAt(row, fields[i]);
+        values << (i == 0 ? QVariant(showDate(v.toDateTime().date())) : v);
+    }
+    return values;
+}
+
 void ReportEmpty() {
     for (const QPointer<QComboBox>& box : valueBoxes()) {
         if (!box) continue;
@@ -249,6 +258,8 @@ QByteArray ReportScreen::csvOf(QTableView* grid) {
     return csvBytes(header, rows);
 }
 
+bool ReportScreen::writeCsv(QTableView* grid, QIODevice& file) { return file.write(csvOf(grid)) >= 0; }
+
 void ReportScreen::exportCsv() {
     QTableView* grid = lastGrid_ ? lastGrid_.data() : (grids_.empty() ? nullptr : grids_.front());
     if (!grid) return;
@@ -256,7 +267,7 @@ void ReportScreen::exportCsv() {
                                                   options_.heading + QStringLiteral(".csv"), QStringLiteral("CSV (*.csv)"));
     if (path.isEmpty()) return;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csvOf(grid)) < 0 || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || !writeCsv(grid, file) || !file.commit())
         prompter().information(QStringLiteral("文件[") + path + QStringLiteral("]不能写入！"));
 }
 

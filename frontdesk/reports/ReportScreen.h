@@ -25,6 +25,7 @@ class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QFrame;
+class QIODevice;
 class QHBoxLayout;
 class QLabel;
 class QStackedWidget;
@@ -71,6 +72,10 @@ struct ReportFilter {
 // tabl_cons_tota + tabl_cons_tota × 0.01 × r − tabl_cons_tota × 0.01 × (100 − disc_clas_perc),
 // r the row's service rate, 0 when it is 100 (no service charge).
 QString netSalesSql(const QString& prefix = QString());
+
+// A row of a dataset as a printed list shows it: the values of `fields` in order, the first (a
+// business date) without its time.
+QVariantList printedRow(const db::Dataset& ds, int row, const std::vector<int>& fields);
 
 // Empties the list and the chosen value of every report screen's filter drop-down.
 void ReportEmpty();
@@ -121,11 +126,13 @@ public:
     // "重新统计" / "重新查询".
     void rerun();
     // "预览/打印".
-    void preview();
+    virtual void preview();
     // "导出CSV": the grid shown (the one last entered), every row, to a file the cashier names.
     void exportCsv();
     // The rows of a grid as the CSV file holds them: its captions, then its values.
     static QByteArray csvOf(QTableView* grid);
+    // Writes a grid's CSV file; a screen whose grid reads its rows as it scrolls writes them all.
+    virtual bool writeCsv(QTableView* grid, QIODevice& file);
     // "图表": the chart page in place of the report, and back.
     void toggleCharts();
     // "回退": the table board.

@@ -24,6 +24,7 @@
 #include "DishAnalysis.h"
 #include "CashierSettings.h"
 #include "DatabaseInitialisation.h"
+#include "BillQueries.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -281,7 +282,8 @@ TFormWork::~TFormWork() {
     if (dm_) {
         main_->registerAction(QStringLiteral("board.bookin"), nullptr);
         main_->registerAction(QStringLiteral("board.reverse"), nullptr);
-        for (const char* action : {"reports.N5", "reports.N6", "reports.N3", "reports.N15", "board.setup", "setup.cancel"})
+        for (const char* action : {"reports.N5", "reports.N6", "reports.N3", "reports.N10", "reports.N11", "reports.N12",
+                                   "reports.N13", "reports.N15", "board.setup", "setup.cancel"})
             main_->registerAction(QString::fromLatin1(action), nullptr);
     }
 }
@@ -341,6 +343,11 @@ void TFormWork::attach(TDMTable* dm) {
     settings.setBuilder([this] { return new CashierSettings(main_, this, dm_); });
     main_->registerAction(QStringLiteral("board.setup"), [this] { settings->ToolButton27Click(); });
     main_->registerAction(QStringLiteral("reports.N15"), [this] { initialiseDatabase(*main_, *this, *dm_); });
+    billQueries.setBuilder([this] { return new BillQueries(main_, this, dm_); });
+    main_->registerAction(QStringLiteral("reports.N10"), [this] { billQueries->N10Click(); });
+    main_->registerAction(QStringLiteral("reports.N11"), [this] { billQueries->N11Click(); });
+    main_->registerAction(QStringLiteral("reports.N12"), [this] { billQueries->N12Click(); });
+    main_->registerAction(QStringLiteral("reports.N13"), [this] { billQueries->N13Click(); });
     // The data module's own hooks hold whether or not their screens are built yet.
     installOpeningHooks(*dm);
     tableBoard = new TableBoard(main_, this, dm);

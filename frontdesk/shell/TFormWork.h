@@ -31,6 +31,7 @@ class TableAnalysis;
 class DishAnalysis;
 class CashierSettings;
 class ReverseScreen;
+class BillQueries;
 
 // A screen or a part of one that ShowPanel switches: a frame marked as a panel.
 QFrame* makePanel(const QString& name, QWidget* parent = nullptr);
@@ -155,6 +156,8 @@ public:
     // The cashier settings screen pnl_Setup ("设置": its action "board.setup" is registered at
     // once, so the board offers it).
     LazyScreen<CashierSettings> settings;
+    // The bill, order-row, member-bill and credit-bill queries with the bill detail.
+    LazyScreen<BillQueries> billQueries;
     // Builds the screen that runs `action` when it is not built yet; false when no screen of
     // this form runs it.
     bool buildScreenFor(const QString& action);
