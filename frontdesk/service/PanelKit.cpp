@@ -132,7 +132,7 @@ QLabel* valueLabel(const QString& name, QWidget* parent) {
     return l;
 }
 
-QToolButton* addToolButton(QToolBar* bar, const QString& name, const QString& text, bool checkable) {
+QToolButton* addToolButton(QToolBar* bar, const QString& name, const QString& text, bool checkable, QAction* before) {
     auto* b = new QToolButton(bar);
     b->setObjectName(name);
     b->setText(text);
@@ -140,7 +140,10 @@ QToolButton* addToolButton(QToolBar* bar, const QString& name, const QString& te
     b->setMinimumSize(64, 34);
     b->setFocusPolicy(Qt::NoFocus);
     b->setCheckable(checkable);
-    bar->addWidget(b);
+    if (before)
+        bar->insertWidget(before, b);
+    else
+        bar->addWidget(b);
     return b;
 }
 

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QString>
 
+class QAction;
 class QComboBox;
 class QPushButton;
 class QToolBar;
@@ -36,8 +37,9 @@ void bindTextCombo(QComboBox* box, db::Dataset* ds, const QString& field);
 void fillHost(QWidget* host);
 
 // A text button of a screen's toolbar (a checkable one for the pick modes); short-cut keys,
-// not the Tab key, reach it.
-QToolButton* addToolButton(QToolBar* bar, const QString& name, const QString& text, bool checkable = false);
+// not the Tab key, reach it. Placed before `before` when given, else at the end.
+QToolButton* addToolButton(QToolBar* bar, const QString& name, const QString& text, bool checkable = false,
+                           QAction* before = nullptr);
 // What is typed into the edit shows in upper case (codes are stored upper case).
 using kx::upperCaseEntry;
 // Shows or hides a button of a toolbar (through its action, as a toolbar requires).

@@ -21,6 +21,8 @@
 #include "SalesAnalysis.h"
 #include "TableAnalysis.h"
 #include "DishAnalysis.h"
+#include "OperationAnalysis.h"
+#include "PerformanceAnalysis.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -332,6 +334,10 @@ void TFormWork::attach(TDMTable* dm) {
     main_->registerAction(QStringLiteral("reports.N6"), [this] { rooms->N6Click(); });
     dishes.setBuilder([this] { return new DishAnalysis(main_, this, dm_); });
     main_->registerAction(QStringLiteral("reports.N3"), [this] { dishes->N3Click(); });
+    operations.setBuilder([this] { return new OperationAnalysis(main_, this, dm_); });
+    main_->registerAction(QStringLiteral("reports.N7"), [this] { operations->N7Click(); });
+    performance.setBuilder([this] { return new PerformanceAnalysis(main_, this, dm_); });
+    main_->registerAction(QStringLiteral("reports.N8"), [this] { performance->N8Click(); });
     // The data module's own hooks hold whether or not their screens are built yet.
     installOpeningHooks(*dm);
     tableBoard = new TableBoard(main_, this, dm);

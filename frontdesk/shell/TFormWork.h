@@ -29,6 +29,8 @@ class BookingScreen;
 class SalesAnalysis;
 class TableAnalysis;
 class DishAnalysis;
+class OperationAnalysis;
+class PerformanceAnalysis;
 
 // A screen or a part of one that ShowPanel switches: a frame marked as a panel.
 QFrame* makePanel(const QString& name, QWidget* parent = nullptr);
@@ -147,6 +149,8 @@ public:
     LazyScreen<SalesAnalysis> sales;
     LazyScreen<TableAnalysis> rooms;
     LazyScreen<DishAnalysis> dishes;
+    LazyScreen<OperationAnalysis> operations;
+    LazyScreen<PerformanceAnalysis> performance;
     // Builds the screen that runs `action` when it is not built yet; false when no screen of
     // this form runs it.
     bool buildScreenFor(const QString& action);
