@@ -33,6 +33,8 @@
 #include "SalesAnalysis.h"
 #include "TableAnalysis.h"
 #include "DishAnalysis.h"
+#include "OperationAnalysis.h"
+#include "PerformanceAnalysis.h"
 #include "Schema.h"
 #include "Sql.h"
 #include "StockPosting.h"
@@ -194,6 +196,17 @@ QString dishRow(bool year, int sort) {
                                                              QString::fromUtf8(kDishSorts[sort]));
 }
 const char* const kDishMonthPdf = "items analysis: a month to PDF";
+// The staff reports' rows, per screen and mode: "operations 结帐分析: a year, one name" …
+const char* const kOperModes[] = {"点单分析", "结帐分析", "预订分析"};
+const char* const kDeduModes[] = {"点单分析", "点单统计", "帐单分析", "帐单统计"};
+QString staffRow(bool performance, int mode, bool year, bool named) {
+    return QStringLiteral("%1 %2: a %3%4")
+        .arg(performance ? QStringLiteral("performance") : QStringLiteral("operations"),
+             QString::fromUtf8(performance ? kDeduModes[mode] : kOperModes[mode]),
+             year ? QStringLiteral("year") : QStringLiteral("month"), named ? QStringLiteral(", one name") : QString());
+}
+const char* const kOperBillsMonthPdf = "operations 结帐分析: a month to PDF";
+const char* const kDeduTotalsMonthPdf = "performance 帐单统计: a month to PDF";
 
 void declareRows() {
     rowOf(QString::fromUtf8(kStartProcess), Target::ProcessStart, QString::fromUtf8(kBareProcess));
@@ -230,6 +243,13 @@ void declareRows() {
     for (const bool year : {false, true})
         for (int sort = 0; sort < 4; ++sort) rowOf(dishRow(year, sort), Target::Within).limitMs = year ? 1000 : 200;
     rowOf(QString::fromUtf8(kDishMonthPdf), Target::Within).limitMs = 1000;
+    for (const bool performance : {false, true})
+        for (int mode = 0; mode < (performance ? 4 : 3); ++mode)
+            for (const bool year : {false, true})
+                for (const bool named : {false, true})
+                    rowOf(staffRow(performance, mode, year, named), Target::Within).limitMs = year ? 1000 : 200;
+    rowOf(QString::fromUtf8(kOperBillsMonthPdf), Target::Within).limitMs = 1000;
+    rowOf(QString::fromUtf8(kDeduTotalsMonthPdf), Target::Within).limitMs = 1000;
 }
 
 // Memory: the most this process held while it worked on each database, and the front desk's own
@@ -784,6 +804,79 @@ void tableAndItemReports(benchmark::State& state, const Database& d) {
     guarded([&] { dishes->back(); });
 }
 
+// The operations and performance analyses on the logged-in desk, each reached from the reports
+// menu's action: every mode run by "重新查询" (the statement run and the grid filled) for the month
+// and the year up to the business day, for everybody and for the name the mode's list offers that
+// counts most rows (its list read before the clock starts); the month's bills of the operations
+// and the month's bill totals of the performance to PDF.
+void staffReports(benchmark::State& state, const Database& d) {
+    deskOn(d);
+    OperationAnalysis* operations = nullptr;
+    PerformanceAnalysis* performance = nullptr;
+    guarded([&] {
+        desk->main->runAction(QStringLiteral("reports.N7"));
+        operations = desk->work->operations.peek();
+    });
+    if (!operations || desk->main->CurrentPanel() != operations->panel)
+        return fail(state, QStringLiteral("no operations analysis: ") + lastTexts());
+    guarded([&] {
+        desk->main->runAction(QStringLiteral("reports.N8"));
+        performance = desk->work->performance.peek();
+    });
+    if (!performance || desk->main->CurrentPanel() != performance->panel)
+        return fail(state, QStringLiteral("no performance analysis: ") + lastTexts());
+    QSqlDatabase db = desk->main->db();
+    // The busiest name of each mode.
+    const auto busiest = [&](const char* column, const char* table, const char* where) {
+        return db::scalarText(db, QStringLiteral("SELECT %1 FROM %2 WHERE %1 IS NOT NULL%3 GROUP BY %1 ORDER BY count(*) DESC LIMIT 1")
+                                      .arg(QLatin1String(column), QLatin1String(table), QLatin1String(where)));
+    };
+    const QString billStaff = busiest("dedu_oper_name", "AllGues", " AND dedu_mone > 0");
+    const QString lineStaff = busiest("dedu_oper_name", "AllCons", " AND dedu_oper_code IS NOT NULL");
+    const QStringList operNames = {busiest("oper_name", "AllCons", ""), busiest("oper_name", "AllGues", ""),
+                                   busiest("book_oper_name", "AllGues", " AND book_flag <> 0")};
+    const QStringList deduNames = {lineStaff.isEmpty() ? billStaff : lineStaff, lineStaff.isEmpty() ? billStaff : lineStaff,
+                                   billStaff, billStaff};
+    const QDate last = d.day;
+    const auto runFor = [&](StaffReportScreen* s, int mode, const QDate& first, const QString& name) {
+        guarded([&] {
+            if (s->mode() != mode) s->chooseMode(mode);
+            s->startDate->setDate(first);
+            s->endDate->setDate(last);
+            if (name.isEmpty() || !s->staffBox->choose(name)) s->staffBox->setCurrentIndex(-1);
+        });
+        return timed([&] { guarded([&] { s->rerun(); }); });
+    };
+    const QString pdf = d.folder + QStringLiteral("/bench-report.pdf");
+    for (auto _ : state) {
+        double month = 0;
+        for (const bool isPerformance : {false, true}) {
+            StaffReportScreen* s = isPerformance ? static_cast<StaffReportScreen*>(performance) : operations;
+            const QStringList& names = isPerformance ? deduNames : operNames;
+            for (int mode = 0; mode < names.size(); ++mode)
+                for (const bool year : {false, true})
+                    for (const bool named : {false, true}) {
+                        const double ms = runFor(s, mode, last.addDays(year ? -364 : -29), named ? names[mode] : QString());
+                        record(staffRow(isPerformance, mode, year, named), Target::Within, d, ms);
+                        if (!isPerformance && mode == 1 && !year && !named) month = ms;
+                    }
+        }
+        bool saved = false;
+        runFor(operations, 1, last.addDays(-29), {});
+        const double bills = timed([&] { saved = operations->report().document().savePdf(pdf); });
+        if (!saved) return fail(state, QStringLiteral("the operations analysis' PDF was not written"));
+        record(QString::fromUtf8(kOperBillsMonthPdf), Target::Within, d, bills);
+        runFor(performance, 3, last.addDays(-29), {});
+        const double totals = timed([&] { saved = performance->report().document().savePdf(pdf); });
+        if (!saved) return fail(state, QStringLiteral("the performance analysis' PDF was not written"));
+        record(QString::fromUtf8(kDeduTotalsMonthPdf), Target::Within, d, totals);
+        state.SetIterationTime(month / 1000.0);
+    }
+    QFile::remove(pdf);
+    noteMemory(d);
+    guarded([&] { performance->back(); });
+}
+
 // A program started as a child and timed until it lets go of a connection on `name`, which it
 // does once its event loop runs, after its window is shown.
 struct ChildRun {
@@ -1245,6 +1338,7 @@ int main(int argc, char** argv) {
     each("stock_posting", 3, 5, stockPosting);
     each("reports", 3, 3, salesReports);
     each("reports_tables_items", 3, 3, tableAndItemReports);
+    each("reports_staff", 3, 3, staffReports);
     each("cashier_cycle", 3, 5, cashierCycles);
     each("day_end", 5, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, false); });
     each("day_end_backup", 3, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, true); });

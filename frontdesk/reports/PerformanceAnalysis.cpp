@@ -154,12 +154,12 @@ PerformanceAnalysis::PerformanceAnalysis(TFormWMain* main, TFormWork* work, TDMT
               {QStringLiteral("totashou"), QStringLiteral("应收金额"), kMoney, 80},
               {QStringLiteral("totafact"), QStringLiteral("实收金额"), kMoney, 80},
               {QStringLiteral("totatax"), QStringLiteral("收税金额"), kMoney, 70},
-              {QStringLiteral("totadedu"), QStringLiteral("提成金额"), kMoney, 70},
-              {QStringLiteral("totadeduc"), QStringLiteral("业绩合计"), kMoney, 76},
-              {QStringLiteral("totay"), QStringLiteral("预定业绩"), kMoney, 70},
-              {QStringLiteral("totaz"), QStringLiteral("指定业绩"), kMoney, 70},
-              {QStringLiteral("totall"), QStringLiteral("领位业绩"), kMoney, 70},
-              {QStringLiteral("tota_stan"), QStringLiteral("业绩标准"), kMoney, 70}},
+              {QStringLiteral("totadedu"), QStringLiteral("提成金额"), kMoney, 84},
+              {QStringLiteral("totadeduc"), QStringLiteral("业绩合计"), kMoney, 84},
+              {QStringLiteral("totay"), QStringLiteral("预定业绩"), kMoney, 84},
+              {QStringLiteral("totaz"), QStringLiteral("指定业绩"), kMoney, 84},
+              {QStringLiteral("totall"), QStringLiteral("领位业绩"), kMoney, 84},
+              {QStringLiteral("tota_stan"), QStringLiteral("业绩标准"), kMoney, 84}},
              true}}}) {}
 
 void PerformanceAnalysis::N8Click() {
