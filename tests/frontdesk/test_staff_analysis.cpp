@@ -383,80 +383,69 @@ TEST_F(StaffAnalysisTest, TheStaffListFollowsTheMode) {
     EXPECT_EQ(cells(p->modeGrids[2], {1}), QStringList({"201", "202", "204", "205"}));
 }
 
-TEST_F(StaffAnalysisTest, TheOperationsPrintsCarryTheirTitlesSubtitlesAndSums) {
+// The seven printed reports (and two more with a name chosen), each by the mode that is down:
+// its title, subtitle, captions, a row and its "合计" against a hand count.
+TEST_F(StaffAnalysisTest, EachModesPrintCarriesItsTitleSubtitleAndSums) {
     struct Case {
+        bool performance;
         const char* mode;
         QString name;
         const char* pdf;
         QStringList pieces;
     };
     const Case cases[] = {
-        {"ToolButton74", {}, "operations-items.pdf",
+        {false, "ToolButton74", {}, "operations-items.pdf",
          {"员工点单（操作）分析报表", "统计时段：2026-12-01至2026-12-09\t全部员工统计",
           "编码\t项目名称\t单位\t点单\t退单\t赠单\t退赠\t总数\t赠单额\t销售额\t成本\t毛利率",
           "2001\t啤酒\t瓶\t5\t0\t2\t0\t7\t20.00\t50.00\t28.00\t44.0%",
           // the margins 62.26%, 55.56%, 44% and 70% average 57.95%
           "合计\t4\t\t12\t0\t2\t0\t14\t20.00\t346.00\t138.00\t58.0%"}},
-        {"ToolButton75", kLi, "operations-bills.pdf",
+        {false, "ToolButton75", kLi, "operations-bills.pdf",
          {"员工结帐(操作)分析报表", "统计时段：2026-12-01至2026-12-09\t操作员工:李强",
           "日期\t单号\t房台\t人数\t酒菜\t低消\t房间费\t服务费\t折扣\t税额\t应收\t实收\t成本\t毛利率",
           "2026-12-01\t201\t一号台\t4\t110.00\t0.00\t0.00\t11.00\t6.00\t0.00\t115.00\t115.00\t46.00\t60.0%",
           // 60%, 62.5% and 66.67% average 63.06%
           "合计\t3\t\t9\t250.00\t0.00\t0.00\t11.00\t6.00\t0.00\t255.00\t255.00\t96.00\t63.1%"}},
-        {"ToolButton89", {}, "operations-booked.pdf",
+        {false, "ToolButton89", {}, "operations-booked.pdf",
          {"员工预订(操作)分析报表", "统计时段：2026-12-01至2026-12-09\t全部员工统计",
           "合计\t2\t\t14\t800.00\t50.00\t300.00\t80.00\t20.00\t14.00\t1,224.00\t1,220.00\t320.00\t74.0%"}},
-        {"ToolButton89", kZhang, "operations-booked-one.pdf",
+        {false, "ToolButton89", kZhang, "operations-booked-one.pdf",
          {"员工预订(操作)分析报表", "\t操作员工:张敏",
           "合计\t1\t\t8\t500.00\t0.00\t200.00\t50.00\t20.00\t10.00\t740.00\t740.00\t200.00\t73.0%"}},
-    };
-    OperationAnalysis* o = openOperations();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.pdf);
-        runMode(o, c.mode, c.name, "ToolButton69");
-        const QString text = printed(o, QString::fromLatin1(c.pdf));
-        for (const QString& piece : c.pieces)
-            EXPECT_TRUE(text.contains(piece)) << piece.toStdString() << "\n" << text.toStdString();
-        EXPECT_EQ(text.count("合计"), 1);
-    }
-    QTest::mouseClick(button(o, "ToolButton70"), Qt::LeftButton);
-    ASSERT_FALSE(dialogs.shown().isEmpty());
-    EXPECT_EQ(dialogs.shown().last().title, "员工预订(操作)分析报表");
-}
-
-TEST_F(StaffAnalysisTest, ThePerformancePrintsCarryTheirTitlesSubtitlesAndSums) {
-    struct Case {
-        const char* mode;
-        QString name;
-        const char* pdf;
-        QStringList pieces;
-    };
-    const Case cases[] = {
-        {"ToolButton76", {}, "performance-items.pdf",
+        {true, "ToolButton76", {}, "performance-items.pdf",
          {"点单业绩分析报表", "统计时段：2026-12-01至2026-12-09\t全部提成员工统计",
           "编号\t消费项目\t单位\t总数\t总金额\t销售额\t员工编号\t提成员工\t提成金额",
           "1002\t清蒸鱼\t条\t1\t100.00\t90.00\tS02\t赵敏\t10.00", "合计\t5\t\t9\t300.00\t296.00\t\t\t28.00"}},
-        {"ToolButton77", "赵敏", "performance-item-totals.pdf",
+        {true, "ToolButton77", "赵敏", "performance-item-totals.pdf",
          {"点单业绩统计报表", "\t提成员工:赵敏", "员工编号\t提成员工\t项目总数\t总金额\t销售额\t提成金额",
           "S02\t赵敏\t3\t140.00\t130.00\t14.00", "合计\t\t3\t140.00\t130.00\t14.00"}},
-        {"ToolButton77", {}, "performance-item-totals-all.pdf", {"点单业绩统计报表", "合计\t\t9\t300.00\t296.00\t28.00"}},
-        {"ToolButton78", {}, "performance-bills.pdf",
+        {true, "ToolButton77", {}, "performance-item-totals-all.pdf", {"点单业绩统计报表", "合计\t\t9\t300.00\t296.00\t28.00"}},
+        {true, "ToolButton78", {}, "performance-bills.pdf",
          {"帐单业绩分析报表", "\t全部提成员工统计",
           "日期\t单号\t房台\t人数\t税额\t实收\t组别\t提成员工\t提成方式\t提成金额\t业绩",
           "2026-12-03\t202\t包厢一\t6\t4.00\t480.00\t营销二组\t赵敏\t预定\t24.00\t480.00",
           "合计\t4\t\t21\t14.00\t1,395.00\t\t\t\t78.50\t1,395.00"}},
     };
+    OperationAnalysis* o = openOperations();
     PerformanceAnalysis* p = openPerformance();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pdf);
-        runMode(p, c.mode, c.name, "ToolButton65");
-        const QString text = printed(p, QString::fromLatin1(c.pdf));
+        StaffReportScreen* s = c.performance ? static_cast<StaffReportScreen*>(p) : o;
+        if (main->CurrentPanel() != s->panel) entry(c.performance ? "N8" : "N7")->trigger();
+        runMode(s, c.mode, c.name, c.performance ? "ToolButton65" : "ToolButton69");
+        const QString text = printed(s, QString::fromLatin1(c.pdf));
         for (const QString& piece : c.pieces)
             EXPECT_TRUE(text.contains(piece)) << piece.toStdString() << "\n" << text.toStdString();
+        EXPECT_EQ(text.count("合计"), 1);
     }
+    // "预览/打印" previews the mode's report.
     QTest::mouseClick(button(p, "ToolButton66"), Qt::LeftButton);
     ASSERT_FALSE(dialogs.shown().isEmpty());
     EXPECT_EQ(dialogs.shown().last().title, "帐单业绩分析报表");
+    openOperations();
+    QTest::mouseClick(button(o, "ToolButton89"), Qt::LeftButton);
+    QTest::mouseClick(button(o, "ToolButton70"), Qt::LeftButton);
+    EXPECT_EQ(dialogs.shown().last().title, "员工预订(操作)分析报表");
 }
 
 // The three levels of "帐单统计": per group, per area and in total, against a hand count of the
