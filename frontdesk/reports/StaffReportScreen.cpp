@@ -86,7 +86,7 @@ void StaffBox::wheelEvent(QWheelEvent* event) {
 }
 
 StaffReportScreen::StaffReportScreen(TFormWMain* main, TFormWork* work, TDMTable* dm, Layout layout)
-    : ReportScreen(main, work, dm, std::move(layout.screen)), modes_(std::move(layout.modes)) {
+    : ReportScreen(main, work, dm, layout.screen), modes_(std::move(layout.modes)) {
     rerunButton->setObjectName(layout.rerunButton);
     printButton->setObjectName(layout.printButton);
 
@@ -99,6 +99,9 @@ StaffReportScreen::StaffReportScreen(TFormWMain* main, TFormWork* work, TDMTable
         modeGroup_->addButton(b, int(m));
         modeButtons.push_back(b);
         connect(b, &QToolButton::clicked, this, guard([this, m] { chooseMode(int(m)); }));
+        // F5, F6 … while the screen shows.
+        b->setToolTip(QStringLiteral("F%1").arg(5 + m));
+        main->registerAction(layout.screen.panel + QStringLiteral(".mode%1").arg(m + 1), [this, m] { chooseMode(int(m)); });
     }
     bar->insertSeparator(first);
 

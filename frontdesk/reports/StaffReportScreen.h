@@ -3,8 +3,8 @@
 // in the toolbar choosing the mode, each mode with its sub-screen (a grid on a dataset of its
 // own, so that a permission check or another screen's query never empties it), its heading, and
 // the caption and list of the staff drop-down; the printed report and the charts follow the
-// mode that is down. Choosing a mode shows its sub-screen and runs it; its list replaces the
-// drop-down's and no name is chosen then.
+// mode that is down. Choosing a mode (its toggle, or F5, F6 … while the screen shows) shows its
+// sub-screen and runs it; its list replaces the drop-down's and no name is chosen then.
 //
 // No name chosen reports everybody; a chosen name is bound into the mode's statement. The
 // lists are the names the archive holds for the mode, read over years of order lines: a list is

@@ -349,7 +349,10 @@ TEST_F(StaffAnalysisTest, TheStaffListFollowsTheMode) {
     EXPECT_EQ(names(o), QStringList({kZhang, kLi}));
     EXPECT_TRUE(shows(o, "预订（操作）分析报表"));
     EXPECT_FALSE(shows(o, "点菜（操作）分析报表"));
-    QTest::mouseClick(button(o, "ToolButton75"), Qt::LeftButton);
+    // F6 is "结帐分析" while the screen shows.
+    QTest::keyClick(o->staffBox, Qt::Key_F6);
+    EXPECT_TRUE(button(o, "ToolButton75")->isChecked());
+    EXPECT_EQ(o->subScreens->currentWidget()->objectName(), "pnl_B42");
     EXPECT_EQ(o->staffCaption->text(), "操作员工");
     EXPECT_EQ(names(o), QStringList({kLi, kWang}));
     QTest::mouseClick(button(o, "ToolButton74"), Qt::LeftButton);
@@ -363,7 +366,9 @@ TEST_F(StaffAnalysisTest, TheStaffListFollowsTheMode) {
     EXPECT_EQ(names(p), QStringList({"刘洋", "赵敏", "陈红"}));
     QTest::mouseClick(button(p, "ToolButton77"), Qt::LeftButton);
     EXPECT_EQ(names(p), QStringList({"刘洋", "孙丽", "赵敏", "陈红"}));
-    QTest::mouseClick(button(p, "ToolButton79"), Qt::LeftButton);
+    p->staffBox->setFocus();
+    QTest::keyClick(p->staffBox, Qt::Key_F8);
+    EXPECT_TRUE(button(p, "ToolButton79")->isChecked());
     EXPECT_EQ(names(p), QStringList({"刘洋", "赵敏", "陈红"}));
     EXPECT_EQ(p->staffCaption->text(), "提成员工：");
 
