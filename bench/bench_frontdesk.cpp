@@ -743,24 +743,42 @@ void salesReports(benchmark::State& state, const Database& d) {
     guarded([&] { sales->back(); });
 }
 
+// The report screen `action` of the reports menu shows, once run; null (the failure told) when it
+// does not show.
+template <class T>
+T* reportScreen(benchmark::State& state, const char* action, LazyScreen<T>& screen) {
+    T* s = nullptr;
+    guarded([&] {
+        desk->main->runAction(QString::fromLatin1(action));
+        s = screen.peek();
+    });
+    if (s && desk->main->CurrentPanel() == s->panel) return s;
+    fail(state, QStringLiteral("no screen for ") + QString::fromLatin1(action) + QStringLiteral(": ") + lastTexts());
+    return nullptr;
+}
+
+// The screen's printed report saved to `pdf`, timed as `row`; false (the failure told) when no
+// PDF was written.
+bool timedPdf(benchmark::State& state, const Database& d, const char* row, const ReportScreen* s, const QString& pdf) {
+    bool saved = false;
+    const double ms = timed([&] { saved = s->report().document().savePdf(pdf); });
+    if (!saved) {
+        fail(state, QStringLiteral("no PDF for ") + QString::fromUtf8(row));
+        return false;
+    }
+    record(QString::fromUtf8(row), Target::Within, d, ms);
+    return true;
+}
+
 // The table analysis and the ordered-items analysis on the logged-in desk, each reached from
 // the reports menu's action and run by "重新统计" (the statement run and the grid filled): the
 // month and the year up to the business day, the items in each order of the sort list (each
 // choice re-runs); the month's printed reports to PDF.
 void tableAndItemReports(benchmark::State& state, const Database& d) {
     deskOn(d);
-    TableAnalysis* rooms = nullptr;
-    DishAnalysis* dishes = nullptr;
-    guarded([&] {
-        desk->main->runAction(QStringLiteral("reports.N6"));
-        rooms = desk->work->rooms.peek();
-    });
-    if (!rooms || desk->main->CurrentPanel() != rooms->panel) return fail(state, QStringLiteral("no table analysis: ") + lastTexts());
-    guarded([&] {
-        desk->main->runAction(QStringLiteral("reports.N3"));
-        dishes = desk->work->dishes.peek();
-    });
-    if (!dishes || desk->main->CurrentPanel() != dishes->panel) return fail(state, QStringLiteral("no items analysis: ") + lastTexts());
+    TableAnalysis* rooms = reportScreen(state, "reports.N6", desk->work->rooms);
+    DishAnalysis* dishes = rooms ? reportScreen(state, "reports.N3", desk->work->dishes) : nullptr;
+    if (!dishes) return;
     const QDate last = d.day;
     const auto period = [&](ReportScreen* s, const QDate& first) {
         s->startDate->setDate(first);
@@ -777,10 +795,7 @@ void tableAndItemReports(benchmark::State& state, const Database& d) {
         }
         period(rooms, last.addDays(-29));
         guarded([&] { rooms->rerun(); });
-        bool saved = false;
-        const double roomsPdf = timed([&] { saved = rooms->report().document().savePdf(pdf); });
-        if (!saved) return fail(state, QStringLiteral("the table analysis' PDF was not written"));
-        record(QString::fromUtf8(kRoomsMonthPdf), Target::Within, d, roomsPdf);
+        if (!timedPdf(state, d, kRoomsMonthPdf, rooms, pdf)) return;
 
         for (const bool year : {false, true}) {
             period(dishes, last.addDays(year ? -364 : -29));
@@ -794,9 +809,7 @@ void tableAndItemReports(benchmark::State& state, const Database& d) {
         period(dishes, last.addDays(-29));
         dishes->cmb_Sort->setCurrentIndex(0);
         guarded([&] { dishes->rerun(); });
-        const double dishPdf = timed([&] { saved = dishes->report().document().savePdf(pdf); });
-        if (!saved) return fail(state, QStringLiteral("the items analysis' PDF was not written"));
-        record(QString::fromUtf8(kDishMonthPdf), Target::Within, d, dishPdf);
+        if (!timedPdf(state, d, kDishMonthPdf, dishes, pdf)) return;
         state.SetIterationTime(month / 1000.0);
     }
     QFile::remove(pdf);
@@ -811,20 +824,9 @@ void tableAndItemReports(benchmark::State& state, const Database& d) {
 // and the month's bill totals of the performance to PDF.
 void staffReports(benchmark::State& state, const Database& d) {
     deskOn(d);
-    OperationAnalysis* operations = nullptr;
-    PerformanceAnalysis* performance = nullptr;
-    guarded([&] {
-        desk->main->runAction(QStringLiteral("reports.N7"));
-        operations = desk->work->operations.peek();
-    });
-    if (!operations || desk->main->CurrentPanel() != operations->panel)
-        return fail(state, QStringLiteral("no operations analysis: ") + lastTexts());
-    guarded([&] {
-        desk->main->runAction(QStringLiteral("reports.N8"));
-        performance = desk->work->performance.peek();
-    });
-    if (!performance || desk->main->CurrentPanel() != performance->panel)
-        return fail(state, QStringLiteral("no performance analysis: ") + lastTexts());
+    OperationAnalysis* operations = reportScreen(state, "reports.N7", desk->work->operations);
+    PerformanceAnalysis* performance = operations ? reportScreen(state, "reports.N8", desk->work->performance) : nullptr;
+    if (!performance) return;
     QSqlDatabase db = desk->main->db();
     // The busiest name of each mode.
     const auto busiest = [&](const char* column, const char* table, const char* where) {
@@ -861,15 +863,10 @@ void staffReports(benchmark::State& state, const Database& d) {
                         if (!isPerformance && mode == 1 && !year && !named) month = ms;
                     }
         }
-        bool saved = false;
         runFor(operations, 1, last.addDays(-29), {});
-        const double bills = timed([&] { saved = operations->report().document().savePdf(pdf); });
-        if (!saved) return fail(state, QStringLiteral("the operations analysis' PDF was not written"));
-        record(QString::fromUtf8(kOperBillsMonthPdf), Target::Within, d, bills);
+        if (!timedPdf(state, d, kOperBillsMonthPdf, operations, pdf)) return;
         runFor(performance, 3, last.addDays(-29), {});
-        const double totals = timed([&] { saved = performance->report().document().savePdf(pdf); });
-        if (!saved) return fail(state, QStringLiteral("the performance analysis' PDF was not written"));
-        record(QString::fromUtf8(kDeduTotalsMonthPdf), Target::Within, d, totals);
+        if (!timedPdf(state, d, kDeduTotalsMonthPdf, performance, pdf)) return;
         state.SetIterationTime(month / 1000.0);
     }
     QFile::remove(pdf);
