@@ -42,6 +42,8 @@
 #include "DishAnalysis.h"
 #include "BillQueries.h"
 #include "OrderRows.h"
+#include "OperationAnalysis.h"
+#include "PerformanceAnalysis.h"
 #include "Schema.h"
 #include "Sql.h"
 #include "StockPosting.h"
@@ -218,6 +220,17 @@ QString queryRow(int list, bool year) {
 }
 const char* const kBillDetail = "bill detail: one bill";
 const char* const kBillsPdf = "bill list: a month to PDF";
+// The staff reports' rows, per screen and mode: "operations 结帐分析: a year, one name" …
+const char* const kOperModes[] = {"点单分析", "结帐分析", "预订分析"};
+const char* const kDeduModes[] = {"点单分析", "点单统计", "帐单分析", "帐单统计"};
+QString staffRow(bool performance, int mode, bool year, bool named) {
+    return QStringLiteral("%1 %2: a %3%4")
+        .arg(performance ? QStringLiteral("performance") : QStringLiteral("operations"),
+             QString::fromUtf8(performance ? kDeduModes[mode] : kOperModes[mode]),
+             year ? QStringLiteral("year") : QStringLiteral("month"), named ? QStringLiteral(", one name") : QString());
+}
+const char* const kOperBillsMonthPdf = "operations 结帐分析: a month to PDF";
+const char* const kDeduTotalsMonthPdf = "performance 帐单统计: a month to PDF";
 
 void declareRows() {
     rowOf(QString::fromUtf8(kStartProcess), Target::ProcessStart, QString::fromUtf8(kBareProcess));
@@ -262,6 +275,13 @@ void declareRows() {
         for (const bool year : {false, true}) rowOf(queryRow(list, year), Target::Within).limitMs = year ? 1000 : 200;
     rowOf(QString::fromUtf8(kBillDetail), Target::Within).limitMs = 200;
     rowOf(QString::fromUtf8(kBillsPdf), Target::Within).limitMs = 3000;
+    for (const bool performance : {false, true})
+        for (int mode = 0; mode < (performance ? 4 : 3); ++mode)
+            for (const bool year : {false, true})
+                for (const bool named : {false, true})
+                    rowOf(staffRow(performance, mode, year, named), Target::Within).limitMs = year ? 1000 : 200;
+    rowOf(QString::fromUtf8(kOperBillsMonthPdf), Target::Within).limitMs = 1000;
+    rowOf(QString::fromUtf8(kDeduTotalsMonthPdf), Target::Within).limitMs = 1000;
 }
 
 // Memory: the most this process held while it worked on each database, and the front desk's own
@@ -741,24 +761,42 @@ void salesReports(benchmark::State& state, const Database& d) {
     guarded([&] { sales->back(); });
 }
 
+// The report screen `action` of the reports menu shows, once run; null (the failure told) when it
+// does not show.
+template <class T>
+T* reportScreen(benchmark::State& state, const char* action, LazyScreen<T>& screen) {
+    T* s = nullptr;
+    guarded([&] {
+        desk->main->runAction(QString::fromLatin1(action));
+        s = screen.peek();
+    });
+    if (s && desk->main->CurrentPanel() == s->panel) return s;
+    fail(state, QStringLiteral("no screen for ") + QString::fromLatin1(action) + QStringLiteral(": ") + lastTexts());
+    return nullptr;
+}
+
+// The screen's printed report saved to `pdf`, timed as `row`; false (the failure told) when no
+// PDF was written.
+bool timedPdf(benchmark::State& state, const Database& d, const char* row, const ReportScreen* s, const QString& pdf) {
+    bool saved = false;
+    const double ms = timed([&] { saved = s->report().document().savePdf(pdf); });
+    if (!saved) {
+        fail(state, QStringLiteral("no PDF for ") + QString::fromUtf8(row));
+        return false;
+    }
+    record(QString::fromUtf8(row), Target::Within, d, ms);
+    return true;
+}
+
 // The table analysis and the ordered-items analysis on the logged-in desk, each reached from
 // the reports menu's action and run by "重新统计" (the statement run and the grid filled): the
 // month and the year up to the business day, the items in each order of the sort list (each
 // choice re-runs); the month's printed reports to PDF.
 void tableAndItemReports(benchmark::State& state, const Database& d) {
     deskOn(d);
-    TableAnalysis* rooms = nullptr;
-    DishAnalysis* dishes = nullptr;
-    guarded([&] {
-        desk->main->runAction(QStringLiteral("reports.N6"));
-        rooms = desk->work->rooms.peek();
-    });
-    if (!rooms || desk->main->CurrentPanel() != rooms->panel) return fail(state, QStringLiteral("no table analysis: ") + lastTexts());
-    guarded([&] {
-        desk->main->runAction(QStringLiteral("reports.N3"));
-        dishes = desk->work->dishes.peek();
-    });
-    if (!dishes || desk->main->CurrentPanel() != dishes->panel) return fail(state, QStringLiteral("no items analysis: ") + lastTexts());
+    TableAnalysis* rooms = reportScreen(state, "reports.N6", desk->work->rooms);
+    DishAnalysis* dishes = rooms ? reportScreen(state, "reports.N3", desk->work->dishes) : nullptr;
+    if (!dishes) return;
     const QDate last = d.day;
     const auto period = [&](ReportScreen* s, const QDate& first) {
         s->startDate->setDate(first);
@@ -775,10 +813,7 @@ void tableAndItemReports(benchmark::State& state, const Database& d) {
         }
         period(rooms, last.addDays(-29));
         guarded([&] { rooms->rerun(); });
-        bool saved = false;
-        const double roomsPdf = timed([&] { saved = rooms->report().document().savePdf(pdf); });
-        if (!saved) return fail(state, QStringLiteral("the table analysis' PDF was not written"));
-        record(QString::fromUtf8(kRoomsMonthPdf), Target::Within, d, roomsPdf);
+        if (!timedPdf(state, d, kRoomsMonthPdf, rooms, pdf)) return;
 
         for (const bool year : {false, true}) {
             period(dishes, last.addDays(year ? -364 : -29));
@@ -792,9 +827,7 @@ void tableAndItemReports(benchmark::State& state, const Database& d) {
         period(dishes, last.addDays(-29));
         dishes->cmb_Sort->setCurrentIndex(0);
         guarded([&] { dishes->rerun(); });
-        const double dishPdf = timed([&] { saved = dishes->report().document().savePdf(pdf); });
-        if (!saved) return fail(state, QStringLiteral("the items analysis' PDF was not written"));
-        record(QString::fromUtf8(kDishMonthPdf), Target::Within, d, dishPdf);
+        if (!timedPdf(state, d, kDishMonthPdf, dishes, pdf)) return;
         state.SetIterationTime(month / 1000.0);
     }
     QFile::remove(pdf);
@@ -854,6 +887,36 @@ void queryReports(benchmark::State& state, const Database& d) {
         ReportScreen* s = screens[list];
         s->startDate->setDate(first);
         s->endDate->setDate(last);
+// The operations and performance analyses on the logged-in desk, each reached from the reports
+// menu's action: every mode run by "重新查询" (the statement run and the grid filled) for the month
+// and the year up to the business day, for everybody and for the name the mode's list offers that
+// counts most rows (its list read before the clock starts); the month's bills of the operations
+// and the month's bill totals of the performance to PDF.
+void staffReports(benchmark::State& state, const Database& d) {
+    deskOn(d);
+    OperationAnalysis* operations = reportScreen(state, "reports.N7", desk->work->operations);
+    PerformanceAnalysis* performance = operations ? reportScreen(state, "reports.N8", desk->work->performance) : nullptr;
+    if (!performance) return;
+    QSqlDatabase db = desk->main->db();
+    // The busiest name of each mode.
+    const auto busiest = [&](const char* column, const char* table, const char* where) {
+        return db::scalarText(db, QStringLiteral("SELECT %1 FROM %2 WHERE %1 IS NOT NULL%3 GROUP BY %1 ORDER BY count(*) DESC LIMIT 1")
+                                      .arg(QLatin1String(column), QLatin1String(table), QLatin1String(where)));
+    };
+    const QString billStaff = busiest("dedu_oper_name", "AllGues", " AND dedu_mone > 0");
+    const QString lineStaff = busiest("dedu_oper_name", "AllCons", " AND dedu_oper_code IS NOT NULL");
+    const QStringList operNames = {busiest("oper_name", "AllCons", ""), busiest("oper_name", "AllGues", ""),
+                                   busiest("book_oper_name", "AllGues", " AND book_flag <> 0")};
+    const QStringList deduNames = {lineStaff.isEmpty() ? billStaff : lineStaff, lineStaff.isEmpty() ? billStaff : lineStaff,
+                                   billStaff, billStaff};
+    const QDate last = d.day;
+    const auto runFor = [&](StaffReportScreen* s, int mode, const QDate& first, const QString& name) {
+        guarded([&] {
+            if (s->mode() != mode) s->chooseMode(mode);
+            s->startDate->setDate(first);
+            s->endDate->setDate(last);
+            if (name.isEmpty() || !s->staffBox->choose(name)) s->staffBox->setCurrentIndex(-1);
+        });
         return timed([&] { guarded([&] { s->rerun(); }); });
     };
     const QString pdf = d.folder + QStringLiteral("/bench-report.pdf");
@@ -884,11 +947,27 @@ void queryReports(benchmark::State& state, const Database& d) {
         const double print = timed([&] { saved = queries->bills->report().document().savePdf(pdf); });
         if (!saved) return fail(state, QStringLiteral("the bill list's PDF was not written"));
         if (d.tag != QLatin1String("fresh")) record(QString::fromUtf8(kBillsPdf), Target::Within, d, print);
+        for (const bool isPerformance : {false, true}) {
+            StaffReportScreen* s = isPerformance ? static_cast<StaffReportScreen*>(performance) : operations;
+            const QStringList& names = isPerformance ? deduNames : operNames;
+            for (int mode = 0; mode < names.size(); ++mode)
+                for (const bool year : {false, true})
+                    for (const bool named : {false, true}) {
+                        const double ms = runFor(s, mode, last.addDays(year ? -364 : -29), named ? names[mode] : QString());
+                        record(staffRow(isPerformance, mode, year, named), Target::Within, d, ms);
+                        if (!isPerformance && mode == 1 && !year && !named) month = ms;
+                    }
+        }
+        runFor(operations, 1, last.addDays(-29), {});
+        if (!timedPdf(state, d, kOperBillsMonthPdf, operations, pdf)) return;
+        runFor(performance, 3, last.addDays(-29), {});
+        if (!timedPdf(state, d, kDeduTotalsMonthPdf, performance, pdf)) return;
         state.SetIterationTime(month / 1000.0);
     }
     QFile::remove(pdf);
     noteMemory(d);
     guarded([&] { queries->bills->back(); });
+    guarded([&] { performance->back(); });
 }
 
 // A program started as a child and timed until it lets go of a connection on `name`, which it
@@ -1389,6 +1468,7 @@ int main(int argc, char** argv) {
     each("reports", 3, 3, salesReports);
     each("reports_tables_items", 3, 3, tableAndItemReports);
     each("reports_queries", 3, 3, queryReports);
+    each("reports_staff", 3, 3, staffReports);
     each("cashier_cycle", 3, 5, cashierCycles);
     each("reverse_list", 3, 5, reverseList);
     each("day_end", 5, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, false); });

@@ -42,6 +42,27 @@ void ReportDish(db::Dataset& into, const ReportPeriod& period, const ReportFilte
     into.open();
 }
 
+std::vector<db::GridColumn> dishGridColumns(bool withUnit) {
+    const QString count = QStringLiteral("0.##");
+    const QString money = QStringLiteral("#,##0.00");
+    std::vector<db::GridColumn> columns = {{QStringLiteral("item_code"), QStringLiteral("编码"), QString(), 60},
+                                           {QStringLiteral("item_name"), QStringLiteral("项目名称"), QString(), 130}};
+    if (withUnit) columns.push_back({QStringLiteral("item_unit"), QStringLiteral("单位"), QString(), 44});
+    const std::vector<db::GridColumn> figures = {
+        {QStringLiteral("bill1"), QStringLiteral("点单"), count, 50},
+        {QStringLiteral("bill2"), QStringLiteral("退单"), count, 50},
+        {QStringLiteral("bill3"), QStringLiteral("赠单"), count, 50},
+        {QStringLiteral("bill4"), QStringLiteral("退赠"), count, 50},
+        {QStringLiteral("bill"), QStringLiteral("合计"), count, 50},
+        {QStringLiteral("bill3total"), QStringLiteral("赠单总额"), money, 76},
+        {QStringLiteral("constotal"), QStringLiteral("总金额"), money, 80},
+        {QStringLiteral("facttotal"), QStringLiteral("销售额"), money, 80},
+        {QStringLiteral("costtotal"), QStringLiteral("成本"), money, 76},
+        {QStringLiteral("perctotal"), QStringLiteral("毛利率"), QStringLiteral("0.0%"), 60}};
+    columns.insert(columns.end(), figures.begin(), figures.end());
+    return columns;
+}
+
 DishAnalysis::DishAnalysis(TFormWMain* main, TFormWork* work, TDMTable* dm)
     : ReportScreen(main, work, dm,
                    {QStringLiteral("pnl_B3"),
@@ -67,21 +88,7 @@ DishAnalysis::DishAnalysis(TFormWMain* main, TFormWork* work, TDMTable* dm)
     connect(cmb_Sort, &QComboBox::activated, this, guard([this] { rerun(); }));
 
     grid_Dishes = addGrid(QStringLiteral("grid_Dishes"), page);
-    const QString count = QStringLiteral("0.##");
-    const QString money = QStringLiteral("#,##0.00");
-    bindGrid(grid_Dishes, qry_Dishes,
-             {{QStringLiteral("item_code"), QStringLiteral("编码"), QString(), 60},
-              {QStringLiteral("item_name"), QStringLiteral("项目名称"), QString(), 130},
-              {QStringLiteral("bill1"), QStringLiteral("点单"), count, 50},
-              {QStringLiteral("bill2"), QStringLiteral("退单"), count, 50},
-              {QStringLiteral("bill3"), QStringLiteral("赠单"), count, 50},
-              {QStringLiteral("bill4"), QStringLiteral("退赠"), count, 50},
-              {QStringLiteral("bill"), QStringLiteral("合计"), count, 50},
-              {QStringLiteral("bill3total"), QStringLiteral("赠单总额"), money, 76},
-              {QStringLiteral("constotal"), QStringLiteral("总金额"), money, 80},
-              {QStringLiteral("facttotal"), QStringLiteral("销售额"), money, 80},
-              {QStringLiteral("costtotal"), QStringLiteral("成本"), money, 76},
-              {QStringLiteral("perctotal"), QStringLiteral("毛利率"), QStringLiteral("0.0%"), 60}});
+    bindGrid(grid_Dishes, qry_Dishes, dishGridColumns());
     body()->addWidget(grid_Dishes, 1);
 }
 
@@ -109,9 +116,7 @@ std::vector<BarChart> DishAnalysis::charts() {
     return {chart};
 }
 
-ReportFrame DishAnalysis::report() const {
-    ReportFrame r = frame(QStringLiteral("点单分析报表"));
-    r.setSubtitle(shownFilter().subtitle(QStringLiteral("分类综合统计")));
+std::vector<ReportColumn> dishPrintColumns() {
     const QString count = QStringLiteral("0.##");
     const QString money = QStringLiteral("0.00");
     std::vector<ReportColumn> columns = {{QStringLiteral("编码"), QString(), false, Qt::AlignLeft},
@@ -122,24 +127,36 @@ ReportFrame DishAnalysis::report() const {
     for (const char* c : {"赠单额", "销售额", "成本"})
         columns.push_back({QString::fromUtf8(c), money, false, Qt::AlignRight});
     columns.push_back({QStringLiteral("毛利率"), QStringLiteral("0.0%"), false, Qt::AlignRight});
-    r.setColumns(columns);
-    // A footer: the caption under "编码", the lines under "项目名称", the sums from "点单" to
-    // "成本", the average margin.
-    const auto totals = [&](const QString& caption) {
-        ReportTotals t{caption, {{QString(), ReportFigure::Count, 1, QStringLiteral("0")}}, true};
-        for (int c = 3; c <= 10; ++c) t.figures.push_back({QString(), ReportFigure::Sum, c, c <= 7 ? count : money});
-        t.figures.push_back({QString(), ReportFigure::Average, 11, QStringLiteral("0.0%")});
-        return t;
-    };
-    r.setGroups({{QStringLiteral("大类名称："), false, {}}, {QStringLiteral("分类名称："), true, totals(QStringLiteral("小计"))}});
-    r.setSummary(totals(QStringLiteral("合计")));
+    return columns;
+}
+
+QStringList dishPrintFields() {
+    return {QStringLiteral("item_code"),  QStringLiteral("item_name"), QStringLiteral("item_unit"),
+            QStringLiteral("bill1"),      QStringLiteral("bill2"),     QStringLiteral("bill3"),
+            QStringLiteral("bill4"),      QStringLiteral("bill"),      QStringLiteral("bill3total"),
+            QStringLiteral("facttotal"),  QStringLiteral("costtotal"), QStringLiteral("perctotal")};
+}
+
+ReportTotals dishPrintTotals(const QString& caption) {
+    ReportTotals t{caption, {{QString(), ReportFigure::Count, 1, QStringLiteral("0")}}, true};
+    for (int c = 3; c <= 10; ++c)
+        t.figures.push_back({QString(), ReportFigure::Sum, c, c <= 7 ? QStringLiteral("0.##") : QStringLiteral("0.00")});
+    t.figures.push_back({QString(), ReportFigure::Average, 11, QStringLiteral("0.0%")});
+    return t;
+}
+
+ReportFrame DishAnalysis::report() const {
+    ReportFrame r = frame(QStringLiteral("点单分析报表"));
+    r.setSubtitle(shownFilter().subtitle(QStringLiteral("分类综合统计")));
+    r.setColumns(dishPrintColumns());
+    r.setGroups({{QStringLiteral("大类名称："), false, {}},
+                 {QStringLiteral("分类名称："), true, dishPrintTotals(QStringLiteral("小计"))}});
+    r.setSummary(dishPrintTotals(QStringLiteral("合计")));
 
     const db::Dataset& q = *qry_Dishes;
     if (!q.active()) return r;
-    const char* fields[] = {"item_code", "item_name", "item_unit", "bill1",     "bill2",     "bill3",
-                            "bill4",     "bill",      "bill3total", "facttotal", "costtotal", "perctotal"};
     std::vector<int> at;
-    for (const char* f : fields) at.push_back(q.fieldIndex(QString::fromLatin1(f)));
+    for (const QString& f : dishPrintFields()) at.push_back(q.fieldIndex(f));
     const int kind = q.fieldIndex(QStringLiteral("kind_name"));
     const int clas = q.fieldIndex(QStringLiteral("clas_name"));
     // Grouped whatever the sort: by kind, then class, the sort kept inside each class.

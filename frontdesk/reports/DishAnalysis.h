@@ -10,6 +10,7 @@
 //
 // ReportDish is one statement: one range on the archive's date index, grouped per item; the
 // margin and the count are worked out from the sums. The filter value and the dates are bound.
+#include "DatasetModel.h"
 #include "ReportScreen.h"
 
 namespace kx::frontdesk {
@@ -21,6 +22,18 @@ enum class DishSort { Code, Count, Total, Sales };
 // item_unit, clas_name, kind_name, bill1 … bill4, bill, bill3total, constotal, facttotal,
 // costtotal, perctotal. Opens `into` on them.
 void ReportDish(db::Dataset& into, const ReportPeriod& period, const ReportFilter& filter, DishSort sort);
+
+// The grid of ReportDish's items: "编码", "项目名称", ("单位" where asked,) "点单", "退单", "赠单",
+// "退赠", "合计", "赠单总额", "总金额", "销售额", "成本", "毛利率".
+std::vector<db::GridColumn> dishGridColumns(bool withUnit = false);
+
+// The printed table of ReportDish's items, as every report of ordered items prints it: the
+// columns "编码", "项目名称", "单位", "点单", "退单", "赠单", "退赠", "总数", "赠单额", "销售额",
+// "成本", "毛利率", the fields they show, and a footer over them (the caption under "编码", the
+// lines counted under "项目名称", the sums from "点单" to "成本", the average margin).
+std::vector<ReportColumn> dishPrintColumns();
+QStringList dishPrintFields();
+ReportTotals dishPrintTotals(const QString& caption);
 
 class DishAnalysis : public ReportScreen {
     Q_OBJECT

@@ -80,6 +80,7 @@ QVariantList printedRow(const db::Dataset& ds, int row, const std::vector<int>& 
     }
     return values;
 }
+void emptiedByReportEmpty(QComboBox* box) { valueBoxes().push_back(box); }
 
 void ReportEmpty() {
     for (const QPointer<QComboBox>& box : valueBoxes()) {
@@ -109,10 +110,10 @@ ReportScreen::ReportScreen(TFormWMain* main, TFormWork* work, TDMTable* dm, Opti
     backButton = addToolButton(bar, options_.panel + QStringLiteral("_Back"), QStringLiteral("回退"));
     layout->addWidget(bar);
 
-    auto* title = new QLabel(options_.heading, panel);
-    title->setAlignment(Qt::AlignCenter);
-    title->setStyleSheet(QStringLiteral("font-size: 16px; font-weight: bold;"));
-    layout->addWidget(title);
+    heading_ = new QLabel(options_.heading, panel);
+    heading_->setAlignment(Qt::AlignCenter);
+    heading_->setStyleSheet(QStringLiteral("font-size: 16px; font-weight: bold;"));
+    layout->addWidget(heading_);
 
     auto* conditions = new QHBoxLayout;
     conditions->addWidget(new QLabel(QStringLiteral("开始时间："), panel));
@@ -164,6 +165,11 @@ ReportScreen::ReportScreen(TFormWMain* main, TFormWork* work, TDMTable* dm, Opti
     connect(csvButton, &QToolButton::clicked, this, guard([this] { exportCsv(); }));
     if (chartButton) connect(chartButton, &QToolButton::clicked, this, guard([this] { toggleCharts(); }));
     connect(backButton, &QToolButton::clicked, this, guard([this] { back(); }));
+}
+
+void ReportScreen::setHeading(const QString& heading) {
+    options_.heading = heading;
+    heading_->setText(heading);
 }
 
 void ReportScreen::addCondition(QWidget* control) {
@@ -259,9 +265,12 @@ QByteArray ReportScreen::csvOf(QTableView* grid) {
 }
 
 bool ReportScreen::writeCsv(QTableView* grid, QIODevice& file) { return file.write(csvOf(grid)) >= 0; }
+QTableView* ReportScreen::csvGrid() const {
+    return lastGrid_ ? lastGrid_.data() : (grids_.empty() ? nullptr : grids_.front());
+}
 
 void ReportScreen::exportCsv() {
-    QTableView* grid = lastGrid_ ? lastGrid_.data() : (grids_.empty() ? nullptr : grids_.front());
+    QTableView* grid = csvGrid();
     if (!grid) return;
     const QString path = modalHost().saveFileName(panel, QStringLiteral("导出CSV"),
                                                   options_.heading + QStringLiteral(".csv"), QStringLiteral("CSV (*.csv)"));

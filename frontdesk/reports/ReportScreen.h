@@ -79,6 +79,8 @@ QVariantList printedRow(const db::Dataset& ds, int row, const std::vector<int>& 
 
 // Empties the list and the chosen value of every report screen's filter drop-down.
 void ReportEmpty();
+// Makes a drop-down of a screen's own one of those ReportEmpty empties.
+void emptiedByReportEmpty(QComboBox* box);
 
 class ReportScreen : public QObject {
     Q_OBJECT
@@ -138,6 +140,9 @@ public:
     // "回退": the table board.
     void back();
 
+    // The heading above the screen (and the name "导出CSV" proposes).
+    void setHeading(const QString& heading);
+
     // The printed report as the screen stands.
     virtual ReportFrame report() const = 0;
     // The charts of the current run.
@@ -153,6 +158,8 @@ protected:
     void addCondition(QWidget* control);
     // A grid of the report; the first one is the one "导出CSV" writes until another is entered.
     QTableView* addGrid(const QString& name, QWidget* parent);
+    // The grid "导出CSV" writes: the one last entered, else the first.
+    virtual QTableView* csvGrid() const;
     // The frame every printed report of the screen starts with: title, venue, the period shown,
     // the maker, our footer line.
     ReportFrame frame(const QString& title) const;
@@ -167,6 +174,7 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     QVBoxLayout* body_;
+    QLabel* heading_;
     QHBoxLayout* conditions_;
     ReportPeriod shownPeriod_;
     ReportFilter shownFilter_;

@@ -103,29 +103,31 @@ std::vector<BarChart> TableAnalysis::charts() {
     return {chart};
 }
 
-ReportFrame TableAnalysis::report() const {
-    ReportFrame r = frame(QStringLiteral("房台分析报表"));
-    if (!shownTable_.isEmpty()) r.setSubtitle(QStringLiteral("房台号：") + shownTable_);
-    const QString money = QStringLiteral("0.00");
+std::vector<ReportColumn> billPrintColumns() {
     std::vector<ReportColumn> columns = {{QStringLiteral("日期"), QString(), false, Qt::AlignLeft},
                                          {QStringLiteral("单号"), QString(), false, Qt::AlignLeft},
                                          {QStringLiteral("房台"), QString(), false, Qt::AlignLeft},
                                          {QStringLiteral("人数"), QStringLiteral("0"), false, Qt::AlignRight}};
     for (const char* c : {"酒菜", "低消", "房间费", "服务费", "折扣", "税额", "应收", "实收", "成本"})
-        columns.push_back({QString::fromUtf8(c), money, false, Qt::AlignRight});
+        columns.push_back({QString::fromUtf8(c), QStringLiteral("0.00"), false, Qt::AlignRight});
     columns.push_back({QStringLiteral("毛利率"), QStringLiteral("0.0%"), false, Qt::AlignRight});
-    r.setColumns(columns);
-    // A footer: the caption under "日期", the bills under "单号", the sums from "人数" to "成本",
-    // the average margin.
-    const auto totals = [](const QString& caption) {
-        ReportTotals t{caption, {{QString(), ReportFigure::Count, 1, QStringLiteral("0")}}, true};
-        t.figures.push_back({QString(), ReportFigure::Sum, 3, QStringLiteral("0")});
-        for (int c = 4; c <= 12; ++c) t.figures.push_back({QString(), ReportFigure::Sum, c, QStringLiteral("0.00")});
-        t.figures.push_back({QString(), ReportFigure::Average, 13, QStringLiteral("0.0%")});
-        return t;
-    };
-    r.setGroups({{QStringLiteral("部门："), false, totals(QStringLiteral("小计"))}});
-    r.setSummary(totals(QStringLiteral("合计")));
+    return columns;
+}
+
+ReportTotals billPrintTotals(const QString& caption) {
+    ReportTotals t{caption, {{QString(), ReportFigure::Count, 1, QStringLiteral("0")}}, true};
+    t.figures.push_back({QString(), ReportFigure::Sum, 3, QStringLiteral("0")});
+    for (int c = 4; c <= 12; ++c) t.figures.push_back({QString(), ReportFigure::Sum, c, QStringLiteral("0.00")});
+    t.figures.push_back({QString(), ReportFigure::Average, 13, QStringLiteral("0.0%")});
+    return t;
+}
+
+ReportFrame TableAnalysis::report() const {
+    ReportFrame r = frame(QStringLiteral("房台分析报表"));
+    if (!shownTable_.isEmpty()) r.setSubtitle(QStringLiteral("房台号：") + shownTable_);
+    r.setColumns(billPrintColumns());
+    r.setGroups({{QStringLiteral("部门："), false, billPrintTotals(QStringLiteral("小计"))}});
+    r.setSummary(billPrintTotals(QStringLiteral("合计")));
 
     const db::Dataset& q = *qry_Rooms;
     if (!q.active()) return r;

@@ -24,6 +24,13 @@ void ReportRoom(db::Dataset& into, const ReportPeriod& period, const QString& ta
 // The grid columns of ReportRoom's bills, from "时间" to "毛利率".
 std::vector<db::GridColumn> roomColumns();
 
+// The printed table of bills, as every report of cleared visits prints it: the columns "日期",
+// "单号", "房台", "人数", "酒菜", "低消", "房间费", "服务费", "折扣", "税额", "应收", "实收", "成本",
+// "毛利率", and a footer over them (the caption under "日期", the bills counted under "单号", the
+// sums from "人数" to "成本", the average margin).
+std::vector<ReportColumn> billPrintColumns();
+ReportTotals billPrintTotals(const QString& caption);
+
 class TableAnalysis : public ReportScreen {
     Q_OBJECT
 public:

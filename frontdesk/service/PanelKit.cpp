@@ -136,8 +136,8 @@ QLabel* valueLabel(const QString& name, QWidget* parent) {
 BusyCursor::BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 BusyCursor::~BusyCursor() { QApplication::restoreOverrideCursor(); }
 
-QToolButton* addToolButton(QToolBar* bar, const QString& name, const QString& text, bool checkable) {
-    return insertToolButton(bar, nullptr, name, text, checkable);
+QToolButton* addToolButton(QToolBar* bar, const QString& name, const QString& text, bool checkable, QAction* before) {
+    return insertToolButton(bar, before, name, text, checkable);
 }
 
 QToolButton* insertToolButton(QToolBar* bar, QAction* before, const QString& name, const QString& text,
@@ -149,7 +149,10 @@ QToolButton* insertToolButton(QToolBar* bar, QAction* before, const QString& nam
     b->setMinimumSize(64, 34);
     b->setFocusPolicy(Qt::NoFocus);
     b->setCheckable(checkable);
-    bar->insertWidget(before, b);
+    if (before)
+        bar->insertWidget(before, b);
+    else
+        bar->addWidget(b);
     return b;
 }
 

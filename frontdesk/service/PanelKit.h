@@ -37,8 +37,9 @@ void bindTextCombo(QComboBox* box, db::Dataset* ds, const QString& field);
 void fillHost(QWidget* host);
 
 // A text button of a screen's toolbar (a checkable one for the pick modes); short-cut keys,
-// not the Tab key, reach it.
-QToolButton* addToolButton(QToolBar* bar, const QString& name, const QString& text, bool checkable = false);
+// not the Tab key, reach it. Placed before `before` when given, else at the end.
+QToolButton* addToolButton(QToolBar* bar, const QString& name, const QString& text, bool checkable = false,
+                           QAction* before = nullptr);
 // The same button put before the toolbar's action `before` (at the end when it is null).
 QToolButton* insertToolButton(QToolBar* bar, QAction* before, const QString& name, const QString& text,
                               bool checkable = false);

@@ -138,6 +138,14 @@ const std::vector<std::pair<ShortcutKey, QString>>& TFormWMain::shortcutTable() 
         {{"pnl_Bill", Qt::Key_Escape, false}, "bill.back"},
         {{"pnl_Setup", Qt::Key_Escape, false}, "setup.cancel"},
         {{"pnl_Reagain", Qt::Key_Escape, false}, "reagain.back"},
+        // The staff reports' mode toggles, in their order.
+        {{"pnl_B4", Qt::Key_F5, false}, "pnl_B4.mode1"},
+        {{"pnl_B4", Qt::Key_F6, false}, "pnl_B4.mode2"},
+        {{"pnl_B4", Qt::Key_F7, false}, "pnl_B4.mode3"},
+        {{"pnl_B5", Qt::Key_F5, false}, "pnl_B5.mode1"},
+        {{"pnl_B5", Qt::Key_F6, false}, "pnl_B5.mode2"},
+        {{"pnl_B5", Qt::Key_F7, false}, "pnl_B5.mode3"},
+        {{"pnl_B5", Qt::Key_F8, false}, "pnl_B5.mode4"},
     };
     return table;
 }

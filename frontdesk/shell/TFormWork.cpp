@@ -25,6 +25,8 @@
 #include "CashierSettings.h"
 #include "DatabaseInitialisation.h"
 #include "BillQueries.h"
+#include "OperationAnalysis.h"
+#include "PerformanceAnalysis.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -283,7 +285,7 @@ TFormWork::~TFormWork() {
         main_->registerAction(QStringLiteral("board.bookin"), nullptr);
         main_->registerAction(QStringLiteral("board.reverse"), nullptr);
         for (const char* action : {"reports.N5", "reports.N6", "reports.N3", "reports.N10", "reports.N11", "reports.N12",
-                                   "reports.N13", "reports.N15", "board.setup", "setup.cancel"})
+                                   "reports.N13", "reports.N7", "reports.N8", "reports.N15", "board.setup", "setup.cancel"})
             main_->registerAction(QString::fromLatin1(action), nullptr);
     }
 }
@@ -348,6 +350,10 @@ void TFormWork::attach(TDMTable* dm) {
     main_->registerAction(QStringLiteral("reports.N11"), [this] { billQueries->N11Click(); });
     main_->registerAction(QStringLiteral("reports.N12"), [this] { billQueries->N12Click(); });
     main_->registerAction(QStringLiteral("reports.N13"), [this] { billQueries->N13Click(); });
+    operations.setBuilder([this] { return new OperationAnalysis(main_, this, dm_); });
+    main_->registerAction(QStringLiteral("reports.N7"), [this] { operations->N7Click(); });
+    performance.setBuilder([this] { return new PerformanceAnalysis(main_, this, dm_); });
+    main_->registerAction(QStringLiteral("reports.N8"), [this] { performance->N8Click(); });
     // The data module's own hooks hold whether or not their screens are built yet.
     installOpeningHooks(*dm);
     tableBoard = new TableBoard(main_, this, dm);

@@ -32,6 +32,8 @@ class DishAnalysis;
 class CashierSettings;
 class ReverseScreen;
 class BillQueries;
+class OperationAnalysis;
+class PerformanceAnalysis;
 
 // A screen or a part of one that ShowPanel switches: a frame marked as a panel.
 QFrame* makePanel(const QString& name, QWidget* parent = nullptr);
@@ -158,6 +160,8 @@ public:
     LazyScreen<CashierSettings> settings;
     // The bill, order-row, member-bill and credit-bill queries with the bill detail.
     LazyScreen<BillQueries> billQueries;
+    LazyScreen<OperationAnalysis> operations;
+    LazyScreen<PerformanceAnalysis> performance;
     // Builds the screen that runs `action` when it is not built yet; false when no screen of
     // this form runs it.
     bool buildScreenFor(const QString& action);
