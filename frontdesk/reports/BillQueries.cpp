@@ -379,6 +379,7 @@ QFrame* BillDetail::fieldPage(const QString& name, const std::vector<DetailField
         const int row = i % perColumn, col = (i / perColumn) * 2;
         auto* value = valueLabel(QStringLiteral("lbl_") + QString::fromLatin1(column), page);
         value->setMinimumWidth(200);
+        value->setFixedHeight(24);
         value->setFrameShape(QFrame::StyledPanel);
         value->setStyleSheet(QStringLiteral("color: #00007f; background: white; padding: 1px 4px;"));
         grid->addWidget(captionLabel(QString::fromUtf8(caption), page), row, col);
