@@ -3,6 +3,8 @@
 // what the next bill does with what was saved.
 #include "CapturedPrints.h"
 #include "CashierSettings.h"
+#include "PrinterSettingsPage.h"
+#include "ReceiptPrinters.h"
 #include "CheckoutFixture.h"
 #include "InitialData.h"
 
@@ -113,7 +115,40 @@ TEST_F(CashierSettingsTest, OpensOnTheCashierPageWithTheAmountOfTheMethodShown) 
     QStringList bar;
     for (QAction* a : settings->ToolBar_Setup->actions())
         if (auto* b = qobject_cast<QToolButton*>(settings->ToolBar_Setup->widgetForAction(a))) bar << b->text();
-    EXPECT_EQ(bar, QStringList({"收银设置", "帐单内容", "保存回退", "取消回退", "帮助/信息"}));
+    EXPECT_EQ(bar, QStringList({"收银设置", "帐单内容", "打印设置", "保存回退", "取消回退", "帮助/信息"}));
+}
+
+// "打印设置" is the third page: what is typed there survives a change of page, "保存回退" stores it
+// for this desk after the settings rows, "取消回退" stores nothing, and a refused address keeps the
+// screen.
+TEST_F(CashierSettingsTest, ThePrinterPageIsSavedWithTheOthers) {
+    openSettings();
+    ASSERT_NE(settings, nullptr);
+    click(settings->pageButton(2));
+    ASSERT_TRUE(settings->printers->isVisible());
+    EXPECT_EQ(settings->printers->objectName(), "pnl_PrnSetup");
+    choose(settings->printers->kitchen.kind, "小票打印机");
+    enter(settings->printers->kitchen.address, "127.0.0.1:9100");
+    openLayout();
+    click(settings->pageButton(2));
+    EXPECT_EQ(settings->printers->kitchen.address->text(), "127.0.0.1:9100");
+    click(settings->ToolButton30);
+    EXPECT_FALSE(kx::frontdesk::deskPrinters(db()).kitchen.receipt());
+
+    openSettings();
+    click(settings->pageButton(2));
+    EXPECT_TRUE(settings->printers->kitchen.address->text().isEmpty());
+    choose(settings->printers->kitchen.kind, "小票打印机");
+    click(settings->ToolButton28);
+    EXPECT_EQ(prompter.last().text, "请输入正确的小票打印机地址！");
+    EXPECT_EQ(panel(), "pnl_Setup");
+    enter(settings->printers->kitchen.address, "127.0.0.1:9100");
+    click(settings->ToolButton28);
+    EXPECT_EQ(panel(), "pnl_TableState");
+    const auto stored = kx::frontdesk::deskPrinters(db());
+    EXPECT_TRUE(stored.kitchen.receipt());
+    EXPECT_EQ(stored.kitchen.address, "127.0.0.1:9100");
+    EXPECT_FALSE(stored.bill.receipt());
 }
 
 TEST_F(CashierSettingsTest, SwitchingTheMethodEmptiesTheAmountOfTheOther) {
