@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run backoffice test bench package package-check format clean
+.PHONY: all deps configure build run backoffice test test-pg bench package package-check format clean
 
 all: build
 
@@ -27,9 +27,13 @@ backoffice: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# The same suite on a throwaway PostgreSQL server (made, used and removed by scripts/test-pg).
+test-pg: build
+	bash scripts/test-pg $(BUILD) -j $(JOBS)
+
 bench: configure
 	@cmake --build $(BUILD) --target kestrix-bench -j $(JOBS)
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen bin/kestrix-bench $(BENCH_ARGS)
+	bash scripts/bench $(BUILD) $(BENCH_ARGS)
 
 # The Debian package kestrix_<version>_<arch>.deb in $(BUILD), then its checks.
 package: build

@@ -26,6 +26,7 @@
 #include "Clock.h"
 #include "DataClearing.h"
 #include "Connection.h"
+#include "Copy.h"
 #include "DayOperations.h"
 #include "ErrorGuard.h"
 #include "Generator.h"
@@ -75,6 +76,7 @@
 #include <QPushButton>
 #include <QSqlDriver>
 #include <QTest>
+#include <QUrl>
 #include <QThread>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -128,10 +130,12 @@ YesPrompter* yes = nullptr;
 
 struct Database {
     QString label;  // the column of the table
-    QString tag;    // in benchmark names: fresh, 5years, venue
+    QString tag;    // in benchmark names: fresh, 5years, venue, fresh_pg, 5years_pg
     QString folder; // a program folder: <folder>/frontdesk, <folder>/data/VenueData.MDB, <folder>/back
     QString path;
     QDate day; // its business day
+    bool server = false;     // on the PostgreSQL server (data/database.ini names it)
+    QString reference = {};  // the label of the database its ratio is taken against (none: fresh)
 };
 std::vector<Database> databases;
 
@@ -1186,7 +1190,7 @@ void initialise(benchmark::State& state, const Database& d) {
         removeBackups(d);
         double copy = 0, removal = 0;
         try {
-            copy = timed([&] { db::keepCopyBefore(db.databaseName(), QStringLiteral("init"), Clock::now()); });
+            copy = timed([&] { db::keepCopyBefore(db, QStringLiteral("init"), Clock::now()); });
             removal = timed([&] { db::initialiseData(db); });
         } catch (const DbError& e) {
             fail(state, e.message());
@@ -1229,7 +1233,7 @@ void prepareForRuns(const QString& path) {
         QStringLiteral("INSERT INTO membManage (memb_card_code, memb_card_type, memb_mana_save, "
                        "memb_mana_inte, memb_mana_rema) VALUES ('8800001', '储值卡', 1000000, 0, 'bench')"));
     db::exec(c.db(), QStringLiteral("update setuppay set work_back=0"));
-    db::exec(c.db(), QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    if (!c.isServer()) db::exec(c.db(), QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
 }
 
 void removeDb(const QString& path) {
@@ -1283,6 +1287,52 @@ bool programFolder(const QString& binDir, const QString& folder, const QString& 
     return ok;
 }
 
+// A program folder whose data/database.ini names a new database `name` on the server behind
+// `adminUrl`, holding a copy of the file `source` (a new sample database when empty). Prints
+// how long the copy took.
+bool serverFolder(const QString& binDir, const QString& folder, const QString& source, const QString& adminUrl,
+                  const QString& name) {
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder + QStringLiteral("/data"));
+    QDir().mkpath(folder + QStringLiteral("/back"));
+    bool ok = QFile::copy(binDir + QStringLiteral("/frontdesk"), folder + QStringLiteral("/frontdesk"));
+    try {
+        {
+            db::Connection admin;
+            admin.openServer(adminUrl);
+            db::exec(admin.db(), QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
+            db::exec(admin.db(), QStringLiteral("CREATE DATABASE %1").arg(name));
+        }
+        QUrl url(adminUrl);
+        url.setPath(QLatin1Char('/') + name);
+        QFile ini(folder + QStringLiteral("/data/database.ini"));
+        ok = ok && ini.open(QIODevice::WriteOnly) && ini.write((QStringLiteral("url=") + url.toString() + '\n').toUtf8()) > 0;
+        ini.close();
+        db::Connection to;
+        to.open(folder + QStringLiteral("/data/VenueData.MDB"));
+        if (source.isEmpty()) {
+            db::prepareDatabase(to.db(), true, QDate::currentDate());
+        } else {
+            db::Connection from;
+            from.open(source);
+            QElapsedTimer t;
+            t.start();
+            const db::CopyReport report = db::copyDatabase(from.db(), to.db());
+            qint64 rowsCopied = 0;
+            for (qint64 n : report.rows) rowsCopied += n;
+            db::exec(to.db(), QStringLiteral("ANALYZE"));
+            std::printf("copied %s to the server (%lld rows) in %.1f s\n", source.toUtf8().constData(),
+                        static_cast<long long>(rowsCopied), t.elapsed() / 1000.0);
+        }
+    } catch (const DbError& e) {
+        std::fprintf(stderr, "cannot make %s on the server: %s\n", name.toUtf8().constData(),
+                     e.message().toUtf8().constData());
+        return false;
+    }
+    if (!ok) std::fprintf(stderr, "cannot make %s\n", folder.toUtf8().constData());
+    return ok;
+}
+
 // ---- the table ----------------------------------------------------------------------------
 
 double median(std::vector<double> v) {
@@ -1294,19 +1344,32 @@ double median(std::vector<double> v) {
 
 QStringList misses;
 
+// The median of `r` on the database `d` is compared with: the fresh database of its own engine
+// (the fresh server database with the fresh file, to show what the server costs).
+double referenceMedian(const Row& r, const Database& d) {
+    return !d.reference.isEmpty() && r.samples.count(d.reference) ? median(r.samples.at(d.reference)) : -1;
+}
+
+// Whether `d` is held to a ratio against its reference: a larger database against the fresh one
+// of the same engine.
+bool heldToRatio(const Database& d) {
+    for (const Database& ref : databases)
+        if (ref.label == d.reference) return ref.server == d.server;
+    return false;
+}
+
 QString verdict(const Row& r) {
     QStringList out;
-    const QString fresh = databases[0].label;
-    const double f = r.samples.count(fresh) ? median(r.samples.at(fresh)) : -1;
     for (const Database& d : databases) {
         if (!r.samples.count(d.label)) continue;
         const double m = median(r.samples.at(d.label));
+        const double f = heldToRatio(d) ? referenceMedian(r, d) : -1;
         switch (r.target) {
         case Target::None:
             break;
         case Target::Cashier:
             if (m > kCashierMs) out << QStringLiteral("%1 > %2 ms").arg(d.tag).arg(kCashierMs);
-            if (d.label != fresh && f > 0 && m > kCashierRatio * f)
+            if (f > 0 && m > kCashierRatio * f)
                 out << QStringLiteral("%1 %2x").arg(d.tag).arg(m / f, 0, 'f', 2);
             break;
         case Target::Query:
@@ -1322,7 +1385,7 @@ QString verdict(const Row& r) {
             if (m > r.limitMs) out << QStringLiteral("%1 > %2 ms").arg(d.tag).arg(r.limitMs);
             break;
         case Target::SameAsFresh:
-            if (d.label != fresh && f > 0 && m > kStartRatio * f)
+            if (f > 0 && m > kStartRatio * f)
                 out << QStringLiteral("%1 %2x").arg(d.tag).arg(m / f, 0, 'f', 2);
             break;
         case Target::ProcessStart: {
@@ -1351,8 +1414,8 @@ void printTable() {
     for (const Row& r : rows) {
         if (r.samples.empty()) continue;
         std::printf("%-40s", r.action.toUtf8().constData());
-        const double f = r.samples.count(databases[0].label) ? median(r.samples.at(databases[0].label)) : -1;
         for (size_t i = 0; i < databases.size(); ++i) {
+            const double f = referenceMedian(r, databases[i]);
             const auto it = r.samples.find(databases[i].label);
             const double m = it == r.samples.end() ? -1 : median(it->second);
             if (m < 0)
@@ -1427,14 +1490,28 @@ int main(int argc, char** argv) {
 
     const QString run = cache + QStringLiteral("/run");
     QDir(run).removeRecursively();
+    const QString fresh = QStringLiteral("fresh"), freshServer = QStringLiteral("fresh, server");
     databases = {
-        {QStringLiteral("fresh"), QStringLiteral("fresh"), run + QStringLiteral("/fresh"), {}, {}},
-        {QStringLiteral("5 years"), QStringLiteral("5years"), run + QStringLiteral("/5years"), {}, {}},
-        {QStringLiteral("venue scale"), QStringLiteral("venue"), run + QStringLiteral("/venue"), {}, {}}};
-    const QString sources[] = {QString(), history, venue};
+        {fresh, QStringLiteral("fresh"), run + QStringLiteral("/fresh"), {}, {}},
+        {QStringLiteral("5 years"), QStringLiteral("5years"), run + QStringLiteral("/5years"), {}, {}, false, fresh},
+        {QStringLiteral("venue scale"), QStringLiteral("venue"), run + QStringLiteral("/venue"), {}, {}, false, fresh}};
+    std::vector<QString> sources = {QString(), history, venue};
+    // With a server to try (make bench starts one when PostgreSQL's server programs are there),
+    // the cashier's actions also run on the fresh and the five-year database copied to it.
+    const QString server = qEnvironmentVariable("KESTRIX_BENCH_SERVER");
+    if (!server.isEmpty()) {
+        databases.push_back({freshServer, QStringLiteral("fresh_pg"), run + QStringLiteral("/fresh_pg"), {}, {}, true,
+                             fresh});
+        databases.push_back({QStringLiteral("5 years, server"), QStringLiteral("5years_pg"),
+                             run + QStringLiteral("/5years_pg"), {}, {}, true, freshServer});
+        sources.push_back(QString());
+        sources.push_back(history);
+    }
     for (size_t i = 0; i < databases.size(); ++i) {
         Database& d = databases[i];
-        if (!programFolder(binDir, d.folder, sources[i])) return 1;
+        if (d.server ? !serverFolder(binDir, d.folder, sources[i], server, QStringLiteral("kx_bench_") + d.tag)
+                     : !programFolder(binDir, d.folder, sources[i]))
+            return 1;
         d.path = d.folder + QStringLiteral("/data/VenueData.MDB");
         prepareForRuns(d.path);
         d.day = businessDay(d.path);
@@ -1446,9 +1523,11 @@ int main(int argc, char** argv) {
     // Round by round, each database in turn. The order of the phases matters: the front desk
     // programs start on the files as copied; the cashier's visits run on the open day as
     // generated (the venue's 500 cleared visits still there); the day ends come last.
-    const auto each = [&](const char* phase, int rounds, int iterations, auto body) {
+    // The server's databases take the phases marked so: the cashier's actions and the day end.
+    const auto each = [&](const char* phase, int rounds, int iterations, auto body, bool onServer = false) {
         for (int r = 0; r < rounds; ++r)
             for (const Database& d : databases)
+                if (onServer || !d.server)
                 benchmark::RegisterBenchmark(QStringLiteral("%1/%2/round:%3")
                                                  .arg(QString::fromLatin1(phase), d.tag)
                                                  .arg(r + 1)
@@ -1461,7 +1540,7 @@ int main(int argc, char** argv) {
     };
     each("startup_process", 7, 1,
          [&binDir](benchmark::State& s, const Database& d) { startUpProcess(s, d, binDir); });
-    each("startup_in_process", 3, 3, startUpInProcess);
+    each("startup_in_process", 3, 3, startUpInProcess, true);
     each("backoffice_startup", 3, 3, backOfficeStartUp);
     each("stock_queries", 3, 5, stockQueries);
     each("stock_posting", 3, 5, stockPosting);
@@ -1469,10 +1548,10 @@ int main(int argc, char** argv) {
     each("reports_tables_items", 3, 3, tableAndItemReports);
     each("reports_queries", 3, 3, queryReports);
     each("reports_staff", 3, 3, staffReports);
-    each("cashier_cycle", 3, 5, cashierCycles);
-    each("reverse_list", 3, 5, reverseList);
-    each("day_end", 5, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, false); });
-    each("day_end_backup", 3, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, true); });
+    each("cashier_cycle", 3, 5, cashierCycles, true);
+    each("reverse_list", 3, 5, reverseList, true);
+    each("day_end", 5, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, false); }, true);
+    each("day_end_backup", 3, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, true); }, true);
     each("backup_alone", 2, 1, backupAlone);
     // Last: it empties the databases.
     each("initialise", 1, 1, initialise);
@@ -1481,6 +1560,7 @@ int main(int argc, char** argv) {
     if (traceSql) {
         SqlTrace trace;
         for (const Database& d : databases) {
+            if (d.server) continue; // SQLite's own trace
             std::printf("\nwhere the time goes on the %s database (one visit, traced):\n",
                         d.label.toUtf8().constData());
             {

@@ -1,6 +1,7 @@
 #include "Backup.h"
 
 #include "Connection.h"
+#include "Engine.h"
 #include "Errors.h"
 #include "Schema.h"
 #include "Sql.h"
@@ -9,14 +10,25 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
+#include <QStandardPaths>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <memory>
 #include <sqlite3.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <system_error>
 #include <thread>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace kx::db {
 
@@ -129,6 +141,199 @@ std::filesystem::path fsPath(const QString& path) {
 
 } // namespace
 
+// ---- pg_dump for a database on a server ------------------------------------------------
+
+namespace {
+
+// The day end's copy of a business day.
+QString dayEndName(const QDate& business) {
+    return QStringLiteral("VenueData-%1.bak").arg(business.toString(QStringLiteral("yyyy-MM-dd")));
+}
+
+QString conninfoValue(QString v) {
+    v.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    v.replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + v + QLatin1Char('\'');
+}
+
+// The libpq connection string of the server connection `db`, as pg_dump takes it with --dbname;
+// the password, as for the programs, from ~/.pgpass or PGPASSWORD.
+QString conninfoOf(const QSqlDatabase& db, const QString& application) {
+    QStringList parts;
+    auto add = [&parts](const QString& key, const QString& value) {
+        if (!key.isEmpty() && !value.isEmpty()) parts << key + QLatin1Char('=') + conninfoValue(value);
+    };
+    add(QStringLiteral("host"), db.hostName());
+    if (db.port() > 0) add(QStringLiteral("port"), QString::number(db.port()));
+    add(QStringLiteral("user"), db.userName());
+    add(QStringLiteral("dbname"), db.databaseName());
+    for (const QString& option : db.connectOptions().split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const qsizetype eq = option.indexOf(QLatin1Char('='));
+        if (eq > 0) add(option.left(eq).trimmed(), option.mid(eq + 1).trimmed());
+    }
+    add(QStringLiteral("application_name"), application);
+    return parts.join(QLatin1Char(' '));
+}
+
+// Starts `program` with `args`, its messages into `errorsFile`; returns its process id, or -1
+// with errno set.
+pid_t spawnProgram(const QString& program, const QStringList& args, const QString& errorsFile) {
+    std::vector<QByteArray> owned;
+    owned.push_back(QFile::encodeName(program));
+    for (const QString& a : args) owned.push_back(a.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& a : owned) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const QByteArray errors = QFile::encodeName(errorsFile);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, errors.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, owned.front().constData(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        errno = rc;
+        return -1;
+    }
+    return pid;
+}
+
+// What a failed pg_dump said: the last lines of its messages.
+QString dumpMessages(const QString& errorsFile) {
+    QFile f(errorsFile);
+    if (!f.open(QIODevice::ReadOnly)) return QString();
+    QStringList lines = QString::fromLocal8Bit(f.readAll()).trimmed().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return lines.mid(std::max<qsizetype>(0, lines.size() - 4)).join(QLatin1Char('\n'));
+}
+
+bool exitedWell(int status) { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
+
+} // namespace
+
+QString pgDumpProgram() {
+    const QString set = qEnvironmentVariable("KESTRIX_PG_DUMP");
+    if (!set.isEmpty()) {
+        const QFileInfo f(set);
+        return f.isFile() && f.isExecutable() ? f.absoluteFilePath() : QString();
+    }
+    const QString onPath = QStandardPaths::findExecutable(QStringLiteral("pg_dump"));
+    if (!onPath.isEmpty()) return onPath;
+    QStringList versions = QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    std::sort(versions.begin(), versions.end(),
+              [](const QString& a, const QString& b) { return a.toDouble() > b.toDouble(); });
+    for (const QString& v : versions) {
+        const QFileInfo f(QStringLiteral("/usr/lib/postgresql/%1/bin/pg_dump").arg(v));
+        if (f.isFile() && f.isExecutable()) return f.absoluteFilePath();
+    }
+    return QString();
+}
+
+struct SnapshotBackup::Dump {
+    pid_t pid = -1;   // pg_dump while it runs
+    int status = 0;   // its exit status once it has ended
+    QString part;     // the copy as pg_dump writes it
+    QString errors;   // what pg_dump says
+    bool done = false;
+
+    // Stops a pg_dump still running and removes what it wrote.
+    void abandon() {
+        if (pid > 0) {
+            ::kill(pid, SIGTERM);
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            pid = -1;
+        }
+        QFile::remove(part);
+        QFile::remove(errors);
+    }
+    ~Dump() {
+        if (!done) abandon();
+    }
+};
+
+void SnapshotBackup::startDump() {
+    const QString program = pgDumpProgram();
+    if (program.isEmpty())
+        throw DbError(QStringLiteral("没有找到 PostgreSQL 的备份程序 pg_dump，服务器上的数据不能备份：请安装 postgresql-client。"));
+    const QFileInfo target(target_);
+    if (target.isDir()) throw DbError(QStringLiteral("无法写入备份文件 %1：这是一个文件夹").arg(target_));
+    if (!QFileInfo(target.absolutePath()).isDir() || !QFileInfo(target.absolutePath()).isWritable())
+        throw DbError(QStringLiteral("无法写入备份文件 %1").arg(target_));
+    auto d = std::make_unique<Dump>();
+    d->part = target_ + QStringLiteral(".part");
+    d->errors = target_ + QStringLiteral(".part.log");
+    QFile::remove(d->part);
+    static std::atomic<int> counter{0};
+    const QString application = QStringLiteral("kestrix-backup-%1-%2").arg(::getpid()).arg(++counter);
+    const QString schema = scalarText(live_, QStringLiteral("SELECT current_schema()"));
+    QStringList args{QStringLiteral("--format=custom"), QStringLiteral("--no-owner"), QStringLiteral("--no-privileges"),
+                     QStringLiteral("--file=") + d->part, QStringLiteral("--dbname=") + conninfoOf(live_, application)};
+    // A venue in a schema of its own (not the database's public one) is that schema.
+    if (schema != QLatin1String("public")) args << QStringLiteral("--schema=") + schema;
+    d->pid = spawnProgram(program, args, d->errors);
+    if (d->pid <= 0)
+        throw DbError(QStringLiteral("无法启动备份程序 %1：%2").arg(program, QString::fromLocal8Bit(std::strerror(errno))));
+    // pg_dump takes its snapshot first and then locks the tables it copies: once it holds a lock
+    // on one of ours, later commits are no longer in the copy.
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(1000, options_.busyLimitMs));
+    for (;;) {
+        const pid_t ended = ::waitpid(d->pid, &d->status, WNOHANG);
+        if (ended == d->pid) {
+            d->pid = -1;
+            if (!exitedWell(d->status)) {
+                const QString said = dumpMessages(d->errors);
+                throw DbError(QStringLiteral("备份没有完成（pg_dump）：%1").arg(said.isEmpty() ? program : said));
+            }
+            break;
+        }
+        if (scalarInt(live_,
+                      QStringLiteral("SELECT count(*) FROM pg_locks l JOIN pg_stat_activity a ON a.pid = l.pid "
+                                     "JOIN pg_class c ON c.oid = l.relation WHERE a.application_name = ? AND "
+                                     "c.relnamespace = current_schema()::regnamespace"),
+                      {application}) > 0)
+            break;
+        if (Clock::now() > deadline)
+            throw DbError(QStringLiteral("数据库忙，备份没有完成：pg_dump 没有开始复制"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    dump_ = std::move(d);
+}
+
+void SnapshotBackup::finishDump() {
+    if (!dump_) startDump();
+    Dump& d = *dump_;
+    try {
+        if (d.pid > 0) {
+            while (::waitpid(d.pid, &d.status, 0) < 0 && errno == EINTR) {
+            }
+            d.pid = -1;
+        }
+        if (!exitedWell(d.status)) {
+            const QString said = dumpMessages(d.errors);
+            throw DbError(QStringLiteral("备份没有完成（pg_dump）：%1").arg(said.isEmpty() ? target_ : said));
+        }
+        // The custom format begins with its signature: a copy that lacks it is no copy.
+        QFile copy(d.part);
+        if (!copy.open(QIODevice::ReadOnly) || copy.read(5) != "PGDMP")
+            throw DbError(QStringLiteral("备份文件检查没有通过 %1").arg(d.part));
+        copy.close();
+        std::error_code ec;
+        std::filesystem::rename(std::filesystem::path(QFile::encodeName(d.part).toStdString()),
+                                std::filesystem::path(QFile::encodeName(target_).toStdString()), ec);
+        if (ec)
+            throw DbError(QStringLiteral("无法写入备份文件 %1：%2").arg(target_, QString::fromLocal8Bit(ec.message())));
+        d.done = true;
+        QFile::remove(d.errors);
+        shareWithGroup(target_);
+    } catch (...) {
+        dump_.reset();
+        throw;
+    }
+}
+
 struct SnapshotBackup::State {
     std::unique_ptr<Handle> source;
     std::unique_ptr<Handle> copy;
@@ -140,7 +345,14 @@ struct SnapshotBackup::State {
 SnapshotBackup::SnapshotBackup(const QString& sourcePath, const QString& targetPath, BackupOptions options)
     : source_(sourcePath), target_(targetPath), options_(std::move(options)) {}
 
+SnapshotBackup::SnapshotBackup(QSqlDatabase live, const QString& targetPath, BackupOptions options)
+    : source_(isServer(live) ? venueFileOf(live) : live.databaseName()), target_(targetPath),
+      options_(std::move(options)) {
+    if (isServer(live)) live_ = live;
+}
+
 SnapshotBackup::~SnapshotBackup() {
+    dump_.reset();
     if (!state_) return;
     const QString part = state_->part;
     const bool done = state_->done;
@@ -149,6 +361,11 @@ SnapshotBackup::~SnapshotBackup() {
 }
 
 void SnapshotBackup::start() {
+    if (live_.isValid()) {
+        dump_.reset();
+        startDump();
+        return;
+    }
     const QFileInfo source(source_), target(target_);
     if (!source.isFile()) throw DbError(QStringLiteral("无法读取数据库文件 %1").arg(source_));
     if (target.isDir()) throw DbError(QStringLiteral("无法写入备份文件 %1：这是一个文件夹").arg(target_));
@@ -184,6 +401,10 @@ void SnapshotBackup::start() {
 }
 
 void SnapshotBackup::finish() {
+    if (live_.isValid()) {
+        finishDump();
+        return;
+    }
     if (!state_) start();
     State& st = *state_;
     try {
@@ -236,9 +457,8 @@ QString backupFolder(const QString& databaseFile) {
 
 std::unique_ptr<SnapshotBackup> startDayEndBackup(const QString& databaseFile, const QDate& business) {
     const QDir folder(backupFolder(databaseFile));
-    const QString name = QStringLiteral("VenueData-%1.bak").arg(business.toString(QStringLiteral("yyyy-MM-dd")));
     auto backup = std::make_unique<SnapshotBackup>(QFileInfo(databaseFile).absoluteFilePath(),
-                                                   folder.absoluteFilePath(name));
+                                                   folder.absoluteFilePath(dayEndName(business)));
     backup->start();
     return backup;
 }
@@ -276,6 +496,45 @@ QString keepCopyBefore(const QString& databaseFile, const QString& what, const Q
     BackupOptions options;
     options.progress = std::move(progress);
     backupDatabase(QFileInfo(databaseFile).absoluteFilePath(), copy, options);
+    return copy;
+}
+
+namespace {
+
+// The file a server stands for, whose folder "back" takes its backups.
+QString standsForOf(const QSqlDatabase& live) {
+    const QString file = venueFileOf(live);
+    if (file.isEmpty()) throw DbError(QStringLiteral("不知道数据库服务器的备份目录：连接没有对应的数据目录"));
+    return file;
+}
+
+} // namespace
+
+std::unique_ptr<SnapshotBackup> startDayEndBackup(QSqlDatabase live, const QDate& business) {
+    if (!isServer(live)) return startDayEndBackup(live.databaseName(), business);
+    const QDir folder(backupFolder(standsForOf(live)));
+    auto backup = std::make_unique<SnapshotBackup>(live, folder.absoluteFilePath(dayEndName(business)));
+    backup->start();
+    return backup;
+}
+
+void backupForMaintenance(QSqlDatabase live) {
+    if (!isServer(live)) return backupForMaintenance(live.databaseName());
+    const QDir folder(backupFolder(standsForOf(live)));
+    SnapshotBackup backup(live, folder.absoluteFilePath(QStringLiteral("VenueData.bak")));
+    backup.start();
+    backup.finish();
+}
+
+QString keepCopyBefore(QSqlDatabase live, const QString& what, const QDateTime& now,
+                       std::function<void(int copied, int total)> progress) {
+    if (!isServer(live)) return keepCopyBefore(live.databaseName(), what, now, std::move(progress));
+    const QString copy = QDir(backupFolder(standsForOf(live)))
+                             .absoluteFilePath(QStringLiteral("VenueData-%1-%2.bak")
+                                                   .arg(what, now.toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+    SnapshotBackup backup(live, copy);
+    backup.start();
+    backup.finish();
     return copy;
 }
 
@@ -328,6 +587,10 @@ void checkRestorable(const QString& backupFile, sqlite3* source, QSqlDatabase li
 } // namespace
 
 QString restoreDatabase(QSqlDatabase live, const QString& backupFile, const QDateTime& now, int busyLimitMs) {
+    if (isServer(live))
+        throw RestoreRefused(RestoreRefused::OnServer,
+                             QStringLiteral("数据库在 PostgreSQL 服务器上，不能在这里恢复：请用 PostgreSQL 自己的工具 "
+                                            "pg_restore 恢复备份。"));
     if (!QFileInfo(backupFile).isFile()) throw RestoreRefused(RestoreRefused::Missing, backupFile);
     Handle source(backupFile, SQLITE_OPEN_READONLY);
     if (!source.ok()) throw RestoreRefused(RestoreRefused::Foreign, source.error());

@@ -49,9 +49,16 @@ void backupDatabase(const QString& sourcePath, const QString& targetPath, const 
 // and opens the partial file, so that a source or target that cannot be used is refused at once.
 // finish() copies, checks and puts the copy in place; it may run on another thread while the
 // programs go on writing. A backup started and never finished leaves no partial file.
+//
+// On a venue whose database is on a PostgreSQL server (SnapshotBackup on the live connection),
+// the copy is PostgreSQL's own: pg_dump in its custom format (restored with pg_restore), started
+// by start() and awaited by finish(). start() returns once pg_dump holds its snapshot, so the copy
+// shows the moment of start() there too; a missing pg_dump is refused at once.
 class SnapshotBackup {
   public:
     SnapshotBackup(const QString& sourcePath, const QString& targetPath, BackupOptions options = {});
+    // The database behind `live`: its file, or its server.
+    SnapshotBackup(QSqlDatabase live, const QString& targetPath, BackupOptions options = {});
     ~SnapshotBackup();
     SnapshotBackup(const SnapshotBackup&) = delete;
     SnapshotBackup& operator=(const SnapshotBackup&) = delete;
@@ -64,11 +71,21 @@ class SnapshotBackup {
 
   private:
     struct State;
+    struct Dump;
+    void startDump();
+    void finishDump();
+    QSqlDatabase live_; // set on a server only
     QString source_;
     QString target_;
     BackupOptions options_;
     std::unique_ptr<State> state_;
+    std::unique_ptr<Dump> dump_;
 };
+
+// The pg_dump program a server's backups are written with: KESTRIX_PG_DUMP when set, else
+// pg_dump on the PATH, else the newest of the server's versioned program folders
+// (/usr/lib/postgresql/<version>/bin); empty when there is none.
+QString pgDumpProgram();
 
 // Keeps the `keep` last files of `folder` whose names match `pattern` (a wildcard such as
 // "VenueData-*.bak") in name order — dated names "yyyy-MM-dd" sort by date — and removes the
@@ -83,6 +100,8 @@ std::unique_ptr<SnapshotBackup> startDayEndBackup(const QString& databaseFile, c
 // copies ("VenueData-yyyy-MM-dd.bak"); the other copies of the folder are never counted.
 inline constexpr int kDayEndBackupsKept = 30;
 void finishDayEndBackup(SnapshotBackup& backup);
+// The same for the database behind `live` (on a server, a pg_dump copy of the same name).
+std::unique_ptr<SnapshotBackup> startDayEndBackup(QSqlDatabase live, const QDate& business);
 
 // The folder "back" beside the data folder of `databaseFile`, made when missing; throws DbError
 // when it cannot be made.
@@ -94,12 +113,18 @@ QString maintenanceBackupFile(const QString& databaseFile);
 // in place of the previous one. The live file is neither closed, moved nor compacted. Throws
 // DbError with the reason; the previous backup is then untouched.
 void backupForMaintenance(const QString& databaseFile);
+// The same for the database behind `live` (on a server, a pg_dump copy of the same name).
+void backupForMaintenance(QSqlDatabase live);
 
 // A checked copy of the live file kept before an operation that changes the venue's data as a
 // whole: "VenueData-<what>-<yyyyMMdd-HHmmss>.bak" in the backup folder ("restore", "clear",
 // "init"). Returns its path; throws DbError when it cannot be written (then do nothing).
 // `progress` is told the pages copied so far and the total as the copy goes on.
 QString keepCopyBefore(const QString& databaseFile, const QString& what, const QDateTime& now,
+                       std::function<void(int copied, int total)> progress = {});
+// The same for the database behind `live` (on a server, a pg_dump copy of the same name; no
+// progress is told there).
+QString keepCopyBefore(QSqlDatabase live, const QString& what, const QDateTime& now,
                        std::function<void(int copied, int total)> progress = {});
 
 // Why a restore did not happen. Nothing in the live database changed in any of these cases.
@@ -109,7 +134,8 @@ class RestoreRefused : public DbError {
         Missing, // no backup file
         Foreign, // not a readable database of this system (damaged, truncated, another program's)
         Newer,   // written by a newer version of the programs
-        Failed   // the safety copy or the copy itself failed (busy, disk full)
+        Failed,  // the safety copy or the copy itself failed (busy, disk full)
+        OnServer // the database is on a PostgreSQL server: restored with PostgreSQL's own tools
     };
     RestoreRefused(Problem problem, const QString& reason)
         : DbError(reason), problem_(problem), reason_(reason) {}
@@ -130,7 +156,7 @@ class RestoreRefused : public DbError {
 // transaction, so another program on the file sees the old database or the restored one. An
 // older backup is then upgraded. The live file stays in its journal mode. A lock held by another
 // connection longer than `busyLimitMs` refuses the restore. Returns the safety copy's path;
-// throws RestoreRefused.
+// throws RestoreRefused. A database on a server is refused (OnServer) before anything is read.
 QString restoreDatabase(QSqlDatabase live, const QString& backupFile, const QDateTime& now, int busyLimitMs = 10000);
 
 } // namespace kx::db

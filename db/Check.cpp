@@ -83,8 +83,8 @@ QStringList checkDatabase(QSqlDatabase db) {
     } else {
         const qint64 counter = scalarInt(db, QStringLiteral("SELECT COALESCE(auto_recn, 0) FROM SetupPay"));
         const qint64 highest = scalarInt(
-            db, QStringLiteral("SELECT max(COALESCE((SELECT max(tabl_gues_auto_recn) FROM TableGuestlist), 0), "
-                               "COALESCE((SELECT max(tabl_gues_auto_recn) FROM AllGues), 0))"));
+            db, QStringLiteral("SELECT COALESCE(max(k), 0) FROM (SELECT max(tabl_gues_auto_recn) AS k FROM TableGuestlist "
+                               "UNION ALL SELECT max(tabl_gues_auto_recn) FROM AllGues) AS keys"));
         if (counter <= highest)
             failures << QStringLiteral("settings: the visit counter %1 is not above the highest visit key %2")
                             .arg(counter)

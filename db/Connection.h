@@ -24,8 +24,14 @@ QString settleDataFolder();
 // made group writable, with its log files, whoever made it: every cashier's login works on it.
 void shareWithGroup(const QString& file);
 
-// Owns one named QtSql connection to an SQLite file, opened for sharing with the other
-// program: WAL journal and a busy timeout, so a second writer waits instead of failing.
+// Owns one named QtSql connection to the venue's database: an SQLite file, opened for sharing with
+// the other program (WAL journal and a busy timeout, so a second writer waits instead of failing),
+// or a PostgreSQL server database (a lock timeout of the same length).
+// The database file a connection works on or, on a server, the file path the server stands for
+// (the backups' folder "back" is beside its data folder); empty for a connection not opened
+// through Connection.
+QString venueFileOf(const QSqlDatabase& db);
+
 class Connection {
 public:
     Connection() = default;
@@ -33,17 +39,29 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // Opens (creating the folder and file when missing). Throws DbError when it cannot.
+    // Opens the venue's database at `path`: the file (creating the folder and file when missing),
+    // or the PostgreSQL server that the connection setting names for it (serverUrlFor). Throws
+    // DbError when it cannot.
     void open(const QString& path);
+    // Opens a server database by its URL; `standsFor` is the file path the programs derive their
+    // folders from (the backups' folder beside the data folder).
+    void openServer(const QString& url, const QString& standsFor = QString());
     void close();
     bool isOpen() const;
     QSqlDatabase db() const;
+    // The file, or the file path the server stands for.
     QString path() const { return path_; }
+    // The server URL, or empty on the file.
+    QString serverUrl() const { return url_; }
+    bool isServer() const { return !url_.isEmpty(); }
+    // Which database is in use, in words for the about panel and kestrix-db check.
+    QString describe() const;
     QString name() const { return name_; }
 
 private:
     QString name_;
     QString path_;
+    QString url_;
 };
 
 } // namespace kx::db

@@ -1,11 +1,14 @@
 #include "Dataset.h"
 
+#include "Engine.h"
+
 #include "Sql.h"
 #include "TableInfo.h"
 #include "Transaction.h"
 #include "Values.h"
 
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlField>
@@ -304,6 +307,10 @@ QString Dataset::rewriteForKey(const QString& sql, QString* base) const {
         return sql;
     const int from = findTopLevel(trimmed, QStringLiteral("from"));
     if (from < 0) return sql;
+    // A select of sums or counts over the table is one row of figures, not a row of it.
+    static const QRegularExpression aggregate(QStringLiteral("\\b(sum|count|min|max|avg)\\s*\\("),
+                                              QRegularExpression::CaseInsensitiveOption);
+    if (aggregate.match(trimmed.left(from)).hasMatch()) return sql;
     int i = from + 4;
     while (i < trimmed.size() && trimmed[i].isSpace()) ++i;
     if (i < trimmed.size() && trimmed[i] == QLatin1Char('(')) return sql; // derived table
@@ -380,11 +387,7 @@ void Dataset::open() {
     const QString effective = rewriteForKey(sql_, &base);
     baseTable_ = base;
     keyColumn_ = base.isEmpty() ? QString() : keyColumn(db_, base);
-    QSqlQuery q(db_);
-    q.setForwardOnly(true);
-    if (!q.prepare(effective)) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql_);
-    for (const QVariant& p : params_) q.addBindValue(toDbValue(p));
-    if (!q.exec()) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql_);
+    QSqlQuery q = run(db_, effective, params_);
 
     const QSqlRecord rec = q.record();
     const int keyColumnIndex = baseTable_.isEmpty() ? -1 : rec.indexOf(kKeyAlias);
@@ -486,11 +489,7 @@ void Dataset::reread() {
     checkBrowseMode();
     QString base;
     const QString effective = rewriteForKey(sql_, &base);
-    QSqlQuery q(db_);
-    q.setForwardOnly(true);
-    if (!q.prepare(effective)) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql_);
-    for (const QVariant& p : params_) q.addBindValue(toDbValue(p));
-    if (!q.exec()) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql_);
+    QSqlQuery q = run(db_, effective, params_);
     const QSqlRecord rec = q.record();
     const int keyColumnIndex = rec.indexOf(kKeyAlias);
     const int dataCount = rec.count() - (keyColumnIndex >= 0 ? 1 : 0);
@@ -591,12 +590,9 @@ void Dataset::refreshRowsBy(int keyIndex, const QVariantList& keys) {
     const QString sql = QStringLiteral("SELECT * FROM (%1) AS kx_rows WHERE kx_rows.\"%2\" IN (%3)")
                             .arg(effective, keyIndex < 0 ? kKeyAlias : fields_[size_t(keyIndex)].name,
                                  marks.join(QLatin1Char(',')));
-    QSqlQuery q(db_);
-    q.setForwardOnly(true);
-    if (!q.prepare(sql)) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql);
-    for (const QVariant& p : params_) q.addBindValue(toDbValue(p));
-    for (const QVariant& k : keys) q.addBindValue(toDbValue(k));
-    if (!q.exec()) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql);
+    QVariantList values = params_;
+    for (const QVariant& k : keys) values << k;
+    QSqlQuery q = run(db_, sql, values);
 
     const QSqlRecord rec = q.record();
     const int keyColumnIndex = baseTable_.isEmpty() ? -1 : rec.indexOf(kKeyAlias);
@@ -991,7 +987,7 @@ void Dataset::edit() {
     if (afterEdit) afterEdit(*this);
 }
 
-void Dataset::readBack(Row& row, qint64 rowid) {
+void Dataset::readBack(Row& row, const QString& where, const QVariant& value) {
     QStringList cols;
     std::vector<int> target;
     cols << keyReference();
@@ -1000,8 +996,8 @@ void Dataset::readBack(Row& row, qint64 rowid) {
         cols << QStringLiteral("\"%1\"").arg(fields_[size_t(f)].baseColumn);
         target.push_back(f);
     }
-    QSqlQuery q = run(db_, QStringLiteral("SELECT %1 FROM \"%2\" WHERE rowid=?").arg(cols.join(QLatin1Char(',')), baseTable_),
-                      {rowid});
+    QSqlQuery q = run(db_, QStringLiteral("SELECT %1 FROM \"%2\" WHERE %3=?").arg(cols.join(QLatin1Char(',')), baseTable_, where),
+                      {value});
     if (!q.next()) return;
     row.key = q.value(0);
     for (int i = 0; i < int(target.size()); ++i) {
@@ -1088,7 +1084,10 @@ void Dataset::post() {
     if (beforePost) beforePost(*this);
     Row* row = currentRow();
     if (!row) throw DbError(QStringLiteral("%1: no current row").arg(name()));
-    qint64 insertedRowid = 0;
+    // Where the new row is read back from: the file's rowid of the insert, or on the server the
+    // key its INSERT returns.
+    QString insertedWhere = QStringLiteral("rowid");
+    QVariant insertedAt;
     try {
         if (state_ == Edit) {
             QStringList sets;
@@ -1134,7 +1133,13 @@ void Dataset::post() {
                 cols.isEmpty() ? QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES").arg(baseTable_)
                                : QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
                                      .arg(baseTable_, cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-            insertedRowid = kx::db::insert(db_, sql, values);
+            if (isServer(db_)) {
+                QSqlQuery q = run(db_, sql + QStringLiteral(" RETURNING ") + keyReference(), values);
+                if (q.next()) insertedAt = q.value(0);
+                insertedWhere = keyReference();
+            } else {
+                insertedAt = kx::db::insert(db_, sql, values);
+            }
         }
     } catch (const DbError& e) {
         // A refused post leaves the row in edit with what was typed.
@@ -1144,7 +1149,7 @@ void Dataset::post() {
     }
     const bool wasInsert = state_ == Insert;
     *row = buffer_;
-    if (wasInsert) readBack(*row, insertedRowid);
+    if (wasInsert) readBack(*row, insertedWhere, insertedAt);
     if (checked) checked->commit();
     if (onCalcFields) calcRow(*row);
     modified_ = false;

@@ -264,7 +264,7 @@ private:
     void emitRowChanged(int row);
     void emitCurrent();
     void setState(State s);
-    void readBack(Row& row, qint64 rowid);
+    void readBack(Row& row, const QString& where, const QVariant& value);
     QString rewriteForKey(const QString& sql, QString* base) const;
     QString keyReference() const;
     void refreshRowsBy(int keyIndex, const QVariantList& keys);

@@ -3,6 +3,8 @@
 #include "Backup.h"
 #include "Check.h"
 #include "Connection.h"
+#include "Copy.h"
+#include "Engine.h"
 #include "Errors.h"
 #include "Generator.h"
 #include "Schema.h"
@@ -12,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 
 #include <functional>
 
@@ -20,11 +23,14 @@ namespace kx::db {
 namespace {
 
 void usage(QTextStream& err) {
-    err << "usage: kestrix-db create [--empty] FILE\n"
-           "       kestrix-db check FILE\n"
+    err << "usage: kestrix-db create [--empty] FILE|URL\n"
+           "       kestrix-db check FILE|URL\n"
            "       kestrix-db generate [--years N] [--visits-per-day N] [--seed N]\n"
            "                          [--tables N] [--items N] [--members N] [--live-cleared N] [--live-open "
-           "N] FILE\n"
+           "N] FILE|URL\n"
+           "       kestrix-db copy FROM TO    (every row of a venue from a file or URL into a new file or an empty\n"
+           "                                   server database, checked by counts and sums per table)\n"
+           "       (URL: postgresql://user@host:port/dbname; the password from ~/.pgpass or PGPASSWORD)\n"
            "       kestrix-db backup FILE     (the maintenance backup: back/VenueData.bak beside the data folder)\n"
            "       kestrix-db restore FILE    (back/VenueData.bak restored into FILE, the file before it kept)\n";
 }
@@ -34,7 +40,39 @@ void removeDatabaseFiles(const QString& path) {
         QFile::remove(path + suffix);
 }
 
+bool isUrl(const QString& target) {
+    return target.startsWith(QLatin1String("postgresql://")) || target.startsWith(QLatin1String("postgres://"));
+}
+
+// A venue database named on the command line: a server URL or a file (which may itself be set to
+// a server by a database.ini beside it).
+void openTarget(Connection& conn, const QString& target) {
+    if (isUrl(target))
+        conn.openServer(target);
+    else
+        conn.open(target);
+}
+
+int createOnServer(const QString& url, bool withSample, QTextStream& out, QTextStream& err, const QDate& today) {
+    try {
+        Connection conn;
+        conn.openServer(url);
+        if (hasTables(conn.db())) {
+            err << "kestrix-db: " << displayUrl(url) << " already holds tables; refusing to write into it\n";
+            return 1;
+        }
+        prepareDatabase(conn.db(), withSample, today);
+        out << "created " << displayUrl(url) << " (schema version " << schemaVersion(conn.db()) << ", "
+            << (withSample ? "with the sample venue" : "empty") << ")\n";
+        return 0;
+    } catch (const DbError& e) {
+        err << "kestrix-db: " << e.message() << '\n';
+        return 1;
+    }
+}
+
 int create(const QString& path, bool withSample, QTextStream& out, QTextStream& err, const QDate& today) {
+    if (isUrl(path)) return createOnServer(path, withSample, out, err, today);
     if (QFileInfo::exists(path)) {
         err << "kestrix-db: " << path << " already exists; refusing to overwrite it\n";
         return 1;
@@ -55,22 +93,24 @@ int create(const QString& path, bool withSample, QTextStream& out, QTextStream& 
 }
 
 int check(const QString& path, QTextStream& out, QTextStream& err) {
-    if (!QFileInfo(path).isFile()) {
+    const bool server = isUrl(path) || !serverUrlFor(path).isEmpty();
+    if (!server && !QFileInfo(path).isFile()) {
         err << "kestrix-db: " << path << " does not exist\n";
         return 1;
     }
     // A file the programs would refuse is reported as it is, before anything opens it for writing.
     try {
-        checkVenueFile(path);
+        if (!server) checkVenueFile(path);
     } catch (const VenueFileRefused& e) {
         out << "FAIL " << e.problem() << '\n' << "check failed\n";
         return 1;
     }
     try {
         Connection conn;
-        conn.open(path);
+        openTarget(conn, path);
         QSqlDatabase db = conn.db();
         int failures = 0;
+        out << "database: " << conn.describe() << '\n';
 
         const int version = schemaVersion(db);
         out << "schema version: " << version << " (this program: " << currentSchemaVersion() << ")\n";
@@ -80,9 +120,15 @@ int check(const QString& path, QTextStream& out, QTextStream& err) {
         }
 
         QStringList integrity;
-        QSqlQuery q = run(db, QStringLiteral("PRAGMA integrity_check"));
-        while (q.next())
-            integrity << q.value(0).toString();
+        if (conn.isServer()) {
+            // The server keeps its own pages whole; what it can tell is that it answers.
+            integrity << (scalarInt(db, QStringLiteral("SELECT 1")) == 1 ? QStringLiteral("ok")
+                                                                         : QStringLiteral("the server does not answer"));
+        } else {
+            QSqlQuery q = run(db, QStringLiteral("PRAGMA integrity_check"));
+            while (q.next())
+                integrity << q.value(0).toString();
+        }
         if (integrity == QStringList{QStringLiteral("ok")}) {
             out << "integrity: ok\n";
         } else {
@@ -109,7 +155,74 @@ int check(const QString& path, QTextStream& out, QTextStream& err) {
     }
 }
 
+int generateFile(const QString& path, const GenerateOptions& options, QTextStream& out, QTextStream& err);
+
+// A history for a server is generated into a file of its own first (the generator writes through
+// the file's own interface at full speed), then copied to the server whole.
 int generate(const QString& path, const GenerateOptions& options, QTextStream& out, QTextStream& err) {
+    if (!isUrl(path)) return generateFile(path, options, out, err);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("VenueData.MDB"));
+    if (const int code = generateFile(file, options, out, err); code != 0) return code;
+    try {
+        Connection from;
+        from.open(file);
+        Connection to;
+        to.openServer(path);
+        QElapsedTimer timer;
+        timer.start();
+        const CopyReport report = copyDatabase(from.db(), to.db());
+        qint64 rows = 0;
+        for (qint64 n : report.rows) rows += n;
+        out << "copied to " << displayUrl(path) << ": " << rows << " rows in " << report.tables.size() << " tables in "
+            << QString::number(timer.elapsed() / 1000.0, 'f', 1) << " s\n";
+        return 0;
+    } catch (const DbError& e) {
+        err << "kestrix-db: " << e.message() << '\n';
+        return 1;
+    }
+}
+
+int copy(const QString& fromTarget, const QString& toTarget, QTextStream& out, QTextStream& err) {
+    if (!isUrl(fromTarget) && serverUrlFor(fromTarget).isEmpty() && !QFileInfo(fromTarget).isFile()) {
+        err << "kestrix-db: " << fromTarget << " does not exist\n";
+        return 1;
+    }
+    const bool toFile = !isUrl(toTarget) && serverUrlFor(toTarget).isEmpty();
+    if (toFile && QFileInfo::exists(toTarget)) {
+        err << "kestrix-db: " << toTarget << " already exists; refusing to overwrite it\n";
+        return 1;
+    }
+    try {
+        Connection from;
+        openTarget(from, fromTarget);
+        Connection to;
+        openTarget(to, toTarget);
+        QElapsedTimer timer;
+        timer.start();
+        const CopyReport report = copyDatabase(from.db(), to.db(), [&](const QString& table, qint64 rows) {
+            out << "  " << table << ": " << rows << " rows\n";
+            out.flush();
+        });
+        const QStringList before = tableFigures(from.db());
+        const QStringList after = tableFigures(to.db());
+        if (before != after) {
+            for (int i = 0; i < before.size(); ++i)
+                if (before.value(i) != after.value(i))
+                    err << "kestrix-db: differs after the copy: " << before.value(i) << " / " << after.value(i) << '\n';
+            return 1;
+        }
+        out << "copied " << from.describe() << " to " << to.describe() << " in "
+            << QString::number(timer.elapsed() / 1000.0, 'f', 1) << " s; counts and sums of every table agree\n";
+        return 0;
+    } catch (const DbError& e) {
+        err << "kestrix-db: " << e.message() << '\n';
+        if (toFile) removeDatabaseFiles(toTarget);
+        return 1;
+    }
+}
+
+int generateFile(const QString& path, const GenerateOptions& options, QTextStream& out, QTextStream& err) {
     if (QFileInfo::exists(path)) {
         err << "kestrix-db: " << path << " already exists; refusing to overwrite it\n";
         return 1;
@@ -177,7 +290,14 @@ bool takeScale(QStringList& rest, const QString& name, qint64 min, qint64 max, s
 
 // Runs `work` on an existing file; a refusal of the data layer is reported as the tool's failure.
 int onExistingFile(const QString& path, QTextStream& err, const std::function<int()>& work) {
-    if (!QFileInfo(path).isFile()) {
+    bool onServer = false;
+    try {
+        onServer = !serverUrlFor(path).isEmpty();
+    } catch (const DbError& e) {
+        err << "kestrix-db: " << e.message() << '\n';
+        return 1;
+    }
+    if (!onServer && !QFileInfo(path).isFile()) {
         err << "kestrix-db: " << path << " does not exist\n";
         return 1;
     }
@@ -199,8 +319,12 @@ int backUp(const QString& path, QTextStream& out, QTextStream& err) {
     return onExistingFile(path, err, [&] {
         QElapsedTimer timer;
         timer.start();
-        backupForMaintenance(path);
-        out << "backed up " << path << " to " << maintenanceBackupFile(path) << " in " << seconds(timer) << " s\n";
+        // The file itself, or the server its setting names (a pg_dump copy of the same name).
+        Connection conn;
+        conn.open(path);
+        backupForMaintenance(conn.db());
+        out << "backed up " << conn.describe() << " to " << maintenanceBackupFile(path) << " in " << seconds(timer)
+            << " s\n";
         return 0;
     });
 }
@@ -232,6 +356,7 @@ int runDbTool(const QStringList& args, QTextStream& out, QTextStream& err, const
         return create(rest[0], !empty, out, err, today);
     }
     if (command == QLatin1String("check") && args.size() == 2) return check(args[1], out, err);
+    if (command == QLatin1String("copy") && args.size() == 3) return copy(args[1], args[2], out, err);
     if (command == QLatin1String("backup") && args.size() == 2) return backUp(args[1], out, err);
     if (command == QLatin1String("restore") && args.size() == 2) return restore(args[1], out, err);
     if (command == QLatin1String("generate")) {

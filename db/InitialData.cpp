@@ -116,7 +116,7 @@ void insertRole(QSqlDatabase db, const QString& code, const QString& name, const
     insertRows(db, "managertype", "mana_code,mana_name,mana_rema", {{code, name, s(" ")}});
     exec(db,
          QStringLiteral("INSERT INTO Limitedlist (mana_code, limi_code, limi_name, limi_real) "
-                        "SELECT ?, limi_code, limi_name, 0 FROM LimitedTemp ORDER BY rowid"),
+                        "SELECT ?, limi_code, limi_name, 0 FROM LimitedTemp"),
          {code});
     if (granted.isEmpty()) {
         exec(db, QStringLiteral("UPDATE Limitedlist SET limi_real = 1 WHERE mana_code = ?"), {code});
@@ -331,7 +331,7 @@ void insertSampleVenue(QSqlDatabase db) {
     // The time-band mode's bands, copied from the template with their hourly prices.
     const double bandPrices[] = {60.0, 40.0, 60.0, 150.0, 120.0};
     QSqlQuery bands =
-        run(db, QStringLiteral("SELECT cons_time_star, cons_time_end FROM ConsTimeModeTemp ORDER BY rowid"));
+        run(db, QStringLiteral("SELECT cons_time_star, cons_time_end FROM ConsTimeModeTemp ORDER BY rec_ID"));
     Rows bandRows;
     for (int i = 0; bands.next() && i < 5; ++i)
         bandRows << QVariantList{s("06"), bands.value(0), bands.value(1), bandPrices[i]};

@@ -60,9 +60,18 @@ void openVenueDatabase(Connection& connection, const QString& path, const QDate&
 QStringList schemaTables();
 QStringList schemaViews();
 
+// A CREATE TABLE statement written as our schema writes them (the file's types: VARCHAR(n),
+// INTEGER, SMALLINT, DOUBLE, DECIMAL(p,s), BOOLEAN, DATETIME, INTEGER PRIMARY KEY AUTOINCREMENT)
+// in the form the engine behind `db` takes.
+QString tableDdl(QSqlDatabase db, const QString& statement);
+
+// Our CREATE TABLE statement of `table` (in the file's dialect), or empty for no table of ours.
+QString tableStatement(const QString& table);
+
 // Whether the file holds any table (sqlite's own bookkeeping tables aside).
 bool hasTables(QSqlDatabase db);
-// PRAGMA user_version of the file.
+// The schema version: PRAGMA user_version of the file, the one row of kx_schema_version on a
+// server (0 when there is none).
 int schemaVersion(QSqlDatabase db);
 
 // One upgrade step: brings a file from version toVersion - 1 to toVersion, keeping every row.

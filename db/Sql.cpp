@@ -1,5 +1,6 @@
 #include "Sql.h"
 
+#include "Engine.h"
 #include "Errors.h"
 #include "Values.h"
 
@@ -10,7 +11,14 @@ namespace kx::db {
 QSqlQuery run(QSqlDatabase db, const QString& sql, const QVariantList& params) {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.prepare(sql)) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql);
+    const QString text = dialectSql(db, sql);
+    // The server prepares only queries with values to bind; a statement without any (DDL,
+    // BEGIN, SET …) goes as it is.
+    if (params.isEmpty() && isServer(db)) {
+        if (!q.exec(text)) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql);
+        return q;
+    }
+    if (!q.prepare(text)) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql);
     for (const QVariant& p : params) q.addBindValue(toDbValue(p));
     if (!q.exec()) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql);
     return q;

@@ -112,7 +112,7 @@ void backUp(TFormSMain& main, const PasswordScreen& s) {
     {
         Working working(s.button);
         try {
-            db::backupForMaintenance(main.db().databaseName());
+            db::backupForMaintenance(main.db());
         } catch (const DbError& e) {
             prompter().information(withReason(QStringLiteral("数据备份失败，原备份文件未作改动！"), e.message()));
             return;
@@ -129,7 +129,7 @@ void restore(TFormSMain& main, const PasswordScreen& s) {
     {
         Working working(s.button);
         try {
-            db::restoreDatabase(main.db(), db::maintenanceBackupFile(main.db().databaseName()), Clock::now());
+            db::restoreDatabase(main.db(), db::maintenanceBackupFile(db::venueFileOf(main.db())), Clock::now());
         } catch (const db::RestoreRefused& e) {
             switch (e.problem()) {
             case db::RestoreRefused::Missing:
@@ -144,6 +144,10 @@ void restore(TFormSMain& main, const PasswordScreen& s) {
                 break;
             case db::RestoreRefused::Failed:
                 prompter().information(withReason(QStringLiteral("数据恢复失败，数据库未作改动！"), e.reason()));
+                break;
+            case db::RestoreRefused::OnServer:
+                prompter().information(QStringLiteral("数据库在 PostgreSQL 服务器上，不能在这里恢复，数据库未作改动！\n"
+                                                      "请用 PostgreSQL 自己的工具 pg_restore 恢复备份。"));
                 break;
             }
             return;
@@ -237,7 +241,7 @@ class Clearing {
         {
             Working working(button_);
             try {
-                db::keepCopyBefore(db.databaseName(), QStringLiteral("clear"), Clock::now());
+                db::keepCopyBefore(db, QStringLiteral("clear"), Clock::now());
             } catch (const DbError& e) {
                 prompter().information(withReason(QStringLiteral("清除前的数据备份没有成功，数据未作清除！"), e.message()));
                 return;
@@ -272,7 +276,7 @@ void initialise(TFormSMain& main, TDMManage& m, TDMSetup& s, const PasswordScree
     {
         Working working(screen.button);
         try {
-            db::keepCopyBefore(db.databaseName(), QStringLiteral("init"), Clock::now());
+            db::keepCopyBefore(db, QStringLiteral("init"), Clock::now());
         } catch (const DbError& e) {
             prompter().information(withReason(QStringLiteral("初始化前的数据备份没有成功，数据未作改动！"), e.message()));
             return;

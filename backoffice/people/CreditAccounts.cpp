@@ -40,7 +40,7 @@ const QString kMoreThanOwed = QStringLiteral("还款金额不能大于已消费�
 
 // The repayments of one account, in the order they were taken.
 const QString kRepaymentsOf =
-    QStringLiteral("select * from Hangguesin where hang_gues_code=? order by time_fact, rowid");
+    QStringLiteral("select * from Hangguesin where hang_gues_code=? order by time_fact, rec_ID");
 
 // What an account owes, as the grid shows amounts.
 QString owedText(const Dataset& d) {
@@ -86,7 +86,7 @@ ReportFrame creditRepaymentList(QSqlDatabase db, const QString& accountCode, con
                        {QStringLiteral("操作员"), QString(), false, Qt::AlignHCenter}});
     QSqlQuery q = db::run(db,
                           QStringLiteral("select hang_gues_code, hang_gues_name, hang_gues_inco, hang_gues_inco_date, "
-                                         "oper_name from Hangguesin where hang_gues_code=? order by time_fact, rowid"),
+                                         "oper_name from Hangguesin where hang_gues_code=? order by time_fact, rec_ID"),
                           {accountCode});
     while (q.next())
         report.addRow(

@@ -551,7 +551,7 @@ bool TFormSMain::rollDayIfDue() {
     if (setup_->setup.flag(QStringLiteral("work_back"))) {
         try {
             auto backup =
-                db::startDayEndBackup(db().databaseName(), setup_->setup.date(QStringLiteral("time_work")));
+                db::startDayEndBackup(db(), setup_->setup.date(QStringLiteral("time_work")));
             db::finishDayEndBackup(*backup);
         } catch (const std::exception& e) {
             prompter().information(

@@ -72,7 +72,7 @@ void initialiseDatabase(TFormWMain& main, TFormWork& work, TDMTable& dm) {
         main.repaint();
         StatusProgress progress(main.StatusBar1, main.statusPanel[0]);
         try {
-            copy = db::keepCopyBefore(db.databaseName(), QStringLiteral("init"), Clock::now(),
+            copy = db::keepCopyBefore(db, QStringLiteral("init"), Clock::now(),
                                       [&progress](int copied, int total) {
                                           if (total > 0) progress.moveTo(kCopyShare * copied / total);
                                       });

@@ -387,7 +387,7 @@ DayOperations::~DayOperations() {
 
 std::unique_ptr<db::SnapshotBackup> DayOperations::startDayEndBackup() {
     waitForBackup();
-    return db::startDayEndBackup(main_->db().databaseName(), dm_->setup.date(QStringLiteral("time_work")));
+    return db::startDayEndBackup(main_->db(), dm_->setup.date(QStringLiteral("time_work")));
 }
 
 void DayOperations::finishInBackground(std::unique_ptr<db::SnapshotBackup> backup) {

@@ -1,5 +1,7 @@
 #include "TableBoard.h"
 
+#include "Engine.h"
+
 #include "Binder.h"
 #include "ErrorGuard.h"
 #include "PanelKit.h"
@@ -274,8 +276,8 @@ bool TableBoard::followOtherDesks() {
     Dataset& visits = *dm_->adoqry_TableGues;
     if (!board.active() || !work_->pnl_TableStateP->isVisible()) return false;
     if (board.state() != Dataset::Browse || (visits.active() && visits.state() != Dataset::Browse)) return false;
-    // Counts the commits of other connections only: this desk's own actions read what they change.
-    const qint64 version = db::scalarInt(dm_->database(), QStringLiteral("PRAGMA data_version"));
+    // Moves with the commits of other desks: this desk's own actions read what they change.
+    const qint64 version = db::boardChangeMark(dm_->database());
     if (version == seenVersion_) return false;
     seenVersion_ = version;
     // The table the cashier chose stays chosen (its menu may be open), and so does the visit.

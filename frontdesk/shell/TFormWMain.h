@@ -39,6 +39,8 @@ public:
     void attach(TFormWork* work, TDMTable* dm);
 
     QSqlDatabase db() const { return ADOConnection1.db(); }
+    // Which database the program works on, in words (the file, or the server's URL).
+    QString databaseDescription() const { return ADOConnection1.describe(); }
     db::Dataset* ScratchQuery = nullptr;
     TFormWork* work() const { return work_; }
     TDMTable* dm() const { return dm_; }

@@ -273,6 +273,11 @@ void TFormWork::buildAbout() {
         l->setAlignment(Qt::AlignCenter);
         layout->addWidget(l);
     }
+    lbl_AboutDatabase = new QLabel(pnl_about);
+    lbl_AboutDatabase->setObjectName(QStringLiteral("lbl_AboutDatabase"));
+    lbl_AboutDatabase->setAlignment(Qt::AlignCenter);
+    lbl_AboutDatabase->setWordWrap(true);
+    layout->addWidget(lbl_AboutDatabase);
     auto* close2 = makeButton(QStringLiteral("btn_AboutClose"), QStringLiteral("关闭"), pnl_about);
     layout->addWidget(close2, 0, Qt::AlignHCenter);
     connect(close1, &QPushButton::clicked, this, [this] { hideAbout(); });
@@ -292,6 +297,7 @@ TFormWork::~TFormWork() {
 
 void TFormWork::attach(TDMTable* dm) {
     dm_ = dm;
+    lbl_AboutDatabase->setText(QStringLiteral("数据库：") + main_->databaseDescription());
     // After another front desk won a race, the board and the visits show what is stored now,
     // each staying on its row.
     ErrorGuard::setAfterStaleData([this] {

@@ -130,6 +130,7 @@ public:
 
     // --- about
     QFrame* pnl_about;
+    QLabel* lbl_AboutDatabase; // which database this desk works on: the file or a server
 
     // --- the board's views and side panel (built at once: the first screen after the login)
     TableBoard* tableBoard = nullptr;

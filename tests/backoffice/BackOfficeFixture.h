@@ -1,6 +1,8 @@
 #pragma once
 // The back office started on a new database in a temporary folder, shown, its clock frozen,
 // every message box and dialog scripted.
+#include "TestDb.h"
+#include "TestServer.h"
 #include "BackOffice.h"
 #include "Clock.h"
 #include "ErrorGuard.h"

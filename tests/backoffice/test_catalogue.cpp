@@ -331,7 +331,7 @@ TEST_F(CatalogueTest, ARefusedItemInsideATypeChangePutsTheOldTypeBack) {
 }
 
 TEST_F(CatalogueTest, AFailingStatementOfATypeChangeStoresNothingAndCloses) {
-    kx::db::exec(db(), "create trigger kx_refuse before delete on itemgroup begin select raise(abort, 'refused'); end");
+    kx::test::createRefusingTrigger(db(), "create trigger kx_refuse before delete on itemgroup begin select raise(abort, 'refused'); end");
     showItem("T01", "6002");
     prompter.answer(true);
     chooseType("1");

@@ -334,7 +334,7 @@ TEST_P(LeavingFailures, RollBackShowTheCodeAndClose) {
     count("5"); // typed, posted by the leaving
     const QStringList before = rows("1 = 1");
     const double stockBefore = stock(c.group);
-    kx::db::exec(db(), c.trigger);
+    kx::test::createRefusingTrigger(db(), c.trigger);
     press(main->toolb_Back);
     EXPECT_EQ(lastText(), kx::ErrorGuard::transactionFailedText(c.code));
     QApplication::processEvents();

@@ -434,7 +434,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(CreditAccountTest, AFailedRepaymentStoresNothingAndClosesTheProgram) {
     setOwed("001", 300);
-    kx::db::exec(db(), "create trigger kx_refuse before insert on Hangguesin begin select raise(abort, 'refused'); end");
+    kx::test::createRefusingTrigger(db(), "create trigger kx_refuse before insert on Hangguesin begin select raise(abort, 'refused'); end");
     openManageLeaf("挂帐客人");
     openRepayments();
     repay("100");

@@ -26,7 +26,7 @@ class MaintenanceTest : public kx::test::SetupScreenTest {
     QString backupFile() const { return kx::db::maintenanceBackupFile(path); }
     QString back() const { return QFileInfo(backupFile()).absolutePath(); }
     qint64 tables() const { return kx::db::scalarInt(db(), "select count(*) from tablelist"); }
-    double stock() const { return kx::db::scalarNumber(db(), "select total(item_coun) from itemlist"); }
+    double stock() const { return kx::db::scalarNumber(db(), "select coalesce(sum(item_coun), 0) from itemlist"); }
     void tick(const char* box) { control<QCheckBox>(box)->setChecked(true); }
     QStringList copies(const char* pattern) const { return QDir(back()).entryList({QString::fromLatin1(pattern)}); }
 };
@@ -275,7 +275,7 @@ TEST_F(MaintenanceTest, InitialisationTwiceKeepsTheCardsWorkingAndTheProgramOpen
 
 TEST_F(MaintenanceTest, AFailedInitialisationRollsBackAndCloses) {
     kx::db::exec(db(), "insert into bookin (book_name, tabl_code) values ('李', '102')");
-    kx::db::exec(db(), "create trigger kx_refuse before update on TableList begin select raise(abort, 'refused'); end");
+    kx::test::createRefusingTrigger(db(), "create trigger kx_refuse before update on TableList begin select raise(abort, 'refused'); end");
     openSystemLeaf("系统初始");
     prompter.answer(true);
     run("Edit6", "admin", "Button4");

@@ -221,7 +221,7 @@ TEST_F(BackOfficeTest, AFailingRollStoresNothingAndClosesWithItsCode) {
     kx::db::exec(db(), "update otherincomelist set othe_inco_mone = 30");
     kx::db::exec(db(), "insert into TableGuestlist (tabl_gues_auto_recn, tabl_code, tabl_gues_use) values (501, 'A01', 0)");
     // The archive of other income refuses every row.
-    kx::db::exec(db(), "create trigger kx_refuse before insert on AllOtherInCome begin select raise(abort, 'refused'); end");
+    kx::test::createRefusingTrigger(db(), "create trigger kx_refuse before insert on AllOtherInCome begin select raise(abort, 'refused'); end");
     setup->adoqry_setuppay->reload();
     logIn();
     EXPECT_EQ(prompter.texts(), QStringList({kx::ErrorGuard::transactionFailedText("A100011")}));

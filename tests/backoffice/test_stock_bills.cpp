@@ -173,7 +173,7 @@ TEST_F(StockBillTest, AFailingPostingStoresNothingAndCloses) {
     openLines();
     line("9001", "10", "0.6");
     press(main->toolb_Back);
-    kx::db::exec(db(), "create trigger kx_refuse before insert on AllStoreBill begin select raise(abort, 'refused'); end");
+    kx::test::createRefusingTrigger(db(), "create trigger kx_refuse before insert on AllStoreBill begin select raise(abort, 'refused'); end");
     press(main->toolb_run);
     EXPECT_EQ(lastText(), kx::ErrorGuard::transactionFailedText("A100002"));
     QApplication::processEvents();

@@ -275,7 +275,7 @@ TEST_F(StockOverviewTest, LeavingTheAdjustmentAppliesNothing) {
 TEST_F(StockOverviewTest, AFailedAdjustmentChangesNothingAndClosesTheProgram) {
     startAdjustment();
     adjust("4001", "7");
-    kx::db::exec(db(), "create trigger kx_refuse before update on itemlist begin select raise(abort, 'refused'); end");
+    kx::test::createRefusingTrigger(db(), "create trigger kx_refuse before update on itemlist begin select raise(abort, 'refused'); end");
     press(main->toolb_Save);
     EXPECT_EQ(lastText(), kx::ErrorGuard::transactionFailedText("A100001"));
     QApplication::processEvents();

@@ -65,7 +65,7 @@ TEST_P(Balances, MoveByTheUnitsReceiptsAndPayments) {
     setBalance("001", c.receivable, c.payable);
     // Nothing may write the unit unless something was entered.
     if (c.entered.empty())
-        kx::db::exec(db(), "create trigger kx_refuse before update on WorkList begin select raise(abort, 'refused'); end");
+        kx::test::createRefusingTrigger(db(), "create trigger kx_refuse before update on WorkList begin select raise(abort, 'refused'); end");
     openReceipts("001");
     EXPECT_EQ(main->CurrentDataset, manage->adoqry_WorkDetail);
     EXPECT_EQ(toolbar(), QStringList({"增加", "取消", "保存", "回退"}));
@@ -143,7 +143,7 @@ TEST_F(TradingUnitTest, AFailureWhileApplyingStoresNothingAndCloses) {
     setBalance("001", 0, 500);
     openReceipts("001");
     enter("DBEdit110", "200");
-    kx::db::exec(db(), "create trigger kx_refuse before update of work_flag on WorkDetail begin select raise(abort, "
+    kx::test::createRefusingTrigger(db(), "create trigger kx_refuse before update of work_flag on WorkDetail begin select raise(abort, "
                        "'refused'); end");
     press(main->toolb_Back);
     EXPECT_EQ(lastText(), kx::ErrorGuard::transactionFailedText("A100003"));

@@ -1,6 +1,7 @@
 // The archive searches that must not read a whole archive: the shift handover's look for the
 // payment lines not yet handed over, on a new file and on a file made by an older version.
 #include "Schema.h"
+#include "TestServer.h"
 #include "Sql.h"
 #include "TestDb.h"
 
@@ -40,12 +41,14 @@ void expectIndexed(QSqlDatabase db) {
 }
 
 TEST(ArchiveIndexTest, HandoverFindsPendingPaymentLinesByIndex) {
+    KX_FILE_ENGINE_ONLY();
     kx::test::TempDatabase t;
     prepareDatabase(t.db(), true, QDate(2026, 3, 14));
     expectIndexed(t.db());
 }
 
 TEST(ArchiveIndexTest, AnOlderFileGetsTheIndexAndKeepsItsRows) {
+    KX_FILE_ENGINE_ONLY();
     kx::test::TempDatabase t;
     QSqlDatabase db = t.db();
     prepareDatabase(db, true, QDate(2026, 3, 14));

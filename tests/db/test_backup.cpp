@@ -1,6 +1,7 @@
 // Backups of the live database file: a checked copy of one committed state, put in place only
 // when it is good, and the rotation that keeps the last few.
 #include "Backup.h"
+#include "TestServer.h"
 #include "Errors.h"
 #include "Sql.h"
 #include "TestDb.h"
@@ -59,6 +60,7 @@ QStringList beside(const QString& path) {
 class BackupTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        KX_FILE_ENGINE_ONLY();
         // Some hundreds of pages, an index, and rows still in the WAL (not yet checkpointed).
         tdb.run({"CREATE TABLE orders (id INTEGER PRIMARY KEY, note VARCHAR(200))",
                  "CREATE INDEX orders_note ON orders(note)"});
@@ -271,6 +273,7 @@ INSTANTIATE_TEST_SUITE_P(Backup, BackupFailureTest, ::testing::ValuesIn(kFailure
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PruneBackups, KeepsTheLastByNameAndTouchesNothingElse) {
+    KX_FILE_ENGINE_ONLY();
     const struct {
         int keep;
         QStringList left;

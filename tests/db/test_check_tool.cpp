@@ -1,5 +1,6 @@
 // The table invariants check and the kestrix-db command line.
 #include "Check.h"
+#include "TestServer.h"
 #include "DbTool.h"
 #include "Schema.h"
 #include "Sql.h"
@@ -228,6 +229,7 @@ class KestrixDbToolTest : public ::testing::Test {
 };
 
 TEST_F(KestrixDbToolTest, CreatesASampleDatabaseThatPassesItsCheck) {
+    KX_FILE_ENGINE_ONLY();
     const QString path = file(QStringLiteral("data/VenueData.MDB"));
     const ToolRun created = runTool({QStringLiteral("create"), path});
     EXPECT_EQ(created.code, 0) << created.err.toStdString();

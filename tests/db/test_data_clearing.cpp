@@ -58,7 +58,7 @@ class DataClearingTest : public ::testing::Test {
                                   "AllOtherInCome", "AllGuesPay", "Allpaytotal", "AllStoreBill", "AllStoreDetail",
                                   "systemlog", "kindlist", "MemberList"})
             out << QString::fromLatin1(table) + "=" + QString::number(count(QString::fromLatin1(table)));
-        out << "stock=" + QString::number(kx::db::scalarNumber(db(), "select total(item_coun) from itemlist"));
+        out << "stock=" + QString::number(kx::db::scalarNumber(db(), "select coalesce(sum(item_coun), 0) from itemlist"));
         return out.join(' ');
     }
 
@@ -144,7 +144,7 @@ TEST_F(DataClearingTest, BaseDataInUseIsRefusedAndNothingIsCleared) {
 }
 
 TEST_F(DataClearingTest, AFailureHalfWayClearsNothing) {
-    run("create trigger kx_refuse before delete on AllGuesPay begin select raise(abort, 'refused'); end");
+    kx::test::createRefusingTrigger(db(), "create trigger kx_refuse before delete on AllGuesPay begin select raise(abort, 'refused'); end");
     ClearChoice c;
     c.stock = c.allHistory = c.someLog = true;
     c.logFrom = c.logTo = QDate(2026, 12, 5);
@@ -166,7 +166,7 @@ TEST_F(DataClearingTest, InitialisationFreesEveryTableAndKeepsWhatTheCardsHold) 
     run("insert into StoreBill (stor_bill_code, stor_bill_type) values ('X1', '进货单')");
     run("update MemberList set memb_surp = 470, memb_use = 30, memb_stor = 12, memb_stor_temp = 2 "
         "where memb_card_code = '8800001'");
-    const double debt = kx::db::scalarNumber(db(), "select total(hang_gues_use) from HangGues");
+    const double debt = kx::db::scalarNumber(db(), "select coalesce(sum(hang_gues_use), 0) from HangGues");
     for (int round = 0; round < 2; ++round) {
         kx::db::initialiseData(db());
         for (const char* table : {"bookin", "AllCons", "AllGues", "AllGuesPay", "TableConsList", "TableGuestlist",
@@ -182,7 +182,7 @@ TEST_F(DataClearingTest, InitialisationFreesEveryTableAndKeepsWhatTheCardsHold) 
         EXPECT_EQ(kx::db::scalarText(db(), "select memb_mana_rema from membManage where memb_card_code = '8800001'"),
                   "初始化结转");
         EXPECT_EQ(kx::db::scalarNumber(db(), "select memb_surp from MemberList where memb_card_code = '8800001'"), 470);
-        EXPECT_EQ(kx::db::scalarNumber(db(), "select total(hang_gues_use) from HangGues"), debt);
+        EXPECT_EQ(kx::db::scalarNumber(db(), "select coalesce(sum(hang_gues_use), 0) from HangGues"), debt);
         const QStringList failures = kx::db::checkDatabase(db());
         EXPECT_TRUE(failures.isEmpty()) << failures.join('\n').toStdString();
     }

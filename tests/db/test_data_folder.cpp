@@ -1,6 +1,7 @@
 // Where the programs keep their data: beside themselves in a build tree or a copied folder, in
 // the venue's shared folder once installed; files there are the venue group's to write.
 #include "Connection.h"
+#include "TestServer.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,6 +25,7 @@ TEST(DataFolder, BesideTheProgramUnlessInstalled) {
 }
 
 TEST(DataFolder, AFileInASharedFolderBecomesGroupWritable) {
+    KX_FILE_ENGINE_ONLY();
     QTemporaryDir dir;
     for (const bool shared : {false, true}) {
         const QString folder = dir.path() + (shared ? "/shared" : "/own");

@@ -1,6 +1,7 @@
 // The venue history generator and `kestrix-db generate`: deterministic by seed, and the file
 // it writes holds together the way the programs' own writes do.
 #include "Check.h"
+#include "TestServer.h"
 #include "DbTool.h"
 #include "Errors.h"
 #include "Generator.h"
@@ -68,7 +69,9 @@ QStringList fingerprint(QSqlDatabase db) {
 // One generated venue, read by every test of a suite; `Suite::options()` says what to generate.
 template <class Suite> class SharedVenueTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { venue = generated(Suite::options()).release(); }
+    static void SetUpTestSuite() {
+        if (!::kx::test::onServer()) venue = generated(Suite::options()).release();
+    }
     static void TearDownTestSuite() {
         delete venue;
         venue = nullptr;
@@ -84,6 +87,7 @@ class GeneratedVenueTest : public SharedVenueTest<GeneratedVenueTest> {
 };
 
 TEST(GeneratorTest, SameSeedSameHistoryOtherSeedOtherHistory) {
+    KX_FILE_ENGINE_ONLY();
     const auto a = generated(small(42));
     const auto b = generated(small(42));
     const auto c = generated(small(43));
@@ -94,6 +98,7 @@ TEST(GeneratorTest, SameSeedSameHistoryOtherSeedOtherHistory) {
 }
 
 TEST_F(GeneratedVenueTest, PassesTheCheckAndEndsOnAnOpenBusinessDayWithTablesInUse) {
+    KX_FILE_ENGINE_ONLY();
     EXPECT_EQ(checkDatabase(db()), QStringList());
     EXPECT_EQ(scalarText(db(), QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     EXPECT_EQ(scalarText(db(), QStringLiteral("SELECT time_work FROM SetupPay")),
@@ -118,6 +123,7 @@ TEST_F(GeneratedVenueTest, PassesTheCheckAndEndsOnAnOpenBusinessDayWithTablesInU
 }
 
 TEST_F(GeneratedVenueTest, ArchivesHoldTogether) {
+    KX_FILE_ENGINE_ONLY();
     // Every archived line and payment belongs to an archived visit, every visit has one
     // payment line per pay type, and what was paid (the waived amount aside) is the amount
     // received.
@@ -165,6 +171,7 @@ TEST_F(GeneratedVenueTest, ArchivesHoldTogether) {
 }
 
 TEST_F(GeneratedVenueTest, ShiftsDaysBalancesAndStockAddUp) {
+    KX_FILE_ENGINE_ONLY();
     // The handed-over payment lines are exactly what the shift summaries took.
     EXPECT_NEAR(
         scalarNumber(db(), QStringLiteral("SELECT sum(pay_type_mone) FROM Allpaytotal")),
@@ -203,6 +210,7 @@ TEST_F(GeneratedVenueTest, ShiftsDaysBalancesAndStockAddUp) {
 }
 
 TEST(GeneratorTest, AddsClearedVisitsOfTheOpenDay) {
+    KX_FILE_ENGINE_ONLY();
     kx::test::TempDatabase t;
     prepareDatabase(t.db(), true, kToday);
     EXPECT_EQ(addClearedVisits(t.db(), 30, 5), 30);
@@ -270,6 +278,7 @@ class VenueScaleTest : public SharedVenueTest<VenueScaleTest> {
 };
 
 TEST_F(VenueScaleTest, HasWhatWasAskedForAndPassesTheCheck) {
+    KX_FILE_ENGINE_ONLY();
     EXPECT_EQ(count("SELECT count(*) FROM TableList"), 60);
     EXPECT_EQ(count("SELECT count(*) FROM itemlist WHERE item_type_code <> '4'"), 400);
     EXPECT_EQ(count("SELECT count(*) FROM MemberList"), 300);
@@ -289,6 +298,7 @@ TEST_F(VenueScaleTest, HasWhatWasAskedForAndPassesTheCheck) {
 }
 
 TEST_F(VenueScaleTest, CodesAndReferencesAreThoseTheProgramsAccept) {
+    KX_FILE_ENGINE_ONLY();
     // Table codes: a capital letter and two digits, unique also when upper-cased as the board does.
     EXPECT_EQ(count("SELECT count(*) FROM TableList WHERE tabl_code NOT GLOB '[A-Z][0-9][0-9]'"), 0);
     EXPECT_EQ(count("SELECT count(DISTINCT upper(tabl_code)) FROM TableList"), 60);
@@ -327,6 +337,7 @@ TEST_F(VenueScaleTest, CodesAndReferencesAreThoseTheProgramsAccept) {
 }
 
 TEST_F(VenueScaleTest, CardsShareOneHashOfTheirPasswordAndTheirBalancesAddUp) {
+    KX_FILE_ENGINE_ONLY();
     EXPECT_EQ(count("SELECT count(DISTINCT memb_pass) FROM MemberList WHERE memb_card_code LIKE '881%'"), 1);
     const QString stored =
         scalarText(db(), QStringLiteral("SELECT memb_pass FROM MemberList WHERE memb_card_code = "
@@ -341,6 +352,7 @@ TEST_F(VenueScaleTest, CardsShareOneHashOfTheirPasswordAndTheirBalancesAddUp) {
 }
 
 TEST(GeneratorScaleTest, SameSeedSameVenueOtherSeedOtherVenue) {
+    KX_FILE_ENGINE_ONLY();
     GenerateOptions o = scaled(21);
     o.years = 0;
     const auto a = generated(o);
@@ -356,6 +368,7 @@ TEST(GeneratorScaleTest, SameSeedSameVenueOtherSeedOtherVenue) {
 // Asking for what the sample venue already has is the same as not asking: the options add
 // nothing and draw nothing.
 TEST(GeneratorScaleTest, OptionsAtTheSampleSizesChangeNothing) {
+    KX_FILE_ENGINE_ONLY();
     GenerateOptions asked = small(5);
     asked.tables = 20;
     asked.items = 17;
@@ -368,6 +381,7 @@ TEST(GeneratorScaleTest, OptionsAtTheSampleSizesChangeNothing) {
 }
 
 TEST(GeneratorScaleTest, RefusesWhatTheVenueCannotBeBeforeWritingAnything) {
+    KX_FILE_ENGINE_ONLY();
     struct Case {
         const char* what;
         std::function<void(GenerateOptions&)> set;
@@ -411,6 +425,7 @@ TEST(GeneratorScaleTest, RefusesWhatTheVenueCannotBeBeforeWritingAnything) {
 }
 
 TEST(GeneratorToolTest, GeneratesAFileThatPassesTheCheckAndRefusesToOverwrite) {
+    KX_FILE_ENGINE_ONLY();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("venue.MDB"));
     QString outText, errText;
@@ -432,6 +447,7 @@ TEST(GeneratorToolTest, GeneratesAFileThatPassesTheCheckAndRefusesToOverwrite) {
 }
 
 TEST(GeneratorToolTest, VenueScaleOptions) {
+    KX_FILE_ENGINE_ONLY();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("venue.MDB"));
     const auto tool = [&](const QStringList& args, QString* printed = nullptr) {

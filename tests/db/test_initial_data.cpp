@@ -16,12 +16,9 @@ namespace {
 
 const QDate kToday(2026, 3, 14);
 
+// Each row's cells joined by "/" (numbers written shortest on both engines).
 QStringList column(QSqlDatabase db, const QString& sql) {
-    QStringList values;
-    QSqlQuery q = run(db, sql);
-    while (q.next())
-        values << q.value(0).toString();
-    return values;
+    return kx::test::joinedRows(db, sql, QStringLiteral("/"), QStringLiteral("\n")).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 class InitialDataTest : public ::testing::Test {
@@ -60,7 +57,7 @@ const FixedCase kFixed[] = {
     {"one settings row", "SELECT count(*) FROM SetupPay", "1"},
     {"one print row", "SELECT count(*) FROM setupprint", "1"},
     {"rounding", "SELECT pay_set_sum_int FROM SetupPay", "四舍五入"},
-    {"tax off", "SELECT pay_set_tax_type || '/' || pay_set_tax_perc || '/' || pay_set_tax_mone FROM SetupPay",
+    {"tax off", "SELECT pay_set_tax_type, pay_set_tax_perc, pay_set_tax_mone FROM SetupPay",
      "按比例/0/0"},
     {"first visit key", "SELECT auto_recn FROM SetupPay", "1"},
     {"business day started", "SELECT pay_star || '/' || time_work || '/' || time_star FROM SetupPay",
@@ -166,7 +163,7 @@ void expectBandsCoverTheDay(QSqlDatabase db, const QString& sql, const QVariantL
 
 TEST_F(InitialDataTest, BandTemplateCoversTheDayInAscendingContiguousBands) {
     expectBandsCoverTheDay(
-        db(), QStringLiteral("SELECT cons_time_star, cons_time_end FROM ConsTimeModeTemp ORDER BY rowid"));
+        db(), QStringLiteral("SELECT cons_time_star, cons_time_end FROM ConsTimeModeTemp ORDER BY rec_ID"));
 }
 
 class InitialDataSampleTest : public ::testing::Test {

@@ -1,6 +1,7 @@
 // The schema a new file gets: every table and column with its declared kind, the keys and
 // defaults the programs rely on, and the versioning that upgrades a file in place.
 #include "Errors.h"
+#include "TestServer.h"
 #include "InitialData.h"
 #include "Schema.h"
 #include "Sql.h"
@@ -138,6 +139,7 @@ class SchemaTableTest : public ::testing::TestWithParam<TableCase> {
 kx::test::TempDatabase* SchemaTableTest::shared_ = nullptr;
 
 TEST_P(SchemaTableTest, HasItsColumnsWithTheirKinds) {
+    KX_FILE_ENGINE_ONLY();
     const TableCase& c = GetParam();
     const auto cols = columnsOf(shared_->db(), QString::fromLatin1(c.table));
     ASSERT_FALSE(cols.isEmpty()) << c.table << " is missing";
@@ -152,6 +154,7 @@ INSTANTIATE_TEST_SUITE_P(Schema, SchemaTableTest, ::testing::ValuesIn(kTables),
                          [](const auto& info) { return std::string(info.param.table); });
 
 TEST_F(SchemaTest, HoldsExactlyTheTablesOfTheSystem) {
+    KX_FILE_ENGINE_ONLY();
     QSet<QString> expected;
     for (const TableCase& c : kTables)
         expected.insert(QString::fromLatin1(c.table));
@@ -168,6 +171,7 @@ TEST_F(SchemaTest, HoldsExactlyTheTablesOfTheSystem) {
 }
 
 TEST_F(SchemaTest, EveryDeclaredTypeIsOneTheDataLayerKnows) {
+    KX_FILE_ENGINE_ONLY();
     const QRegularExpression known(
         QStringLiteral(R"(^(VARCHAR\(\d+\)|INTEGER|SMALLINT|DOUBLE|DECIMAL\(\d+,\d+\)|BOOLEAN|DATETIME)$)"));
     for (const QString& table : schemaTables()) {
@@ -179,6 +183,7 @@ TEST_F(SchemaTest, EveryDeclaredTypeIsOneTheDataLayerKnows) {
 
 // Archives take a visit and its lines column for column; the order pad has the lines' columns.
 TEST_F(SchemaTest, CopiesKeepTheColumnsOfWhatTheyCopyInOrder) {
+    KX_FILE_ENGINE_ONLY();
     const QStringList visit = columnNames(db(), QStringLiteral("TableGuestlist"));
     EXPECT_EQ(columnNames(db(), QStringLiteral("AllGues")).mid(0, visit.size()), visit);
     EXPECT_EQ(columnNames(db(), QStringLiteral("AllGues")).mid(visit.size()),
@@ -202,6 +207,7 @@ TEST_F(SchemaTest, CopiesKeepTheColumnsOfWhatTheyCopyInOrder) {
 }
 
 TEST_F(SchemaTest, CounterColumnsAreAutoIncrementKeys) {
+    KX_FILE_ENGINE_ONLY();
     const std::pair<const char*, const char*> counters[] = {
         {"ItemGroup", "grou_ID"},
         {"ConsTimeMode", "cons_time_code"},
@@ -322,6 +328,7 @@ const DefaultCase kDefaults[] = {
 class SchemaDefaultTest : public SchemaTest, public ::testing::WithParamInterface<DefaultCase> {};
 
 TEST_P(SchemaDefaultTest, FillsWhatAnInsertLeavesOut) {
+    KX_FILE_ENGINE_ONLY();
     exec(db(), QString::fromUtf8(GetParam().insert));
     EXPECT_EQ(scalarText(db(), QString::fromUtf8(GetParam().read)).toStdString(), GetParam().expected);
 }
@@ -330,6 +337,7 @@ INSTANTIATE_TEST_SUITE_P(Schema, SchemaDefaultTest, ::testing::ValuesIn(kDefault
 
 // Date-times and codes keep the stored text form whatever the column's declared type.
 TEST_F(SchemaTest, StoresDateTimesAndCodesAsText) {
+    KX_FILE_ENGINE_ONLY();
     exec(db(),
          QStringLiteral("INSERT INTO TableGuestlist (tabl_gues_auto_recn, tabl_gues_time, "
                         "tabl_gues_time_work, tabl_code) "
@@ -368,12 +376,14 @@ TEST_F(SchemaTest, PreparingAgainKeepsEveryRowAndAddsNone) {
 }
 
 TEST_F(SchemaTest, RefusesAFileOfANewerVersion) {
+    KX_FILE_ENGINE_ONLY();
     exec(db(), QStringLiteral("PRAGMA user_version = %1").arg(currentSchemaVersion() + 1));
     EXPECT_THROW(upgradeSchema(db()), kx::DbError);
     EXPECT_THROW(prepareDatabase(db(), false, kToday), kx::DbError);
 }
 
 TEST(SchemaVersion, RefusesAForeignFileAndCreatesOnAnEmptyOne) {
+    KX_FILE_ENGINE_ONLY();
     kx::test::TempDatabase foreign;
     exec(foreign.db(), QStringLiteral("CREATE TABLE notes (x TEXT)"));
     EXPECT_THROW(prepareDatabase(foreign.db(), false, kToday), kx::DbError);
@@ -389,6 +399,7 @@ TEST(SchemaVersion, RefusesAForeignFileAndCreatesOnAnEmptyOne) {
 // A file of the version before: its tables without a natural key gain a counter, keeping every
 // row in its order and the table's indexes.
 TEST_F(SchemaTest, UpgradeGivesKeylessTablesACounterAndKeepsRowsAndIndexes) {
+    KX_FILE_ENGINE_ONLY();
     for (const QString table : {QStringLiteral("tableguespay"), QStringLiteral("systemlog")}) {
         QString sql = scalarText(db(), QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"),
                                  {table});

@@ -166,7 +166,7 @@ TEST_F(StockPostingTest, AFrontDeskCommitMeanwhileIsKept) {
 
 TEST_F(StockPostingTest, AFailureLeavesEverythingAsItWas) {
     const qint64 id = bill("进货单", "001", {{"4001", 10, 7}});
-    exec(db(), "CREATE TRIGGER kx_refuse BEFORE UPDATE OF work_pay_shou ON WorkList BEGIN SELECT raise(abort, 'refused'); END");
+    kx::test::createRefusingTrigger(db(), "CREATE TRIGGER kx_refuse BEFORE UPDATE OF work_pay_shou ON WorkList BEGIN SELECT raise(abort, 'refused'); END");
     const QString before = costAndStock("4001");
     EXPECT_THROW(postStockBill(db(), id, true), kx::DbError);
     EXPECT_EQ(costAndStock("4001"), before);

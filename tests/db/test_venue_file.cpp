@@ -2,6 +2,7 @@
 // by the programs' start-up and by `kestrix-db check`, and is left exactly as it was; a new
 // venue is made only where no file is.
 #include "Connection.h"
+#include "TestServer.h"
 #include "DbTool.h"
 #include "Schema.h"
 #include "Sql.h"
@@ -77,6 +78,7 @@ const DamagedFile kFiles[] = {
 class VenueFileTest : public ::testing::TestWithParam<DamagedFile> {
   protected:
     void SetUp() override {
+        KX_FILE_ENGINE_ONLY();
         path = dir.path() + "/data/VenueData.MDB";
         QDir().mkpath(dir.path() + "/data");
         GetParam().make(path);
@@ -124,6 +126,7 @@ INSTANTIATE_TEST_SUITE_P(Damaged, VenueFileTest, ::testing::ValuesIn(kFiles),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VenueFile, ANewVenueIsMadeOnlyWhereNoFileIsAndAGoodOneOpens) {
+    KX_FILE_ENGINE_ONLY();
     QTemporaryDir dir;
     const QString path = dir.path() + "/data/VenueData.MDB";
     {

@@ -1,6 +1,8 @@
 #pragma once
 // The real front desk on a fresh database with the sample venue: main window, work form and
 // data module as the program builds them, with a frozen clock and scripted message boxes.
+#include "TestDb.h"
+#include "TestServer.h"
 #include "Binder.h"
 #include "Clock.h"
 #include "Values.h"

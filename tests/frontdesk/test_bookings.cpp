@@ -326,7 +326,7 @@ TEST_F(OpeningFromBookingTest, TheTakenBookingFillsTheVisitAndIsUsedUpWhenTheTab
     ASSERT_EQ(panel(), "pnl_Work");
     EXPECT_EQ(prompter.texts().size(), 2);
     EXPECT_EQ(visitText("tabl_gues_name||'|'||tabl_gues_coun||'|'||book_flag||'|'||book_oper_code"), "Wang|6|1|02");
-    EXPECT_EQ(kx::db::scalarText(db(), "select group_concat(book_name) from bookin"), "Zhao");
+    EXPECT_EQ(kx::test::joinedRows(db(), "select book_name from bookin"), "Zhao");
     EXPECT_EQ(storedState("A03"), "2");
 
     // Checked out and cleared, the archived visit names who took the booking, and the table is
@@ -374,7 +374,7 @@ TEST_P(BookingKeptTest, TheBookingAndTheBookedStateStay) {
     ASSERT_EQ(opening()->DBEdit3->text(), "Wang");
     ASSERT_EQ(opening()->DBGrid11->model()->rowCount(), 0);
     if (GetParam().failure) {
-        sql("create trigger refuse before update on tablelist begin select raise(abort, 'refused'); end");
+        kx::test::createRefusingTrigger(db(), "create trigger refuse before update on tablelist begin select raise(abort, 'refused'); end");
         QTest::mouseClick(opening()->toolb_Open, Qt::LeftButton);
         QApplication::processEvents();
         EXPECT_EQ(prompter.last().text,

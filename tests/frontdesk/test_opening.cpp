@@ -152,7 +152,7 @@ class OpeningFailureTest : public OpeningTest, public ::testing::WithParamInterf
 TEST_P(OpeningFailureTest, StoresNothingAndShowsTheOpeningsCode) {
     startOn("A06");
     type(opening()->DBEdit2, "3");
-    sql(GetParam().statement);
+    kx::test::createRefusingTrigger(db(), GetParam().statement);
     const QString stateBefore = storedState("A06");
     const QString keyBefore =
         kx::db::scalarText(db(), "select tabl_gues_auto_recn from tablelist where tabl_code='A06'");

@@ -588,7 +588,7 @@ TEST_F(OrderTest, AFailedCommitRollsEverythingBackWithItsCode) {
     pickByNumber("6002");
     const auto padBefore = pad(key);
     // The visit row cannot be written: the last stage of the commit fails.
-    kx::db::exec(db(), "CREATE TRIGGER refuse_visit BEFORE UPDATE ON TableGuestlist "
+    kx::test::createRefusingTrigger(db(), "CREATE TRIGGER refuse_visit BEFORE UPDATE ON TableGuestlist "
                        "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
     commitPad();
     EXPECT_EQ(prompter.last().kind, "error");

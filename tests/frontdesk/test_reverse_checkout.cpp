@@ -129,18 +129,24 @@ protected:
     // debt, the visit's archive, archived lines, archived and live payment lines, the tables
     // not free, the visit's use and state.
     QString ledger(qint64 key) {
-        const QString count = QStringLiteral("(SELECT count(*) FROM %1 WHERE tabl_gues_auto_recn = ?)");
-        return kx::db::scalarText(
-            db(),
-            QStringLiteral("SELECT (SELECT memb_surp || '/' || memb_use FROM MemberList WHERE memb_card_code = '8800001') "
-                           "|| ' ' || (SELECT hang_gues_use FROM HangGues WHERE hang_gues_code = '001') || ' ' || "
-                           "%1 || '/' || %2 || '/' || %3 || '/' || %4 || ' ' || "
-                           "(SELECT coalesce(group_concat(tabl_code || ':' || tabl_stat_code || '/' || tabl_gues_auto_recn), "
-                           "'-') FROM TableList WHERE tabl_stat_code <> '1') || ' ' || "
-                           "(SELECT coalesce(max(tabl_gues_use || tabl_gues_stat), '-') FROM TableGuestlist WHERE "
-                           "tabl_gues_auto_recn = ?)")
-                .arg(count.arg("AllGues"), count.arg("AllCons"), count.arg("AllGuesPay"), count.arg("tableguespay")),
-            {key, key, key, key, key});
+        QSqlDatabase d = db();
+        const QString count = QStringLiteral("(SELECT count(*) FROM %1 WHERE tabl_gues_auto_recn = %2)");
+        const QString member =
+            kx::test::joinedRows(d, "SELECT memb_surp, memb_use FROM MemberList WHERE memb_card_code = '8800001'");
+        const QString credit = kx::test::joinedRows(d, "SELECT hang_gues_use FROM HangGues WHERE hang_gues_code = '001'");
+        const QString rows = kx::test::joinedRows(
+            d, QStringLiteral("SELECT %1, %2, %3, %4")
+                   .arg(count.arg("AllGues").arg(key), count.arg("AllCons").arg(key), count.arg("AllGuesPay").arg(key),
+                        count.arg("tableguespay").arg(key)));
+        const QString busy = kx::test::joinedRows(
+            d, "SELECT tabl_code || ':' || tabl_stat_code || '/' || tabl_gues_auto_recn FROM TableList "
+               "WHERE tabl_stat_code <> '1' ORDER BY tabl_code");
+        const QString visit = kx::test::joinedRows(
+            d, QStringLiteral("SELECT tabl_gues_use || tabl_gues_stat FROM TableGuestlist WHERE tabl_gues_auto_recn = %1")
+                   .arg(key));
+        return QStringList{member, credit, rows, busy.isEmpty() ? QStringLiteral("-") : busy,
+                           visit.isEmpty() ? QStringLiteral("-") : visit}
+            .join(QLatin1Char(' '));
     }
     QString tableOf(const QString& code) {
         return kx::db::scalarText(db(), "SELECT tabl_stat_code || '/' || tabl_gues_auto_recn FROM TableList WHERE tabl_code = ?",

@@ -138,9 +138,9 @@ TEST_F(TableMovesTest, JoinMovesTheLinesIntoTheTargetsVisit) {
     EXPECT_EQ(stateOf("A01"), "1/0");
     EXPECT_EQ(stateOf("A03"), "2/" + QString::number(into));
     EXPECT_FALSE(kx::db::exists(db(), "select 1 from TableGuestlist where tabl_gues_auto_recn=?", {from}));
-    EXPECT_EQ(kx::db::scalarText(db(), "select group_concat(coalesce(tabl_code_old,'-')) from (select tabl_code_old from "
-                                       "TableConsList where tabl_gues_auto_recn=? order by tabl_cons_id)",
-                                 {into}),
+    EXPECT_EQ(kx::test::joinedRows(db(), QStringLiteral("select coalesce(tabl_code_old,'-') from TableConsList where "
+                                                        "tabl_gues_auto_recn=%1 order by tabl_cons_id")
+                                             .arg(into)),
               "A01,-");
     // The grid and the subtotals of the target now hold both lines.
     EXPECT_EQ(dm->adoqry_TableCons->recordCount(), 2);
@@ -227,21 +227,22 @@ TEST_F(TableMovesTest, ClearArchivesTheVisitItsLinesAndPayments) {
     EXPECT_EQ(kx::db::scalarText(db(), "select tabl_gues_use||'/'||tabl_gues_stat from TableGuestlist where tabl_gues_auto_recn=?", {key}),
               "0/1");
     EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from AllGues where tabl_gues_auto_recn=?", {key}), 1);
-    EXPECT_EQ(kx::db::scalarText(db(), "select coalesce(tota_y,0)||'/'||tota_z||'/'||coalesce(tota_l,0)||'/'||"
-                                       "(dedu_oper_name is not null) from AllGues where tabl_gues_auto_recn=?",
-                                 {key}),
-              "0.0/270.0/0.0/1");
+    EXPECT_EQ(kx::test::joinedRows(db(), QStringLiteral("select coalesce(tota_y,0), tota_z, coalesce(tota_l,0), case when "
+                                                        "dedu_oper_name is not null then 1 else 0 end from AllGues where "
+                                                        "tabl_gues_auto_recn=%1")
+                                             .arg(key)),
+              "0/270/0/1");
     // Each archived line carries its quantity in the column of its mode, and the names of now.
-    EXPECT_EQ(kx::db::scalarText(db(), "select group_concat(menu_type_code||':'||coalesce(tabl_d_bill,0)||','||coalesce(tabl_t_bill,0)||','||"
-                                       "coalesce(tabl_z_bill,0)||','||coalesce(tabl_tz_bill,0)||','||menu_type_name||','||"
-                                       "(clas_name is not null)||','||tabl_name, ' ') from (select * from AllCons where "
-                                       "tabl_gues_auto_recn=? order by menu_type_code)",
-                                 {key}),
-              "1:2.0,0.0,0.0,0.0,点单,1," + kx::db::scalarText(db(), "select tabl_name from tablelist where tabl_code='A01'") +
-                  " 2:0.0,-1.0,0.0,0.0,退单,1,"
-                  + kx::db::scalarText(db(), "select tabl_name from tablelist where tabl_code='A01'") +
-                  " 3:0.0,0.0,1.0,0.0,赠单,1," + kx::db::scalarText(db(), "select tabl_name from tablelist where tabl_code='A01'") +
-                  " 4:0.0,0.0,0.0,-1.0,退赠,1," + kx::db::scalarText(db(), "select tabl_name from tablelist where tabl_code='A01'"));
+    const QString tableName = kx::db::scalarText(db(), "select tabl_name from tablelist where tabl_code='A01'");
+    EXPECT_EQ(kx::test::joinedRows(db(),
+                                   QStringLiteral("select menu_type_code, coalesce(tabl_d_bill,0), coalesce(tabl_t_bill,0), "
+                                                  "coalesce(tabl_z_bill,0), coalesce(tabl_tz_bill,0), menu_type_name, case "
+                                                  "when clas_name is not null then 1 else 0 end, tabl_name from AllCons where "
+                                                  "tabl_gues_auto_recn=%1 order by menu_type_code")
+                                       .arg(key),
+                                   QStringLiteral(","), QStringLiteral(" ")),
+              "1,2,0,0,0,点单,1," + tableName + " 2,0,-1,0,0,退单,1," + tableName + " 3,0,0,1,0,赠单,1," + tableName +
+                  " 4,0,0,0,-1,退赠,1," + tableName);
     EXPECT_EQ(kx::db::scalarInt(db(), "select count(*) from AllGuesPay where tabl_gues_auto_recn=? and dept_name='大厅' and "
                                       "orde_name='早班' and oper_name='管理员' and pay_flag=0",
                                 {key}),

@@ -110,7 +110,7 @@ void expectConsistentFile(QSqlDatabase db) {
     EXPECT_EQ(kx::db::checkDatabase(db).join(QLatin1Char('\n')).toStdString(), "");
     // Each checked-out visit's payment lines make up its amount received.
     EXPECT_EQ(scalarInt(db, QStringLiteral("SELECT count(*) FROM TableGuestlist g WHERE g.tabl_gues_stat = '3' AND "
-                                             "abs(g.tabl_gues_fact - (SELECT total(p.pay_type_mone) FROM tableguespay p "
+                                             "abs(g.tabl_gues_fact - (SELECT coalesce(sum(p.pay_type_mone), 0) FROM tableguespay p "
                                              "WHERE p.tabl_gues_auto_recn = g.tabl_gues_auto_recn)) > 0.005")),
               0);
     // Payments only of visits that exist.
@@ -123,7 +123,7 @@ void expectConsistentFile(QSqlDatabase db) {
               0);
     // The receivable of every open visit is what its lines come to.
     EXPECT_EQ(scalarInt(db, QStringLiteral("SELECT count(*) FROM TableGuestlist g WHERE g.tabl_gues_use <> 0 AND "
-                                             "abs(g.tabl_gues_dish - (SELECT total(l.tabl_cons_tota) FROM TableConsList l "
+                                             "abs(g.tabl_gues_dish - (SELECT coalesce(sum(l.tabl_cons_tota), 0) FROM TableConsList l "
                                              "WHERE l.tabl_gues_auto_recn = g.tabl_gues_auto_recn)) > 0.005")),
               0);
 }
@@ -226,7 +226,7 @@ TEST_F(TwoDesksTest, AnOrderCommittedWhileTheBillIsOpenRefusesTheCheckout) {
     a->look(QStringLiteral("A01"));
     a->enterBill();
     EXPECT_EQ(a->settle(), SettleOutcome::Stored);
-    EXPECT_DOUBLE_EQ(scalarNumber(db(), QStringLiteral("SELECT total(pay_type_mone) FROM tableguespay")), 114);
+    EXPECT_DOUBLE_EQ(scalarNumber(db(), QStringLiteral("SELECT coalesce(sum(pay_type_mone), 0) FROM tableguespay")), 114);
     expectConsistent();
 }
 
@@ -255,7 +255,7 @@ TEST_F(TwoDesksTest, AnOrderOnAVisitCheckedOutOrJoinedAwayIsRefused) {
             EXPECT_EQ(a->settle(), SettleOutcome::Stored);
         }
         EXPECT_EQ(outcome([&] { b->ordering->commitPad(); }), kStale);
-        EXPECT_EQ(scalarInt(db(), QStringLiteral("SELECT total(tabl_cons_coun) FROM TableConsList l JOIN TableGuestlist g "
+        EXPECT_EQ(scalarInt(db(), QStringLiteral("SELECT coalesce(sum(tabl_cons_coun), 0) FROM TableConsList l JOIN TableGuestlist g "
                                                  "ON g.tabl_gues_auto_recn = l.tabl_gues_auto_recn WHERE g.tabl_code IN (?, ?)"),
                             {table, QString::fromLatin1(c.other)}),
                   1);
@@ -508,18 +508,18 @@ TEST_F(TwoDesksTest, BothOpeningOneTableKeepTheFirstVisit) {
 TEST_F(CheckedOutVisitTest, AHandoverWhileAnotherDeskClearsCountsWhatItMarks) {
     const qint64 key = checkedOut();
     kx::frontdesk::summarizeShift(b->db()); // b's screen, before the clear
-    EXPECT_DOUBLE_EQ(scalarNumber(db(), QStringLiteral("SELECT total(pay_type_mone) FROM Paytotaltemp")), 0);
+    EXPECT_DOUBLE_EQ(scalarNumber(db(), QStringLiteral("SELECT coalesce(sum(pay_type_mone), 0) FROM Paytotaltemp")), 0);
     kx::frontdesk::clearVisit(*a->dm);
     kx::frontdesk::handOverShift(*b->dm, QDateTime(QDate(2026, 12, 9), QTime(0, 0)), QString(), QStringLiteral("01"),
                                  QStringLiteral("管理员"));
-    EXPECT_DOUBLE_EQ(scalarNumber(db(), QStringLiteral("SELECT total(pay_type_mone) FROM Allpaytotal")), 76);
+    EXPECT_DOUBLE_EQ(scalarNumber(db(), QStringLiteral("SELECT coalesce(sum(pay_type_mone), 0) FROM Allpaytotal")), 76);
     EXPECT_EQ(scalarInt(db(), QStringLiteral("SELECT count(*) FROM AllGuesPay WHERE tabl_gues_auto_recn = ? AND "
                                              "pay_flag = 0"),
                         {key}),
               0);
     // The next shift starts from nothing.
     kx::frontdesk::summarizeShift(a->db());
-    EXPECT_DOUBLE_EQ(scalarNumber(db(), QStringLiteral("SELECT total(pay_type_mone) FROM Paytotaltemp")), 0);
+    EXPECT_DOUBLE_EQ(scalarNumber(db(), QStringLiteral("SELECT coalesce(sum(pay_type_mone), 0) FROM Paytotaltemp")), 0);
 }
 
 TEST_F(TwoDesksTest, DayEndOnTwoDesksArchivesTheDayOnce) {

@@ -138,9 +138,10 @@ protected:
         rows(QStringLiteral("SELECT * FROM AllGuesPay WHERE tabl_gues_auto_recn = ? ORDER BY pay_type_code"), keys);
         out << kx::db::scalarText(db(), QStringLiteral("SELECT memb_surp || '/' || memb_use FROM MemberList "
                                                       "WHERE memb_card_code = '8800001'"));
-        out << kx::db::scalarText(db(), QStringLiteral("SELECT group_concat(item_code || '=' || item_coun, ' ') FROM "
-                                                      "(SELECT item_code, item_coun FROM itemlist WHERE item_code IN "
-                                                      "('2001', '2002', '3001', '4001', '6001') ORDER BY item_code)"));
+        out << kx::test::joinedRows(db(),
+                                    QStringLiteral("SELECT item_code, item_coun FROM itemlist WHERE item_code IN "
+                                                   "('2001', '2002', '3001', '4001', '6001') ORDER BY item_code"),
+                                    QStringLiteral("="), QStringLiteral(" "));
         return out;
     }
 

@@ -80,8 +80,7 @@ TEST_F(WorkScreenTest, DoubleClickOnALineSwitchesItsSentMark) {
     QTableView* grid = workScreen()->DBGrid3;
     const QPoint second = grid->visualRect(grid->model()->index(1, 1)).center();
     auto sent = [this] {
-        return kx::db::scalarText(db(), "select group_concat(tabl_cons_tran) from (select tabl_cons_tran from "
-                                        "TableConsList order by tabl_cons_ID)");
+        return kx::test::joinedRows(db(), "select tabl_cons_tran from TableConsList order by tabl_cons_ID");
     };
     auto doubleClick = [&] {
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, second);

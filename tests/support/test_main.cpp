@@ -1,5 +1,6 @@
 // The entry of every test program: a QApplication for widgets (offscreen), then GoogleTest.
 #include "Clock.h"
+#include "TestServer.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -12,5 +13,6 @@ int main(int argc, char** argv) {
     kx::Clock::settleTimeZone(); // as the programs do
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    kx::test::setUpTestServer();
     return RUN_ALL_TESTS();
 }
