@@ -340,9 +340,11 @@ QString Dataset::rewriteForKey(const QString& sql, QString* base) const {
         }
     }
     if (tableColumns(db_, table).empty()) return sql;
+    const QString key = keyColumn(db_, table);
+    // The server has no rowid: a table or view without a key of its own is read only there.
+    if (key == QLatin1String("rowid") && isServer(db_)) return sql;
     *base = table;
     // "select" is six letters; the key goes first so every other column keeps its name.
-    const QString key = keyColumn(db_, table);
     const QString keyRef = key == QLatin1String("rowid") ? key : QStringLiteral("\"%1\"").arg(key);
     return QStringLiteral("SELECT \"%1\".%2 AS %3, ").arg(alias, keyRef, kKeyAlias) + trimmed.mid(6).trimmed();
 }

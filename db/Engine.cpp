@@ -192,4 +192,13 @@ QString likeOperator(const QSqlDatabase& db) {
 
 QString forUpdate(const QSqlDatabase& db) { return isServer(db) ? QStringLiteral(" FOR UPDATE") : QString(); }
 
+bool isDuplicateKey(const DbError& error) {
+    // The server says so by its SQLSTATE, whatever language its messages are in.
+    if (error.nativeCode() == QLatin1String("23505")) return true;
+    const QString text = error.message();
+    return text.contains(QLatin1String("UNIQUE constraint failed"), Qt::CaseInsensitive) ||
+           (text.contains(QLatin1String("constraint failed"), Qt::CaseInsensitive) &&
+            text.contains(QLatin1String("PRIMARY KEY"), Qt::CaseInsensitive));
+}
+
 } // namespace kx::db

@@ -7,6 +7,8 @@
 // "postgresql://user@host:port/dbname" (the password comes from ~/.pgpass or PGPASSWORD, never
 // from the file). Every statement of the programs is written so that both engines accept it and
 // give the same result; what cannot be written alike is asked of this header.
+#include "Errors.h"
+
 #include <QSqlDatabase>
 #include <QString>
 
@@ -63,6 +65,10 @@ QString forUpdate(const QSqlDatabase& db);
 // the statements on TableList and TableGuestlist raise in their own transaction (this program's
 // own changes move it too).
 qint64 boardChangeMark(const QSqlDatabase& db);
+
+// Whether a refused statement was refused for a duplicate key (a unique or primary key already
+// taken), on either engine.
+bool isDuplicateKey(const DbError& error);
 
 // The server's own objects beside our tables: the change counter and its triggers.
 QStringList serverExtrasDdl();

@@ -24,8 +24,15 @@ struct StaleData : SilentAbort {
 // A statement or post the database refused.
 class DbError : public std::runtime_error {
 public:
-    explicit DbError(const QString& message) : std::runtime_error(message.toStdString()) {}
+    explicit DbError(const QString& message, QString nativeCode = QString())
+        : std::runtime_error(message.toStdString()), nativeCode_(std::move(nativeCode)) {}
     QString message() const { return QString::fromStdString(what()); }
+    // The engine's own code for a refused statement, when there is one (the server's SQLSTATE,
+    // "23505" for a duplicate key; SQLite's result code).
+    QString nativeCode() const { return nativeCode_; }
+
+private:
+    QString nativeCode_;
 };
 
 // A multi-step write that failed and was rolled back; `code` names the operation (B1000nn / A1000nn).

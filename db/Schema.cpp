@@ -818,8 +818,11 @@ const char* const kCounterKeyedTables[] = {
 const QString kCounterKey = QStringLiteral("rec_ID");
 
 QString tableNameOf(const QString& statement) {
-    const QString head = statement.section(QLatin1Char('('), 0, 0).simplified(); // "CREATE TABLE name"
-    return head.section(QLatin1Char(' '), 2, 2);
+    // "CREATE [TEMP] TABLE [IF NOT EXISTS] name (…"
+    static const QRegularExpression head(QStringLiteral("^\\s*CREATE\\s+(?:TEMP(?:ORARY)?\\s+)?TABLE\\s+(?:IF\\s+NOT\\s+"
+                                                        "EXISTS\\s+)?\"?(\\w+)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    return head.match(statement).captured(1);
 }
 
 bool takesCounterKey(const QString& table) {

@@ -10,17 +10,20 @@ namespace kx::db {
 
 QSqlQuery run(QSqlDatabase db, const QString& sql, const QVariantList& params) {
     QSqlQuery q(db);
-    q.setForwardOnly(true);
+    // On the server a forward-only query is read row by row from the connection, and the next
+    // statement on it ends that read: a loop that writes while it reads would see only the rows
+    // read so far. There the whole result is taken at once, as the file's reads allow.
+    q.setForwardOnly(!isServer(db));
     const QString text = dialectSql(db, sql);
     // The server prepares only queries with values to bind; a statement without any (DDL,
     // BEGIN, SET …) goes as it is.
     if (params.isEmpty() && isServer(db)) {
-        if (!q.exec(text)) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql);
+        if (!q.exec(text)) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql, q.lastError().nativeErrorCode());
         return q;
     }
-    if (!q.prepare(text)) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql);
+    if (!q.prepare(text)) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql, q.lastError().nativeErrorCode());
     for (const QVariant& p : params) q.addBindValue(toDbValue(p));
-    if (!q.exec()) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql);
+    if (!q.exec()) throw DbError(q.lastError().text() + QStringLiteral("\n") + sql, q.lastError().nativeErrorCode());
     return q;
 }
 

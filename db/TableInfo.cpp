@@ -90,7 +90,8 @@ std::vector<ColumnInfo> serverColumns(QSqlDatabase db, const QString& table) {
         "WHERE u.constraint_name = t.constraint_name AND u.table_schema = t.table_schema) = 1) "
         ", col_description(to_regclass(quote_ident(c.table_schema) || '.' || quote_ident(c.table_name))::oid, "
         "c.ordinal_position::int) "
-        "FROM information_schema.columns c WHERE c.table_schema = current_schema() AND c.table_name = ? "
+        "FROM information_schema.columns c WHERE c.table_schema IN (current_schema(), "
+        "pg_my_temp_schema()::regnamespace::text) AND c.table_name = ? "
         "ORDER BY c.ordinal_position"), {table.toLower()});
     while (q.next()) {
         ColumnInfo c;

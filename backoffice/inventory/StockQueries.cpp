@@ -55,8 +55,8 @@ const QString kNoLines = QStringLiteral("select * from AllStoreDetail where 1=0"
 // day as its date.
 const QString kMovements = QStringLiteral(
     "select substr(d.stor_bill_date_work, 1, 10) as stor_bill_date_work, b.stor_bill_type, b.work_name_s, "
-    "d.item_code, d.item_name, d.item_unit, cast(d.item_cost_pric as real) as item_cost_pric, "
-    "cast(d.item_coun as real) as item_coun, cast(d.item_mone as real) as item_mone, d.item_rema, "
+    "d.item_code, d.item_name, d.item_unit, cast(d.item_cost_pric as double precision) as item_cost_pric, "
+    "cast(d.item_coun as double precision) as item_coun, cast(d.item_mone as double precision) as item_mone, d.item_rema, "
     "d.stor_bill_date "
     "from AllStoreDetail d join AllStoreBill b on b.stor_bill_ID = d.stor_bill_ID "
     "where d.stor_bill_date_work >= ? and d.stor_bill_date_work < ? %1"

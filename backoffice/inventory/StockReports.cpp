@@ -29,9 +29,9 @@ using db::GridColumn;
 // Single items and ingredients with their kind, class and type; set menus and composites have
 // no stock of their own.
 const QString kStockList = QStringLiteral(
-    "select d.kind_name, d.kind_code, b.clas_code, b.clas_name, a.item_code, cast(a.item_coun as real) as item_coun, "
-    "a.item_name, a.item_unit, cast(a.item_unit_pric as real) as item_unit_pric, "
-    "cast(a.item_cost_pric as real) as item_cost_pric, a.item_limi, c.item_type_name "
+    "select d.kind_name, d.kind_code, b.clas_code, b.clas_name, a.item_code, cast(a.item_coun as double precision) as item_coun, "
+    "a.item_name, a.item_unit, cast(a.item_unit_pric as double precision) as item_unit_pric, "
+    "cast(a.item_cost_pric as double precision) as item_cost_pric, a.item_limi, c.item_type_name "
     "from itemlist a join classlist b on a.clas_code = b.clas_code "
     "join itemtypelist c on a.item_type_code = c.item_type_code join kindlist d on b.kind_code = d.kind_code "
     "where a.item_type_code <> '2' and a.item_type_code <> '3'%1%2 "
@@ -43,7 +43,7 @@ const QString kOfKind = QStringLiteral(" and d.kind_code = ?");
 // moved (a returned line gives its share back), times each ingredient's quantity per composite.
 // The period is read once on its index and summed per composite before the recipes join in.
 const QString kUsage = QStringLiteral(
-    "select i.item_name, i.item_unit, cast(sum(s.sold * g.grou_coun) as real) as mixt "
+    "select i.item_name, i.item_unit, cast(sum(s.sold * g.grou_coun) as double precision) as mixt "
     "from (select item_code, sum(tabl_cons_coun * item_coun_flag) as sold from AllCons "
     "where item_type_code = '3' and tabl_cons_time_work >= ? and tabl_cons_time_work < ? group by item_code) s "
     "join ItemGroup g on g.grou_code = s.item_code join itemlist i on i.item_code = g.item_code "

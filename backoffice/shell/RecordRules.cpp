@@ -1,5 +1,6 @@
 #include "RecordRules.h"
 
+#include "Engine.h"
 #include "ErrorGuard.h"
 #include "Prompter.h"
 #include "Sql.h"
@@ -98,10 +99,7 @@ void installRules(Dataset& ds, const RecordRules& r) {
     };
     ds.onPostError = [](Dataset&, const DbError& e) {
         // Only a refused unique key is a duplicate; anything else is an error of its own.
-        const QString text = QString::fromStdString(e.what());
-        if (!text.contains(QLatin1String("UNIQUE constraint failed"), Qt::CaseInsensitive) &&
-            !text.contains(QLatin1String("PRIMARY KEY"), Qt::CaseInsensitive))
-            return Dataset::PostErrorAction::Fail;
+        if (!db::isDuplicateKey(e)) return Dataset::PostErrorAction::Fail;
         prompter().information(QStringLiteral("编号有重复，请从新输入！"));
         return Dataset::PostErrorAction::Abort;
     };

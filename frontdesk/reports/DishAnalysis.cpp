@@ -36,7 +36,7 @@ void ReportDish(db::Dataset& into, const ReportPeriod& period, const ReportFilte
                     QStringLiteral(") AS facttotal, sum(tabl_cost_tota) AS costtotal FROM AllCons "
                                    "WHERE grou_code IS NULL AND ") +
                     filter.condition() + periodCondition(QStringLiteral("tabl_cons_time_work")) +
-                    QStringLiteral(" GROUP BY item_name, clas_name, item_code, item_unit, kind_name) ORDER BY ") +
+                    QStringLiteral(" GROUP BY item_name, clas_name, item_code, item_unit, kind_name) AS items ORDER BY ") +
                     QString::fromLatin1(kSorts[int(sort)]) + QStringLiteral(", kind_name, clas_name"),
                 filter.params() + period.bounds());
     into.open();

@@ -74,7 +74,7 @@ void openBillItems(Dataset& items, qint64 visitKey) {
             " from tableconslist as a,itemlist as b,kindlist as c\n"
             "where a.item_code=b.item_code and a.kind_code=c.kind_code and a.tabl_gues_auto_recn=?\n"
             " group by c.kind_name,b.item_name,a.item_code,a.kind_code,a.item_unit_pric,b.item_unit order by c.kind_name"
-            "   ) where conscoun>0 order by kind_nameone"),
+            "   ) as lines where conscoun>0 order by kind_nameone"),
         {visitKey});
     items.open();
 }

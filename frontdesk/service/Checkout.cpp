@@ -7,6 +7,7 @@
 #include "Password.h"
 #include "ProgressBar.h"
 #include "Prompter.h"
+#include "Schema.h"
 #include "Sql.h"
 #include "TDMTable.h"
 #include "VisitMoves.h"
@@ -98,9 +99,11 @@ bool Checkout::memberChosen() const { return dm_.adoqry_Member->active() && !dm_
 void Checkout::fillPayments() {
     QSqlDatabase db = dm_.database();
     const QString table = QString::fromLatin1(kBillPayTable);
-    db::exec(db, QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS %1 (pay_type_code VARCHAR(2), "
-                                "pay_type_name VARCHAR(12), pay_type_mone DOUBLE DEFAULT 0)")
-                     .arg(table));
+    // Keyed by the pay type, as its list is, so that a typed amount is written back by it.
+    db::exec(db, db::tableDdl(db, QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS %1 (pay_type_code VARCHAR(2) "
+                                                 "PRIMARY KEY, pay_type_name VARCHAR(12), pay_type_mone DOUBLE "
+                                                 "DEFAULT 0)")
+                                      .arg(table)));
     Dataset& pay = *dm_.adoqry_PayType;
     pay.close();
     db::exec(db, QStringLiteral("DELETE FROM %1").arg(table));
@@ -551,8 +554,8 @@ QString Checkout::storeInTransaction(double memberAmount, double creditAmount, S
             if (memberAmount != 0) {
                 const int n = db::exec(
                     db,
-                    QStringLiteral("UPDATE MemberList SET memb_use = ROUND(COALESCE(memb_use, 0) + ?, 2), "
-                                   "memb_surp = ROUND(COALESCE(memb_surp, 0) - ?, 2) WHERE memb_card_code = ? "
+                    QStringLiteral("UPDATE MemberList SET memb_use = ROUND(CAST(COALESCE(memb_use, 0) + ? AS NUMERIC), 2), "
+                                   "memb_surp = ROUND(CAST(COALESCE(memb_surp, 0) - ? AS NUMERIC), 2) WHERE memb_card_code = ? "
                                    "AND COALESCE(memb_card_type, '') <> ? AND %1 - ? >= 0")
                         .arg(centsOf(QStringLiteral("memb_surp"))),
                     {memberAmount, memberAmount, text(*dm_.adoqry_TableGues, "memb_card_code"), QStringLiteral("积分卡"),
@@ -564,7 +567,7 @@ QString Checkout::storeInTransaction(double memberAmount, double creditAmount, S
             }
             if (creditAmount != 0) {
                 const int n = db::exec(db,
-                                       QStringLiteral("UPDATE HangGues SET hang_gues_use = ROUND(COALESCE(hang_gues_use, 0) + ?, 2) "
+                                       QStringLiteral("UPDATE HangGues SET hang_gues_use = ROUND(CAST(COALESCE(hang_gues_use, 0) + ? AS NUMERIC), 2) "
                                                       "WHERE hang_gues_code = ? AND %1 - %2 - ? >= 0")
                                            .arg(centsOf(QStringLiteral("hang_gues_limi")),
                                                 centsOf(QStringLiteral("hang_gues_use"))),

@@ -24,9 +24,12 @@ void openKitchenList(Dataset& list, qint64 visitKey, qint64 afterLineId, qint64 
                                "LEFT JOIN ConsNarrList n ON n.cons_narr_code = a.cons_narr_code "
                                "WHERE COALESCE(a.tabl_cons_tran, 0) = 0 AND c.manu_code = '2' "
                                "AND b.item_type_code <> '2' AND a.tabl_cons_coun <> 0 AND a.tabl_gues_auto_recn = ? "
-                               "AND a.tabl_cons_ID > ? AND a.tabl_cons_ID <= ? "
-                               "ORDER BY a.tabl_cons_ID"),
-                {visitKey, afterLineId, lastLineId});
+                               "AND a.tabl_cons_ID > ? %1"
+                               "ORDER BY a.tabl_cons_ID")
+                    // No upper bound is no condition: the server's integer keys take no 64-bit limit.
+                    .arg(lastLineId == kNoLineLimit ? QString() : QStringLiteral("AND a.tabl_cons_ID <= ? ")),
+                lastLineId == kNoLineLimit ? QVariantList{visitKey, afterLineId}
+                                           : QVariantList{visitKey, afterLineId, lastLineId});
     list.open();
 }
 

@@ -49,7 +49,7 @@ const SortOrder kSortOrders[4] = {
     {"台号排序", "select * from tablelist order by tabl_code"},
     {"台名排序", "select * from tablelist order by tabl_name"},
     {"状态排序", "select * from tablelist order by tabl_stat_code,tabl_code"},
-    {"开台排序", "select * from tablelist order by tabl_gues_time desc,tabl_code"},
+    {"开台排序", "select * from tablelist order by tabl_gues_time desc nulls last,tabl_code"},
 };
 
 const char* const kStateNames[6] = {"空闲", "使用", "结帐", "加单", "预订", "禁用"};

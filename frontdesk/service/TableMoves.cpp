@@ -279,10 +279,10 @@ void TableMoves::backToBoard() {
                  QStringLiteral("update tablelist set tabl_gues_name=b.tabl_gues_name,tabl_gues_coun=b.tabl_gues_coun,"
                                 "tabl_gues_time=b.tabl_gues_time,tabl_gues_shou=b.tabl_gues_shou from tableguestlist b "
                                 "where tablelist.tabl_gues_auto_recn=b.tabl_gues_auto_recn and "
-                                "(tablelist.tabl_gues_name is not b.tabl_gues_name or "
-                                "tablelist.tabl_gues_coun is not b.tabl_gues_coun or "
-                                "tablelist.tabl_gues_time is not b.tabl_gues_time or "
-                                "tablelist.tabl_gues_shou is not b.tabl_gues_shou)"));
+                                "(tablelist.tabl_gues_name is distinct from b.tabl_gues_name or "
+                                "tablelist.tabl_gues_coun is distinct from b.tabl_gues_coun or "
+                                "tablelist.tabl_gues_time is distinct from b.tabl_gues_time or "
+                                "tablelist.tabl_gues_shou is distinct from b.tabl_gues_shou)"));
         Sort();
         board->first();
         if (recNo > 1) board->moveBy(recNo - 1);

@@ -181,13 +181,13 @@ Refund reopenAccount(TDMTable& dm, qint64 key, const QString& tableCode, ReopenF
     // itself so that another front desk's charge in the meantime is kept.
     if (refund.credit > 0)
         db::exec(db,
-                 QStringLiteral("UPDATE hanggues SET hang_gues_use = ROUND(COALESCE(hang_gues_use, 0) - ?, 2) "
+                 QStringLiteral("UPDATE hanggues SET hang_gues_use = ROUND(CAST(COALESCE(hang_gues_use, 0) - ? AS NUMERIC), 2) "
                                 "WHERE hang_gues_code = ?"),
                  {refund.credit, refund.creditAccount});
     if (refund.cardAmount > 0)
         db::exec(db,
-                 QStringLiteral("UPDATE MemberList SET memb_use = ROUND(COALESCE(memb_use, 0) - ?, 2), "
-                                "memb_surp = ROUND(COALESCE(memb_surp, 0) + ?, 2) WHERE memb_card_code = ?"),
+                 QStringLiteral("UPDATE MemberList SET memb_use = ROUND(CAST(COALESCE(memb_use, 0) - ? AS NUMERIC), 2), "
+                                "memb_surp = ROUND(CAST(COALESCE(memb_surp, 0) + ? AS NUMERIC), 2) WHERE memb_card_code = ?"),
                  {refund.cardAmount, refund.cardAmount, refund.card});
     if (db::exec(db,
                  QStringLiteral("UPDATE TableList SET tabl_stat_code = '4' WHERE tabl_code = ? AND "
@@ -301,7 +301,9 @@ void clearVisit(TDMTable& dm) {
             db::exec(db, QStringLiteral("insert into AllGues (%1) select %1 from TableGuestlist where tabl_gues_auto_recn=?")
                              .arg(visitColumns),
                      {key});
-            db::exec(db, QStringLiteral("insert into AllCons (%1) select %1 from TableConsList where tabl_gues_auto_recn=?")
+            // In the order they were ordered, so that the archive's keys follow the lines.
+            db::exec(db, QStringLiteral("insert into AllCons (%1) select %1 from TableConsList where tabl_gues_auto_recn=? "
+                                        "order by tabl_cons_ID")
                              .arg(kArchivedLineColumns),
                      {key});
             // Each line carries its quantity in the column of its mode.

@@ -70,7 +70,7 @@ class BackOfficeTest : public ::testing::Test {
     }
     QStringList logTexts() const {
         QStringList out;
-        QSqlQuery q = db::run(db(), QStringLiteral("select log_oper from systemlog order by rowid"));
+        QSqlQuery q = db::run(db(), QStringLiteral("select log_oper from systemlog order by rec_ID"));
         while (q.next())
             out << q.value(0).toString();
         return out;

@@ -191,9 +191,9 @@ TEST_F(CatalogueTest, ItemsTakeTheirClassesRatesAndRefuseWhatTheyMust) {
         if (c.refusal) EXPECT_EQ(lastText(), QString::fromUtf8(c.refusal)) << c.price << "/" << c.cost << "/" << c.commission;
         else EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join('|').toStdString();
     }
-    EXPECT_EQ(kx::db::scalarText(db(), "select item_unit_pric || '/' || item_cost_pric || '/' || item_dedu_pric "
-                                       "from itemlist where item_code = '1099'"),
-              "10.1/6.1/4.0");
+    EXPECT_EQ(kx::test::joinedRows(db(), "select item_unit_pric, item_cost_pric, item_dedu_pric "
+                                         "from itemlist where item_code = '1099'"),
+              "10.1/6.1/4");
 }
 
 TEST_F(CatalogueTest, AnItemInUseStays) {

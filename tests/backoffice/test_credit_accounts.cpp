@@ -147,9 +147,9 @@ TEST_F(CreditAccountTest, ANewAccountOwesNothingAndItsPasswordIsKeptAsAHash) {
     type("DBEdit84", "pw12");
     press(main->toolb_Save);
     EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join('|').toStdString();
-    EXPECT_EQ(kx::db::scalarText(db(), "select hang_gues_name || '/' || hang_gues_limi || '/' || hang_gues_use || '/' "
-                                       "|| hang_gues_rema || '/' from HangGues where hang_gues_code = 'T02'"),
-              "天元 TRADE/2000.0/0.0/ /");
+    EXPECT_EQ(kx::test::joinedRows(db(), "select hang_gues_name, hang_gues_limi, hang_gues_use, hang_gues_rema "
+                                         "from HangGues where hang_gues_code = 'T02'"),
+              "天元 TRADE/2000/0/ ");
     EXPECT_TRUE(edit("DBEdit84")->text().isEmpty());
     EXPECT_EQ(control<QLabel>("DBText12")->text(), "0");
     const auto stored = [this] {
@@ -344,14 +344,14 @@ TEST_F(CreditAccountTest, ARepaymentIsDatedByTheBusinessDayAndTimedByTheClock) {
     EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join('|').toStdString();
     EXPECT_EQ(owed(), 100);
     EXPECT_EQ(owedShown(), "100");
-    QSqlQuery q = kx::db::run(db(), "select hang_gues_code || '|' || hang_gues_name || '|' || hang_gues_inco || '|' || "
-                                    "hang_gues_inco_date || '|' || oper_code || '|' || oper_name || '|' || time_fact "
-                                    "from Hangguesin order by time_fact");
-    QStringList rows;
-    while (q.next())
-        rows << q.value(0).toString();
-    EXPECT_EQ(rows, QStringList({"001|华信科技|100.0|2026-12-07 00:00:00|01|管理员|2026-12-09 10:00:00",
-                                 "001|华信科技|100.0|2026-12-07 00:00:00|01|管理员|2026-12-09 10:01:00"}));
+    const QStringList rows = kx::test::joinedRows(db(),
+                                                  "select hang_gues_code, hang_gues_name, hang_gues_inco, "
+                                                  "hang_gues_inco_date, oper_code, oper_name, time_fact "
+                                                  "from Hangguesin order by time_fact",
+                                                  "|", "\n")
+                                 .split('\n');
+    EXPECT_EQ(rows, QStringList({"001|华信科技|100|2026-12-07 00:00:00|01|管理员|2026-12-09 10:00:00",
+                                 "001|华信科技|100|2026-12-07 00:00:00|01|管理员|2026-12-09 10:01:00"}));
     // The grid: both, the date as a date.
     auto* grid = control<QTableView>("DBGrid59");
     ASSERT_EQ(grid->model()->rowCount(), 2);

@@ -42,7 +42,7 @@ class MaintenancePasswords : public MaintenanceTest, public ::testing::WithParam
 // Both screens refuse a missing or wrong password and do nothing else.
 TEST_P(MaintenancePasswords, RefuseAndTouchNothing) {
     const PasswordCase& c = GetParam();
-    kx::db::backupForMaintenance(path);
+    kx::db::backupForMaintenance(db());
     const QByteArray backupBefore = [this] {
         QFile f(backupFile());
         f.open(QIODevice::ReadOnly);
@@ -88,7 +88,7 @@ TEST_F(MaintenanceTest, TheBackupIsWrittenAndTheProgramClosesWithItsNotice) {
     EXPECT_FALSE(main->isVisible());
     EXPECT_EQ(main->ExitMode, 1);
     kx::db::Connection copy;
-    copy.open(backupFile());
+    kx::test::openBackupCopy(copy, backupFile(), db());
     EXPECT_EQ(kx::db::scalarInt(copy.db(), "select count(*) from tablelist"), tables());
     EXPECT_TRUE(logTexts().contains("[数据备份（后台）]"));
 }
@@ -109,6 +109,7 @@ TEST_F(MaintenanceTest, AFailedBackupIsToldAndTheProgramStaysOpen) {
 }
 
 TEST_F(MaintenanceTest, TheRestoreBringsBackTheBackupWhileTheScreensAreOpen) {
+    KX_FILE_ENGINE_ONLY(); // a server is restored with PostgreSQL's own tools
     kx::db::backupForMaintenance(path);
     const qint64 before = tables();
     // Screens that hold the items and tables.
@@ -135,6 +136,7 @@ struct RestoreRefusal {
 class MaintenanceRestoreRefusals : public MaintenanceTest, public ::testing::WithParamInterface<RestoreRefusal> {};
 
 TEST_P(MaintenanceRestoreRefusals, TellWhyAndKeepTheProgramOpen) {
+    KX_FILE_ENGINE_ONLY(); // the file's own backups
     const RestoreRefusal& c = GetParam();
     kx::db::backupForMaintenance(path);
     kx::db::exec(db(), "delete from tablelist");
@@ -176,6 +178,22 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------- clearing
+
+// On a server the restore is PostgreSQL's business: the screen says so and changes nothing.
+TEST_F(MaintenanceTest, OnAServerTheRestoreIsRefusedWithItsReason) {
+    if (!kx::test::onServer()) GTEST_SKIP() << "a venue on a server";
+    kx::db::backupForMaintenance(db());
+    const qint64 before = tables();
+    openSystemLeaf("数据恢复");
+    run("Edit4", "admin", "Button1");
+    EXPECT_EQ(prompter.texts(), QStringList({"数据库在 PostgreSQL 服务器上，不能在这里恢复，数据库未作改动！\n"
+                                             "请用 PostgreSQL 自己的工具 pg_restore 恢复备份。"}));
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(main->ExitMode, 0);
+    EXPECT_EQ(tables(), before);
+    EXPECT_FALSE(logTexts().contains("[数据恢复（后台）]"));
+    EXPECT_EQ(QDir(back()).entryList({"VenueData-restore-*"}).size(), 0);
+}
 
 TEST_F(MaintenanceTest, AWrongPasswordUnticksEveryGroup) {
     openSystemLeaf("数据清理");

@@ -6,6 +6,7 @@
 #include "Connection.h"
 #include "RecordRules.h"
 #include "RecordScreen.h"
+#include "Transaction.h"
 
 #include <QLineEdit>
 #include <QTableView>
@@ -186,9 +187,13 @@ TEST_F(RecordsTest, TheChecksAndTheWriteAreOneTransaction) {
     things->beforeDelete = [&, rules = things->beforeDelete](Dataset& d) {
         rules(d);
         // Inside the delete's transaction another program cannot write.
-        EXPECT_ANY_THROW(kx::db::exec(other.db(), "insert into kx_uses values ('A')"));
+        EXPECT_ANY_THROW({
+            kx::db::Transaction write(other.db());
+            kx::db::exec(other.db(), "insert into kx_uses values ('A')");
+            write.commit();
+        });
     };
-    kx::db::exec(other.db(), "PRAGMA busy_timeout = 50");
+    kx::db::exec(other.db(), other.isServer() ? "SET lock_timeout = '50ms'" : "PRAGMA busy_timeout = 50");
     prompter.answer(true);
     click(main->toolb_Del);
     EXPECT_EQ(stored(), QStringList({"B=乙", "P=预设"}));
@@ -265,7 +270,7 @@ TEST_F(MasterChildTest, TheCodeOfARowWithUsesCannotBeTypedOver) {
 }
 
 TEST_F(RecordsTest, NumericEditsTakeDigitsAndOnePoint) {
-    kx::db::exec(db(), "alter table kx_things add column th_price double");
+    kx::db::exec(db(), "alter table kx_things add column th_price double precision");
     kx::db::exec(db(), "alter table kx_things add column th_count integer");
     things->refresh();
     QWidget* screen = kx::backoffice::buildRecordScreen(

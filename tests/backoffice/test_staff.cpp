@@ -281,9 +281,9 @@ TEST_F(StaffTest, ParentListsNarrowTheirChildrenAndGiveNewOnesTheirCode) {
     EXPECT_EQ(manage->adoqry_Area->field("area_code").asString(), "8");
     type("DBEdit53", "ZHAO");
     press(main->toolb_Save);
-    EXPECT_EQ(kx::db::scalarText(db(), "select grou_code || '/' || dedu_oper_stan from deduoperatorlist "
-                                       "where dedu_oper_code = '801'"),
-              "E1/5000.0");
+    EXPECT_EQ(kx::test::joinedRows(db(), "select grou_code, dedu_oper_stan from deduoperatorlist "
+                                         "where dedu_oper_code = '801'"),
+              "E1/5000");
 }
 
 struct InUseCase {

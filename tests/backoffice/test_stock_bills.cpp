@@ -85,8 +85,8 @@ TEST_F(StockBillTest, APurchaseIsTypedTotalledAndPosted) {
     EXPECT_TRUE(bills->isEmpty());
     EXPECT_EQ(stock("9001"), 240 + 120);
     EXPECT_EQ(stock("4001"), 120 + 24);
-    EXPECT_EQ(kx::db::scalarText(db(), "select work_inco_shou || '/' || work_pay_shou from WorkList where work_code = '001'"),
-              "0.0/130.0");
+    EXPECT_EQ(kx::test::joinedRows(db(), "select work_inco_shou, work_pay_shou from WorkList where work_code = '001'"),
+              "0/130");
     EXPECT_TRUE(kx::db::checkDatabase(db()).isEmpty()) << kx::db::checkDatabase(db()).join('\n').toStdString();
 }
 

@@ -310,12 +310,12 @@ TEST_F(StockQueryTest, TheProgramClosesOverTheStatementAsOverAnyScreen) {
     openStockLeaf("库存帐务");
     statementOf("001", day(12, 9), day(12, 9));
     const QString before =
-        kx::db::scalarText(db(), "select group_concat(work_code || work_name_s) from AllStoreBill");
+        kx::test::joinedRows(db(), "select work_code || work_name_s from AllStoreBill order by work_code");
     prompter.answer(true);
     main->close();
     EXPECT_FALSE(main->isVisible());
     EXPECT_EQ(logTexts().last(), "[退出系统（后台）]");
-    EXPECT_EQ(kx::db::scalarText(db(), "select group_concat(work_code || work_name_s) from AllStoreBill"),
+    EXPECT_EQ(kx::test::joinedRows(db(), "select work_code || work_name_s from AllStoreBill order by work_code"),
               before);
     EXPECT_EQ(prompter.texts(), QStringList{"请确定是否退出Kestrix餐饮娱乐管理系统 9.0版!"});
 }

@@ -132,8 +132,8 @@ TEST_F(TradingUnitTest, AnAppliedRowIsHistory) {
     press(main->toolb_Add);
     type("DBEdit111", "note");
     press(main->toolb_Save);
-    EXPECT_EQ(kx::db::scalarText(db(), "select work_inco || '/' || work_pay || '/' || work_run_time from WorkDetail "
-                                       "where work_rema = 'NOTE'"),
+    EXPECT_EQ(kx::test::joinedRows(db(), "select work_inco, work_pay, work_run_time from WorkDetail "
+                                         "where work_rema = 'NOTE'"),
               "0/0/2026-12-09 10:00:00");
     press(main->toolb_Back);
     EXPECT_EQ(balance("001"), "0/300");
@@ -162,9 +162,9 @@ TEST_F(TradingUnitTest, ANewUnitTakesTheChosenTypeAndNeedsCodeAndNames) {
     EXPECT_EQ(lastText(), "往来单位[编码]、[简称]、[名称]不能为空！");
     type("DBEdit93", "RIVER HOTEL");
     press(main->toolb_Save);
-    EXPECT_EQ(kx::db::scalarText(db(), "select stor_work_type_code || '/' || work_inco_shou || '/' || work_pay_shou "
-                                       "from WorkList where work_code = '004'"),
-              "02/0.0/0.0");
+    EXPECT_EQ(kx::test::joinedRows(db(), "select stor_work_type_code, work_inco_shou, work_pay_shou "
+                                         "from WorkList where work_code = '004'"),
+              "02/0/0");
     openStockLeaf("单位类型");
     press(main->toolb_Add);
     type("DBEdit90", "03");

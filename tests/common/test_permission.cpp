@@ -54,7 +54,7 @@ TEST_F(PermissionTest, LogLinesInTheSameSecondBothStayAndQuotesAreText) {
     kx::FrozenClock clock(QDateTime(QDate(2026, 12, 9), QTime(9, 30, 0)));
     kx::LogSet(tdb.db(), "O'Hara", "[早班][登录系统]");
     kx::LogSet(tdb.db(), "O'Hara", "[早班][退出系统,重新登录]'); delete from systemlog; --");
-    QSqlQuery q = kx::db::run(tdb.db(), "select log_oper_name, log_time, log_oper from systemlog order by rowid");
+    QSqlQuery q = kx::db::run(tdb.db(), "select log_oper_name, log_time, log_oper from systemlog order by rec_ID");
     QStringList rows;
     while (q.next()) rows << q.value(0).toString() + "|" + q.value(1).toString() + "|" + q.value(2).toString();
     EXPECT_EQ(rows, QStringList({"O'Hara|2026-12-09 09:30:00|[早班][登录系统]",

@@ -433,6 +433,7 @@ TEST_F(SchemaTest, UpgradeGivesKeylessTablesACounterAndKeepsRowsAndIndexes) {
 // A file of the version before has no printer table: the upgrade adds it, empty, and every row
 // of every table is still there.
 TEST(SchemaUpgrade, AddsThePrinterTableAndKeepsEveryRow) {
+    KX_FILE_ENGINE_ONLY(); // a venue on a server starts at version 5
     kx::test::TempDatabase venue;
     QSqlDatabase db = venue.db();
     prepareDatabase(db, true, kToday);

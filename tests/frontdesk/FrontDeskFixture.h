@@ -88,12 +88,15 @@ protected:
 
     // A visit key set up by hand is a key the venue has given out: the counter moves past it.
     void keyGivenOut(qint64 key) {
-        db::exec(db(), QStringLiteral("UPDATE SetupPay SET auto_recn = max(COALESCE(auto_recn, 1), ?)"), {key + 1});
+        db::exec(db(),
+                 QStringLiteral("UPDATE SetupPay SET auto_recn = CASE WHEN COALESCE(auto_recn, 1) > ? THEN "
+                                "COALESCE(auto_recn, 1) ELSE ? END"),
+                 {key + 1, key + 1});
     }
 
     QStringList logTexts() const {
         QStringList out;
-        QSqlQuery q = db::run(db(), QStringLiteral("select log_oper from systemlog order by rowid"));
+        QSqlQuery q = db::run(db(), QStringLiteral("select log_oper from systemlog order by rec_ID"));
         while (q.next()) out << q.value(0).toString();
         return out;
     }

@@ -266,9 +266,9 @@ TEST_F(BillCalcTest, ChangeConsTypeWithAModeThatIsGoneLeavesEverythingAtZero) {
 TEST_F(BillCalcTest, ChangeConsTypeSetsTheServiceRateOfOrdinaryLinesOfServiceClasses) {
     addClass("F", true, true, false);
     addClass("W", true, false, false);
-    addMode("S15", "1", 0, 15);
+    addMode("SF", "1", 0, 15);
     addMode("S0", "1", 0, 0);
-    addVisit({.mode = "S15"});
+    addVisit({.mode = "SF"});
     addVisit({.key = 2});
     addLine({.clas = "F", .price = 10, .servPerc = 50});
     addLine({.clas = "F", .price = 0, .flag = 0, .menu = "3", .grou = "P01", .servPerc = 50}); // set-menu part

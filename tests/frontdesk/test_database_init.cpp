@@ -2,6 +2,7 @@
 // checked copy first, the removal as one transaction, and what stays.
 #include "Backup.h"
 #include "Check.h"
+#include "TestServer.h"
 #include "Connection.h"
 #include "DayOperations.h"
 #include "FrontDeskFixture.h"
@@ -273,7 +274,7 @@ TEST_F(DatabaseInitTest, EmptiesTheHistoryKeepsTheVenueAndKeepsACopyFirst) {
     QStringList archived;
     for (const QDateTime& at : {startTime(), startTime().addSecs(60)}) {
         kx::db::Connection c;
-        c.open(copy(at));
+        kx::test::openBackupCopy(c, copy(at), db());
         archived << rowsOf(c.db(), "select count(*) from AllGues");
     }
     EXPECT_EQ(archived, QStringList({"1", "0"}));
@@ -286,7 +287,7 @@ TEST_F(DatabaseInitTest, TheCopyHoldsTheRowsAsTheyWere) {
     initialise();
     ASSERT_EQ(count("AllCons"), 0);
     kx::db::Connection c;
-    c.open(copy());
+    kx::test::openBackupCopy(c, copy(), db());
     EXPECT_EQ(kx::db::scalarInt(c.db(), "select count(*) from AllCons"), lines);
     EXPECT_EQ(kx::db::scalarInt(c.db(), "select count(*) from TableGuestlist where tabl_gues_use<>0"), 1);
     EXPECT_EQ(kx::db::scalarText(c.db(), "select tabl_stat_code from TableList where tabl_code='A01'"), "2");
@@ -294,7 +295,8 @@ TEST_F(DatabaseInitTest, TheCopyHoldsTheRowsAsTheyWere) {
 }
 
 TEST_F(DatabaseInitTest, AFailingStatementLeavesEveryRowAndClosesThroughTheErrorHandler) {
-    sql("create trigger kx_refuse before delete on AllGuesPay begin select raise(abort, 'refused'); end");
+    kx::test::createRefusingTrigger(db(), "create trigger kx_refuse before delete on AllGuesPay begin select raise(abort, "
+                                          "'refused'); end");
     const QString before = counts();
     prompter.answer(true);
     answerPassword("admin");

@@ -1,5 +1,6 @@
 // Day start, day end with its backup, the business statistics, and the shift handover.
 #include "Check.h"
+#include "TestServer.h"
 #include "Connection.h"
 #include "DayOperations.h"
 #include "FrontDeskFixture.h"
@@ -168,9 +169,9 @@ TEST_F(DayOpsTest, DayEndWritesABackupFirstWhenAsked) {
     {
         // The copy holds the day as it was before day end.
         kx::db::Connection c;
-        c.open(copy);
+        kx::test::openBackupCopy(c, copy, db());
         EXPECT_EQ(kx::db::scalarInt(c.db(), "select count(*) from TableGuestlist"), 1);
-        EXPECT_EQ(kx::db::scalarText(c.db(), "PRAGMA integrity_check"), "ok");
+        EXPECT_EQ(kx::db::checkDatabase(c.db()), QStringList());
     }
     EXPECT_EQ(count("select count(*) from TableGuestlist"), 0);
 }
@@ -213,7 +214,7 @@ TEST_F(DayOpsTest, StatisticsShowTheTotalRowInGreenBold) {
     QAction* n1 = work->toolb_Report->menu()->findChild<QAction*>("N1");
     ASSERT_NE(n1, nullptr);
     n1->trigger();
-    EXPECT_EQ(main->CurrentPanel(), day->pnl_TotalDept);
+    EXPECT_EQ(main->CurrentPanel(), day->pnl_TotalDept) << prompter.texts().join('|').toStdString();
     QAbstractItemModel* m = day->DBGrid14->model();
     ASSERT_GT(m->rowCount(), 1);
     QStringList headers;
@@ -276,9 +277,9 @@ TEST_F(DayOpsTest, HandoverSummarisesArchivesAndLogsTheCashierOut) {
     day->dbe_StarMone->selectAll();
     QTest::keyClicks(day->dbe_StarMone, "200");
     QTest::mouseClick(day->SpeedButton13, Qt::LeftButton);
-    EXPECT_EQ(kx::db::scalarText(db(), "select pay_type_coun||'/'||pay_type_mone||'/'||pay_star_mone||'/'||pay_fact_mone "
-                                       "from paytotaltemp where pay_type_code='Z'"),
-              "2/150.0/200.0/350.0");
+    EXPECT_EQ(kx::test::joinedRows(db(), "select pay_type_coun, pay_type_mone, pay_star_mone, pay_fact_mone "
+                                         "from paytotaltemp where pay_type_code='Z'"),
+              "2/150/200/350");
     EXPECT_EQ(day->lbl_TypeCoun->text(), "3"); // two cash lines and one card line above 0
     EXPECT_EQ(day->lbl_TypeMone->text(), "180.00");
     EXPECT_EQ(day->lbl_StarMone->text(), "200.00");
@@ -301,9 +302,9 @@ TEST_F(DayOpsTest, HandoverSummarisesArchivesAndLogsTheCashierOut) {
     EXPECT_EQ(count("select count(*) from tableguespay where tabl_gues_auto_recn=?", {notCleared}), 3);
     EXPECT_EQ(count("select count(*) from AllGuesPay where pay_flag=0"), 0);
     EXPECT_EQ(count("select count(*) from paytypelist where pay_star_mone<>0"), 0);
-    EXPECT_EQ(kx::db::scalarText(db(), "select pay_date_work||'/'||pay_rema||'/'||oper_code||'/'||oper_name||'/'||pay_fact_mone "
-                                       "from Allpaytotal where pay_type_code='Z'"),
-              "2026-12-09 00:00:00/零钱已清点/01/管理员/350.0");
+    EXPECT_EQ(kx::test::joinedRows(db(), "select pay_date_work, pay_rema, oper_code, oper_name, pay_fact_mone "
+                                         "from Allpaytotal where pay_type_code='Z'"),
+              "2026-12-09 00:00:00/零钱已清点/01/管理员/350");
     EXPECT_TRUE(work->pnl_login->isVisible());
     EXPECT_EQ(dm->setup.text("orde_code"), "");
     EXPECT_EQ(logTexts().last(), "[" + shift + "][系统交班,重新登录]");
@@ -312,8 +313,8 @@ TEST_F(DayOpsTest, HandoverSummarisesArchivesAndLogsTheCashierOut) {
     kx::db::exec(db(), "insert into AllGuesPay (pay_type_code,pay_type_name,pay_type_mone,tabl_gues_auto_recn,pay_flag) "
                        "select pay_type_code,pay_type_name,pay_type_mone,tabl_gues_auto_recn,0 from tableguespay");
     day->showHandover();
-    EXPECT_EQ(kx::db::scalarText(db(), "select pay_type_coun||'/'||pay_type_mone from paytotaltemp where pay_type_code='Z'"),
-              "1/70.0");
+    EXPECT_EQ(kx::test::joinedRows(db(), "select pay_type_coun, pay_type_mone from paytotaltemp where pay_type_code='Z'"),
+              "1/70");
 }
 
 TEST_F(DayOpsTest, AFailedHandoverRollsBackWithItsCode) {

@@ -288,10 +288,11 @@ TEST_F(ReverseCheckoutTest, GivesTheBillBackOnceAndItIsSettledAgainOnce) {
                                       "tabl_gues_end <> 0"),
               0);
     // The table carries the visit again and the board shows it in use with more orders.
-    EXPECT_EQ(kx::db::scalarText(db(), "SELECT t.tabl_gues_name IS g.tabl_gues_name AND t.tabl_gues_coun = g.tabl_gues_coun "
-                                       "AND t.tabl_gues_time = g.tabl_gues_time FROM TableList t, TableGuestlist g WHERE "
-                                       "t.tabl_code = 'A01' AND g.tabl_gues_auto_recn = 101"),
-              "1");
+    EXPECT_EQ(kx::db::scalarInt(db(), "SELECT count(*) FROM TableList t, TableGuestlist g WHERE t.tabl_code = 'A01' AND "
+                                      "g.tabl_gues_auto_recn = 101 AND coalesce(t.tabl_gues_name, '') = "
+                                      "coalesce(g.tabl_gues_name, '') AND t.tabl_gues_coun = g.tabl_gues_coun AND "
+                                      "t.tabl_gues_time = g.tabl_gues_time"),
+              1);
     EXPECT_EQ(dm->adoqry_table->field("tabl_stat_code").asString(), "4");
     EXPECT_FALSE(menuOn("A01").contains("反结"));
     EXPECT_EQ(reportedBills("A01"), 0);
@@ -315,7 +316,8 @@ TEST_F(ReverseCheckoutTest, AFailureAfterTheRefundRollsEverythingBack) {
     const qint64 key = settleAndClear("A01", 101, {80, 50, 70});
     const QString before = ledger(key);
     // The archive refuses the delete that follows the refund.
-    kx::db::exec(db(), "CREATE TRIGGER kx_refuse BEFORE DELETE ON AllGues BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    kx::test::createRefusingTrigger(db(), "CREATE TRIGGER kx_refuse BEFORE DELETE ON AllGues BEGIN SELECT RAISE(ABORT, "
+                                          "'refused'); END");
     openReverse("A01");
     prompter.clear();
     prompter.answer(true);

@@ -1,5 +1,6 @@
 #include "TestServer.h"
 
+#include "Backup.h"
 #include "Connection.h"
 #include "Engine.h"
 #include "Errors.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QStringList>
 #include <QUrl>
 #include <QUrlQuery>
@@ -21,6 +23,11 @@ namespace {
 QString adminUrl() { return qEnvironmentVariable("KESTRIX_TEST_SERVER"); }
 
 QStringList& created() {
+    static QStringList names;
+    return names;
+}
+
+QStringList& createdDatabases() {
     static QStringList names;
     return names;
 }
@@ -61,6 +68,13 @@ class DropDatabases : public ::testing::EmptyTestEventListener {
             }
         }
         created().clear();
+        for (const QString& name : createdDatabases()) {
+            try {
+                db::exec(admin().db(), QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+            } catch (const DbError&) {
+            }
+        }
+        createdDatabases().clear();
     }
     // Closed while the application is still there.
     void OnTestProgramEnd(const ::testing::UnitTest&) override { admin().close(); }
@@ -69,6 +83,30 @@ class DropDatabases : public ::testing::EmptyTestEventListener {
 } // namespace
 
 bool onServer() { return !adminUrl().isEmpty(); }
+
+void openBackupCopy(db::Connection& into, const QString& backupFile, QSqlDatabase live) {
+    if (!onServer()) {
+        into.open(backupFile);
+        return;
+    }
+    static int counter = 0;
+    const QString schema = db::scalarText(live, QStringLiteral("SELECT current_schema()"));
+    const QString name = QStringLiteral("kxt_copy_%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
+    db::exec(admin().db(), QStringLiteral("CREATE DATABASE %1").arg(name));
+    createdDatabases() << name;
+    QUrl url(adminUrl());
+    url.setPath(QLatin1Char('/') + name);
+    QProcess restore;
+    restore.start(QFileInfo(db::pgDumpProgram()).absoluteDir().filePath(QStringLiteral("pg_restore")),
+                  {QStringLiteral("--no-owner"), QStringLiteral("--exit-on-error"),
+                   QStringLiteral("--dbname=") + url.toString(), backupFile});
+    if (!restore.waitForFinished(120000) || restore.exitStatus() != QProcess::NormalExit || restore.exitCode() != 0)
+        throw DbError(QStringLiteral("pg_restore %1: %2").arg(backupFile, QString::fromLocal8Bit(restore.readAllStandardError())));
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("options"), QStringLiteral("--search_path=") + schema);
+    url.setQuery(query);
+    into.openServer(url.toString(QUrl::FullyEncoded));
+}
 
 void setUpTestServer() {
     if (!onServer()) return;
