@@ -1534,7 +1534,7 @@ int main(int argc, char** argv) {
     // Round by round, each database in turn. The order of the phases matters: the front desk
     // programs start on the files as copied; the cashier's visits run on the open day as
     // generated (the venue's 500 cleared visits still there); the day ends come last.
-    // The server's databases take the phases marked so: the cashier's actions and the day end.
+    // The server's databases take the phases marked so: the start-up and the cashier's actions.
     const auto each = [&](const char* phase, int rounds, int iterations, auto body, bool onServer = false) {
         for (int r = 0; r < rounds; ++r)
             for (const Database& d : databases)
@@ -1561,8 +1561,10 @@ int main(int argc, char** argv) {
     each("reports_staff", 3, 3, staffReports);
     each("cashier_cycle", 3, 5, cashierCycles, true);
     each("reverse_list", 3, 5, reverseList, true);
-    each("day_end", 5, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, false); }, true);
-    each("day_end_backup", 3, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, true); }, true);
+    // The day ends fill the open day with cleared visits through the generator, which writes the
+    // file's own way: on the files only.
+    each("day_end", 5, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, false); });
+    each("day_end_backup", 3, 1, [](benchmark::State& s, const Database& d) { dayEnd(s, d, true); });
     each("backup_alone", 2, 1, backupAlone);
     // Last: it empties the databases.
     each("initialise", 1, 1, initialise);

@@ -143,15 +143,7 @@ const std::vector<ColumnInfo>& tableColumns(QSqlDatabase db, const QString& tabl
         c.notNull = q.value(3).toInt() != 0;
         c.primaryKey = q.value(5).toInt() > 0;
         if (c.primaryKey) ++pkCount;
-        static const QRegularExpression sized(QStringLiteral("\\(\\s*(\\d+)\\s*(?:,\\s*(\\d+)\\s*)?\\)"));
-        const auto m = sized.match(c.declaredType);
-        const QString upper = c.declaredType.toUpper();
-        if (m.hasMatch()) {
-            if (upper.startsWith(QLatin1String("DECIMAL")) || upper.startsWith(QLatin1String("NUMERIC")))
-                c.scale = m.captured(2).isEmpty() ? 0 : m.captured(2).toInt();
-            else
-                c.size = m.captured(1).toInt();
-        }
+        readSize(c);
         cols.push_back(c);
     }
     q.finish();
