@@ -441,7 +441,9 @@ void Ordering::commitPad(StatusProgress* progress) {
         linesBefore = db::scalarInt(db, QStringLiteral("SELECT COALESCE(MAX(tabl_cons_ID), 0) FROM TableConsList"));
         const QString columns = QString::fromLatin1(kCopiedColumns);
         db::exec(db,
-                 QStringLiteral("INSERT INTO TableConsList (%1) SELECT %1 FROM TableConsListTemp WHERE tabl_gues_auto_recn = ? AND desk_id = ?")
+                 // In the order they were put on the pad: the visit's lines keep it on either engine.
+                 QStringLiteral("INSERT INTO TableConsList (%1) SELECT %1 FROM TableConsListTemp WHERE tabl_gues_auto_recn = ? AND desk_id = ? "
+                                "ORDER BY tabl_cons_ID")
                      .arg(columns),
                  {key, desk});
         linesAfter = db::scalarInt(
