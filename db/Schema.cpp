@@ -1032,10 +1032,7 @@ bool hasTables(QSqlDatabase db) {
 
 int schemaVersion(QSqlDatabase db) {
     if (isServer(db)) {
-        if (scalarInt(db, QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE table_schema = "
-                                         "current_schema() AND table_name = ?"),
-                      {kServerVersionTable}) == 0)
-            return 0;
+        if (!tableExists(db, kServerVersionTable)) return 0;
         return int(scalarInt(db, QStringLiteral("SELECT max(version) FROM kx_schema_version")));
     }
     return int(scalarInt(db, QStringLiteral("PRAGMA user_version")));
